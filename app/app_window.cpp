@@ -1,0 +1,4 @@
+#include "app/app_window.h"
+
+HINSTANCE appInstance = nullptr;
+HWND mainWindow = nullptr;

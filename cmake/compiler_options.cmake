@@ -1,0 +1,20 @@
+# Warnings and sanitizers shared by every target of the project.
+function(korvane_apply_compiler_options target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4 /utf-8 /permissive-)
+        if(KORVANE_WARNINGS_AS_ERRORS)
+            target_compile_options(${target} PRIVATE /WX)
+        endif()
+    else()
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow
+                                                 -Wno-missing-field-initializers)
+        if(KORVANE_WARNINGS_AS_ERRORS)
+            target_compile_options(${target} PRIVATE -Werror)
+        endif()
+    endif()
+    if(KORVANE_SANITIZE)
+        target_compile_options(${target} PUBLIC -fsanitize=address,undefined
+                                                -fno-sanitize-recover=all -fno-omit-frame-pointer)
+        target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+    endif()
+endfunction()

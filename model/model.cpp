@@ -1,0 +1,37 @@
+#include "model/model.h"
+
+#include "platform/com_release.h"
+
+Material::Material() { UpdateDeviceMaterial(); }
+
+void Material::UpdateDeviceMaterial() {
+    const float r = color.r;
+    const float g = color.g;
+    const float b = color.b;
+    const float a = color.a;
+    deviceMaterial.Diffuse = {diffuse * r, diffuse * g, diffuse * b, a};
+    deviceMaterial.Ambient = {ambient * r, ambient * g, ambient * b, a};
+    // Specular is grey at the specular level; it never takes the base colour.
+    deviceMaterial.Specular = {specular, specular, specular, a};
+    deviceMaterial.Emissive = {emissive * r, emissive * g, emissive * b, a};
+    deviceMaterial.Power = power;
+}
+
+Model::~Model() {
+    for (ModelObject& object : objects) {
+        ReleaseAndClear(object.vertexBuffer);
+    }
+    for (Material& material : materials) {
+        ReleaseAndClear(material.texture);
+    }
+    // Lists go in reverse order of declaration, each left without storage.
+    std::vector<std::string>().swap(animationNames);
+    std::vector<Material>().swap(materials);
+    std::vector<ModelObject>().swap(objects);
+}
+
+void Model::CopyContentFrom(const Model& source) {
+    objects = source.objects;
+    materials = source.materials;
+    animationNames = source.animationNames;
+}

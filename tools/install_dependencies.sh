@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Korvane needs on Debian or
+# Ubuntu, and only what is missing. Elsewhere it says what to install.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libstb-dev valgrind
+    mingw-w64 wine wine64 xvfb xdotool x11-utils imagemagick libgl1-mesa-dri
+    python3 git
+)
+
+if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
+    echo "This is not a Debian-like system. Install by hand: CMake 3.25+, Ninja, a C++20"
+    echo "compiler, clang with libFuzzer, GoogleTest, Google Benchmark, stb (stb_image,"
+    echo "stb_image_resize, stb_image_write), valgrind, mingw-w64, Wine (64-bit), Xvfb,"
+    echo "xdotool, xwininfo, ImageMagick and Python 3."
+    exit 1
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_prefix=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_prefix=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_prefix[@]}" apt-get update -q
+"${sudo_prefix[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

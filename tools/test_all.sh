@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: host unit tests, the same tests under
+# AddressSanitizer/UndefinedBehaviorSanitizer and valgrind, the document-reader
+# fuzzer for a bounded time, and the end-to-end tests of Korvane.exe under Wine.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+tools/install_dependencies.sh
+
+jobs=$(nproc)
+
+echo "== Windows build (mingw-w64) =="
+cmake --preset windows-mingw
+cmake --build --preset windows-mingw -j "$jobs"
+
+echo "== Host build and tests (unit and end-to-end) =="
+cmake --preset host
+cmake --build --preset host -j "$jobs"
+ctest --preset host -j "$jobs"
+
+echo "== Unit tests under valgrind =="
+valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+    build/host/tests/korvane_tests --gtest_brief=1
+
+echo "== Sanitizer build and tests =="
+cmake --preset host-sanitize
+cmake --build --preset host-sanitize -j "$jobs"
+ctest --preset host-sanitize -j "$jobs" -L unit
+
+if [ -x build/host-sanitize/tests/fuzz/korvane_fuzz_reader ]; then
+    echo "== Fuzzing the document reader (60 s) =="
+    tools/run_fuzzer.sh build/host-sanitize/tests/fuzz/korvane_fuzz_reader 60
+fi
+
+echo "All tests passed."
