@@ -1,11 +1,15 @@
 #include "tests/support/recording_input.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
 constexpr BYTE kDownBit = 0x80;
 constexpr DWORD kRelativeAxes = 0x00000002; // DIDF_RELAXIS, as the system's keyboard format has
+// What an injected create failure leaves in its output: nothing promises a
+// null there, so code under test must not keep or release it.
+void* const kDanglingOutput = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xDEAD0000u));
 
 std::vector<std::unique_ptr<RecordingDirectInput>>& CreatedDirectInputObjects() {
     static std::vector<std::unique_ptr<RecordingDirectInput>> created;
@@ -104,6 +108,7 @@ HRESULT RecordingDirectInput::CreateDevice(REFGUID deviceGuid, IDirectInputDevic
         return DIERR_DEVICENOTREG;
     }
     if (FAILED(settings.createDeviceResult)) {
+        *device = static_cast<IDirectInputDevice8A*>(kDanglingOutput);
         return settings.createDeviceResult;
     }
     keyboards.push_back(std::make_unique<RecordingKeyboard>(settings.keyboard));
@@ -163,6 +168,7 @@ HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, REFIID interfaceId
         return DIERR_NOINTERFACE;
     }
     if (FAILED(RecordingInputSystem::settings.createResult)) {
+        *directInput = kDanglingOutput;
         return RecordingInputSystem::settings.createResult;
     }
     auto& created = CreatedDirectInputObjects();

@@ -1,7 +1,8 @@
 // A DirectInput 8 stand-in for host tests: a system keyboard whose 256-byte
 // snapshot a test sets, that can only be read while acquired, counts its calls
-// and references, and can be told to fail chosen calls. The host's
-// DirectInput8Create, GetModuleHandleA and c_dfDIKeyboard live here too.
+// and references, and can be told to fail chosen calls (a failed create leaves
+// a dangling value in its output, which code under test must not use). The
+// host's DirectInput8Create, GetModuleHandleA and c_dfDIKeyboard live here too.
 //
 // Objects are never freed by Release: the registry keeps them until Reset so a
 // test can check afterwards that each reached zero references exactly once.

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/sound_system.h"
 
 namespace {
+
+// What an injected create failure leaves in its output: nothing promises a
+// null there, so code under test must not keep or release it.
+void* const kDanglingOutput = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xDEAD0000u));
 
 std::vector<std::unique_ptr<RecordingDirectSound>>& CreatedDevices() {
     static std::vector<std::unique_ptr<RecordingDirectSound>> created;
@@ -82,6 +87,7 @@ HRESULT RecordingDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC description,
         return DSERR_PRIOLEVELNEEDED;
     }
     if (FAILED(settings.createSoundBufferResult)) {
+        *buffer = static_cast<IDirectSoundBuffer*>(kDanglingOutput);
         return settings.createSoundBufferResult;
     }
     buffers.push_back(std::make_unique<RecordingSoundBuffer>(
@@ -132,6 +138,7 @@ HRESULT WINAPI RecordingSoundSystem::Create(const GUID* device, IDirectSound8** 
     }
     *directSound = nullptr;
     if (FAILED(settings.createResult)) {
+        *directSound = static_cast<IDirectSound8*>(kDanglingOutput);
         return settings.createResult;
     }
     auto& created = CreatedDevices();

@@ -1,8 +1,9 @@
 // A DirectSound 8 stand-in for host tests: a device that hands out a primary
 // buffer, logs its calls in order, counts references, and can be told to fail
-// chosen calls. It behaves like the real one where order matters: the primary
-// buffer needs a cooperative level first, and only its own description size.
-// The host's SystemDirectSoundCreate8 lives here too.
+// chosen calls (a failed create leaves a dangling value in its output, which
+// code under test must not use). It behaves like the real one where order
+// matters: the primary buffer needs a cooperative level first, and only its
+// own description size. The host's SystemDirectSoundCreate8 lives here too.
 //
 // Objects are never freed by Release: the registry keeps them until Reset so a
 // test can check afterwards that each reached zero references exactly once.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -82,16 +83,19 @@ TEST_F(SoundSystemTest, EveryFailureStopsStartUpQuietlyAndTearDownReleasesWhatIs
         void (*configure)(DirectSoundSettings&);
         bool deviceKept;
         bool primaryKept;
+        long bufferRequests; // CreateSoundBuffer calls made
     };
     const Case cases[] = {
         {"no sound driver", [](DirectSoundSettings& s) { s.createResult = DSERR_NODRIVER; }, false,
-         false},
+         false, 0},
         {"cooperative level refused",
-         [](DirectSoundSettings& s) { s.cooperativeLevelResult = DSERR_ALLOCATED; }, true, false},
+         [](DirectSoundSettings& s) { s.cooperativeLevelResult = DSERR_ALLOCATED; }, true, false,
+         0},
         {"primary buffer refused",
-         [](DirectSoundSettings& s) { s.createSoundBufferResult = DSERR_ALLOCATED; }, true, false},
+         [](DirectSoundSettings& s) { s.createSoundBufferResult = DSERR_ALLOCATED; }, true, false,
+         1},
         {"format refused", [](DirectSoundSettings& s) { s.setFormatResult = DSERR_BADFORMAT; },
-         true, true},
+         true, true, 1},
     };
     for (const Case& c : cases) {
         RecordingSoundSystem::Reset();
@@ -105,6 +109,9 @@ TEST_F(SoundSystemTest, EveryFailureStopsStartUpQuietlyAndTearDownReleasesWhatIs
         EXPECT_EQ(sound.directSound, nullptr) << c.name;
         EXPECT_EQ(sound.primaryBuffer, nullptr) << c.name;
         if (RecordingDirectSound* device = RecordingSoundSystem::LastDirectSound()) {
+            EXPECT_EQ(std::count(device->calls.begin(), device->calls.end(), "CreateSoundBuffer"),
+                      c.bufferRequests)
+                << c.name;
             ExpectAllReleasedOnce(*device, c.name);
         }
     }
