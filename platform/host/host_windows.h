@@ -18,6 +18,9 @@ using HANDLE = void*;
 using HWND = struct HWND__*;
 using HMODULE = struct HINSTANCE__*;
 using HINSTANCE = struct HINSTANCE__*;
+using LPVOID = void*;
+using UINT_PTR = std::uintptr_t;
+using WPARAM = UINT_PTR;
 
 #ifndef TRUE
 #define TRUE 1
@@ -33,6 +36,8 @@ constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
+constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005u);
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 
 constexpr bool SUCCEEDED(HRESULT result) { return result >= 0; }
 constexpr bool FAILED(HRESULT result) { return result < 0; }
@@ -44,6 +49,19 @@ struct GUID {
     std::uint8_t Data4[8];
 };
 using REFIID = const GUID&;
+using REFGUID = const GUID&;
+
+inline bool operator==(const GUID& left, const GUID& right) {
+    if (left.Data1 != right.Data1 || left.Data2 != right.Data2 || left.Data3 != right.Data3) {
+        return false;
+    }
+    for (int i = 0; i < 8; ++i) {
+        if (left.Data4[i] != right.Data4[i]) {
+            return false;
+        }
+    }
+    return true;
+}
 
 struct RECT {
     LONG left;
@@ -60,6 +78,16 @@ struct PALETTEENTRY {
     BYTE peBlue;
     BYTE peFlags;
 };
+
+constexpr WORD LOWORD(UINT_PTR value) {
+    return static_cast<WORD>(value & 0xFFFF);
+}
+
+// WM_ACTIVATE's state in the low word of wParam.
+constexpr WORD WA_INACTIVE = 0;
+
+// On a host the test support answers for the executable's module.
+HMODULE GetModuleHandleA(LPCSTR moduleName);
 
 // COM interfaces have no virtual destructor: objects free themselves in Release.
 struct IUnknown {

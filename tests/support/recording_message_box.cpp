@@ -1,0 +1,13 @@
+#include "tests/support/recording_message_box.h"
+
+#include "platform/message_box.h"
+
+std::vector<RecordedMessageBox>& RecordedMessageBoxes() {
+    static std::vector<RecordedMessageBox> shown;
+    return shown;
+}
+
+void ShowMessageBox(const char* utf8Text, const char* utf8Caption) {
+    RecordedMessageBoxes().push_back(
+        {utf8Text != nullptr ? utf8Text : "", utf8Caption != nullptr ? utf8Caption : ""});
+}

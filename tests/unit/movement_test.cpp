@@ -1,0 +1,172 @@
+#include "app/movement.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "tests/support/recording_input.h"
+
+namespace {
+
+// Key states with the given keys pressed at this tick (1) and the rest up.
+ArrowKeyStates Pressed(bool left, bool right, bool up, bool down) {
+    ArrowKeyStates keys;
+    keys.left = left ? kKeyPressed : kKeyUp;
+    keys.right = right ? kKeyPressed : kKeyUp;
+    keys.up = up ? kKeyPressed : kKeyUp;
+    keys.down = down ? kKeyPressed : kKeyUp;
+    return keys;
+}
+
+} // namespace
+
+TEST(MovementTest, TakesTheFirstRuleWhoseKeyAndBoundHold) {
+    struct Case {
+        const char* name;
+        ArrowKeyStates keys;
+        float x;
+        float z;
+        UnitStep step;
+        float newX;
+        float newZ;
+        float facing;
+    };
+    const Case cases[] = {
+        {"no key", Pressed(false, false, false, false), 0, 0, UnitStep::None, 0, 0, 0},
+        {"left", Pressed(true, false, false, false), 500, 300, UnitStep::Left, 400, 300, -90},
+        {"right", Pressed(false, true, false, false), 500, 300, UnitStep::Right, 600, 300, 90},
+        {"up", Pressed(false, false, true, false), 500, 300, UnitStep::Up, 500, 200, 180},
+        {"down", Pressed(false, false, false, true), 500, 300, UnitStep::Down, 500, 400, 0},
+        {"left at the left edge", Pressed(true, false, false, false), 0, 300, UnitStep::None, 0,
+         300, 0},
+        {"right at the right edge", Pressed(false, true, false, false), 900, 300, UnitStep::None,
+         900, 300, 0},
+        {"up at the near edge", Pressed(false, false, true, false), 500, 0, UnitStep::None, 500, 0,
+         0},
+        {"down at the far edge", Pressed(false, false, false, true), 500, 900, UnitStep::None, 500,
+         900, 0},
+        {"left at the edge with right", Pressed(true, true, false, false), 0, 0, UnitStep::Right,
+         100, 0, 90},
+        {"up at the edge with down", Pressed(false, false, true, true), 0, 0, UnitStep::Down, 0,
+         100, 0},
+        {"left and down", Pressed(true, false, false, true), 100, 0, UnitStep::Left, 0, 0, -90},
+        {"all four", Pressed(true, true, true, true), 500, 500, UnitStep::Left, 400, 500, -90},
+        {"right and up at the right edge", Pressed(false, true, true, false), 900, 900,
+         UnitStep::Up, 900, 800, 180},
+        {"everything against a corner", Pressed(true, false, true, false), 0, 0, UnitStep::None, 0,
+         0, 0},
+    };
+    for (const Case& c : cases) {
+        const UnitMove move = DecideUnitMove(c.keys, c.x, c.z);
+        EXPECT_EQ(move.step, c.step) << c.name;
+        EXPECT_EQ(move.x, c.newX) << c.name;
+        EXPECT_EQ(move.z, c.newZ) << c.name;
+        if (move.step != UnitStep::None) {
+            EXPECT_EQ(move.facingDegrees, c.facing) << c.name;
+        }
+    }
+}
+
+TEST(MovementTest, OnlyAKeyThatWentDownAtThisTickCounts) {
+    for (const int state : {kKeyUp, kKeyHeld, kKeyReleased}) {
+        ArrowKeyStates keys;
+        keys.left = keys.right = keys.up = keys.down = state;
+        EXPECT_EQ(DecideUnitMove(keys, 500, 500).step, UnitStep::None) << state;
+    }
+}
+
+TEST(MovementTest, TenRightPressesReachTheEdgeInNineSteps) {
+    ArrowKeyStates keys;
+    float x = 0.0f;
+    int steps = 0;
+    for (int press = 1; press <= 10; ++press) {
+        keys.right = LatchKeyState(keys.right, true);
+        const UnitMove move = DecideUnitMove(keys, x, 0.0f);
+        if (press == 10) {
+            EXPECT_EQ(move.step, UnitStep::None);
+        }
+        steps += move.step == UnitStep::Right ? 1 : 0;
+        x = move.x;
+        // Two ticks up between presses: a press right after a release counts as held.
+        for (int tick = 0; tick < 2; ++tick) {
+            keys.right = LatchKeyState(keys.right, false);
+            EXPECT_EQ(DecideUnitMove(keys, x, 0.0f).step, UnitStep::None);
+        }
+    }
+    EXPECT_EQ(steps, 9);
+    EXPECT_EQ(x, 900.0f);
+}
+
+TEST(MovementTest, HoldingAKeyMovesOneCellOnly) {
+    ArrowKeyStates keys;
+    float z = 0.0f;
+    for (int tick = 0; tick < 60; ++tick) {
+        keys.down = LatchKeyState(keys.down, true);
+        z = DecideUnitMove(keys, 0.0f, z).z;
+    }
+    EXPECT_EQ(z, 100.0f);
+}
+
+TEST(MovementTest, TileIndexIsColumnPlusTenRows) {
+    struct Case {
+        float x;
+        float z;
+        int index;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Case cases[] = {
+        {0, 0, 0},        {900, 900, 99}, {900, 0, 9},   {0, 900, 90},    {300, 100, 13},
+        {150, 250, 21},   {99.9f, 0, 0},  {-50, 0, 0},   {-100, -100, 0}, {1000, 450, 49},
+        {5000, 5000, 99}, {nan, 300, 30}, {200, nan, 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TileIndexAt(c.x, c.z), c.index) << c.x << ", " << c.z;
+    }
+}
+
+TEST(MovementTest, PollsLeftRightUpDownOneReadEach) {
+    RecordingInputSystem::Reset();
+    KeyboardInput* keyboard = new KeyboardInput();
+    ASSERT_EQ(keyboard->Initialize(), 0);
+    RecordingKeyboard& device = *RecordingInputSystem::LastKeyboard();
+    // Each read sees only the key that should be polled at that read.
+    for (const int key : {DIK_LEFT, DIK_RIGHT, DIK_UP, DIK_DOWN}) {
+        KeySnapshot snapshot{};
+        snapshot[key] = 0x80;
+        device.upcoming.push_back(snapshot);
+    }
+
+    ArrowKeyStates keys;
+    PollArrowKeys(*keyboard, keys);
+    EXPECT_EQ(device.stateReads, 4);
+    EXPECT_EQ(keys.left, kKeyPressed);
+    EXPECT_EQ(keys.right, kKeyPressed);
+    EXPECT_EQ(keys.up, kKeyPressed);
+    EXPECT_EQ(keys.down, kKeyPressed);
+
+    KeyboardInput::Destroy(keyboard);
+    RecordingInputSystem::Reset();
+}
+
+TEST(MovementTest, AKeyPressedJustBeforeTheWindowWentInactiveMovesOnce) {
+    RecordingInputSystem::Reset();
+    KeyboardInput* keyboard = new KeyboardInput();
+    ASSERT_EQ(keyboard->Initialize(), 0);
+    RecordingKeyboard& device = *RecordingInputSystem::LastKeyboard();
+    device.SetKeyDown(DIK_RIGHT, true);
+
+    ArrowKeyStates keys;
+    float x = 0.0f;
+    for (int tick = 0; tick < 5; ++tick) {
+        PollArrowKeys(*keyboard, keys);
+        x = DecideUnitMove(keys, x, 0.0f).x;
+        if (tick == 0) {
+            OnMainWindowActivate(keyboard, WA_INACTIVE);
+        }
+    }
+    EXPECT_EQ(x, 100.0f);
+
+    KeyboardInput::Destroy(keyboard);
+    RecordingInputSystem::Reset();
+}
