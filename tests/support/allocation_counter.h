@@ -7,6 +7,10 @@
 // Allocations made since the process started.
 std::size_t AllocationCount();
 
+// False in builds that keep their own allocator (sanitizers): nothing is
+// counted there, so a test of allocation counts has nothing to check.
+bool AllocationCountingActive();
+
 // Counts the allocations made while it is alive.
 class AllocationScope {
   public:
