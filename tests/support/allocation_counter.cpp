@@ -18,35 +18,17 @@ void* CountedAllocate(std::size_t size) {
 
 } // namespace
 
-std::size_t AllocationCount() {
-    return allocations.load(std::memory_order_relaxed);
-}
+std::size_t AllocationCount() { return allocations.load(std::memory_order_relaxed); }
 
 // Sanitizer builds keep their own allocator so leaks and misuse stay visible.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(KORVANE_NO_ALLOCATION_COUNTER)
-bool AllocationCountingActive() {
-    return true;
-}
-void* operator new(std::size_t size) {
-    return CountedAllocate(size);
-}
-void* operator new[](std::size_t size) {
-    return CountedAllocate(size);
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
+bool AllocationCountingActive() { return true; }
+void* operator new(std::size_t size) { return CountedAllocate(size); }
+void* operator new[](std::size_t size) { return CountedAllocate(size); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 #else
-bool AllocationCountingActive() {
-    return false;
-}
+bool AllocationCountingActive() { return false; }
 #endif
