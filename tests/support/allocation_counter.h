@@ -20,3 +20,14 @@ class AllocationScope {
   private:
     std::size_t start_;
 };
+
+// While alive, lets the given number of allocations through and makes every
+// later one throw std::bad_alloc, to show how code meets allocation failure.
+// Has no effect where allocations are not counted.
+class AllocationFailure {
+  public:
+    explicit AllocationFailure(std::size_t allowed);
+    ~AllocationFailure();
+    AllocationFailure(const AllocationFailure&) = delete;
+    AllocationFailure& operator=(const AllocationFailure&) = delete;
+};
