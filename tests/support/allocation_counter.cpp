@@ -10,7 +10,7 @@ std::atomic<std::size_t> allocations{0};
 // Allocations still allowed before each one fails; negative when none fails.
 std::atomic<long long> allowedAllocations{-1};
 
-void* CountedAllocate(std::size_t size) {
+[[maybe_unused]] void* CountedAllocate(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     if (allowedAllocations.load(std::memory_order_relaxed) == 0) {
         throw std::bad_alloc();
