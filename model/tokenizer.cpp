@@ -50,63 +50,83 @@ StringSeparator::StringSeparator() {
 
 StringSeparator::~StringSeparator() = default;
 
+char* StringSeparator::BeginLine(std::size_t length) {
+    ++line_;
+    // Every byte of the line lands in at most one token and every token adds
+    // one NUL, so twice the length is always room enough.
+    const std::size_t needed = 2 * length + 2;
+    if (store_.size() < needed) {
+        store_.resize(needed);
+    }
+    storeUsed_ = 0;
+    return store_.data();
+}
+
+void StringSeparator::SetSlot(int index, const char* text, std::size_t length) {
+    const auto slot = static_cast<std::size_t>(index);
+    if (slot >= slots_.size()) {
+        slots_.resize(slot + 1);
+    }
+    slots_[slot] = {static_cast<std::size_t>(text - store_.data()), length, line_};
+}
+
 int StringSeparator::Separate(const char* text) {
+    char* const base = BeginLine(std::strlen(text));
+    char* out = base;
     const auto* p = reinterpret_cast<const unsigned char*>(text);
+    int t = 0;
+    // Ends the token that started at start: terminates it and fills slot t.
+    const auto endToken = [&](const char* start) {
+        const auto length = static_cast<std::size_t>(out - start);
+        *out++ = '\0';
+        SetSlot(t++, start, length);
+    };
     // A lead byte takes the byte after it whatever that byte is, except a line
     // end: a lone lead byte just before the end stays in its token by itself.
-    const auto characterLength = [](const unsigned char* lead) {
-        return IsLineEnd(lead[1]) ? 1 : 2;
+    const auto copyCharacter = [&] {
+        if (classes_[*p] == kLeadByte && !IsLineEnd(p[1])) {
+            *out++ = static_cast<char>(*p++);
+        }
+        *out++ = static_cast<char>(*p++);
     };
-    int t = 0;
     for (;;) {
         switch (classes_[*p]) {
         case kLineEnd:
+            storeUsed_ = static_cast<std::size_t>(out - base);
             count = t;
             return t;
         case kWhitespace:
             ++p;
             break;
-        case kSeparator:
-            StoreToken(t++, reinterpret_cast<const char*>(p), 1);
-            ++p;
+        case kSeparator: {
+            const char* start = out;
+            *out++ = static_cast<char>(*p++);
+            endToken(start);
             break;
+        }
         case kQuote: {
             // Inside quotes only a lead byte, the closing quote and the line
             // end mean anything; spaces and separators are kept.
-            const unsigned char* start = ++p;
-            for (;;) {
-                const ByteClass byteClass = classes_[*p];
-                if (byteClass == kQuote || byteClass == kLineEnd) {
-                    break;
-                }
-                p += byteClass == kLeadByte ? characterLength(p) : 1;
+            ++p;
+            const char* start = out;
+            while (classes_[*p] != kQuote && classes_[*p] != kLineEnd) {
+                copyCharacter();
             }
-            const auto length = static_cast<std::size_t>(p - start);
             if (classes_[*p] == kQuote) {
-                // Closed: stored even when empty.
-                StoreToken(t++, reinterpret_cast<const char*>(start), length);
+                endToken(start); // closed: kept even when empty
                 ++p;
-            } else if (length > 0) {
-                // Left open: the rest of the line is the last token.
-                StoreToken(t++, reinterpret_cast<const char*>(start), length);
+            } else if (out > start) {
+                endToken(start); // left open: the rest of the line is the last token
             }
             break;
         }
         case kOrdinary:
         case kLeadByte: {
-            const unsigned char* start = p;
-            for (;;) {
-                const ByteClass byteClass = classes_[*p];
-                if (byteClass == kOrdinary) {
-                    ++p;
-                } else if (byteClass == kLeadByte) {
-                    p += characterLength(p);
-                } else {
-                    break;
-                }
+            const char* start = out;
+            while (classes_[*p] == kOrdinary || classes_[*p] == kLeadByte) {
+                copyCharacter();
             }
-            StoreToken(t++, reinterpret_cast<const char*>(start),
-                       static_cast<std::size_t>(p - start));
+            endToken(start);
             break;
         }
         }
@@ -117,18 +137,28 @@ bool StringSeparator::SetToken(int index, const char* text) {
     if (index < 0) {
         return false;
     }
-    StoreToken(index, text, std::strlen(text));
+    const std::size_t length = std::strlen(text);
+    if (store_.size() < storeUsed_ + length + 1) {
+        store_.resize(storeUsed_ + length + 1);
+    }
+    char* start = store_.data() + storeUsed_;
+    std::memcpy(start, text, length + 1);
+    storeUsed_ += length + 1;
+    SetSlot(index, start, length);
     return true;
 }
 
-void StringSeparator::StoreToken(int index, const char* text, std::size_t length) {
-    const auto slot = static_cast<std::size_t>(index);
-    if (slot >= tokens_.size()) {
-        tokens_.resize(slot + 1);
+std::string_view StringSeparator::Token(int index) const {
+    // Empty texts still point at a terminator, so data() is always a C string.
+    constexpr std::string_view kEmpty("", 0);
+    if (index < 0 || index >= Capacity()) {
+        return kEmpty;
     }
-    // assign keeps the slot's storage when it is large enough, so once the
-    // slots have grown a line allocates nothing.
-    tokens_[slot].assign(text, length);
+    const Slot& slot = slots_[static_cast<std::size_t>(index)];
+    if (slot.line != line_) {
+        return kEmpty;
+    }
+    return {store_.data() + slot.offset, slot.length};
 }
 
 int AsciiFileString::ReadLine() {
@@ -143,7 +173,9 @@ bool TokenIs(const StringSeparator& separator, int index, const char* word) {
     if (index < 0 || index >= separator.count) {
         return false;
     }
-    const auto* a = reinterpret_cast<const unsigned char*>(separator.Token(index).c_str());
+    // Tokens are NUL-terminated and hold no NUL, as the C library's
+    // case-insensitive comparison expects.
+    const auto* a = reinterpret_cast<const unsigned char*>(separator.Token(index).data());
     const auto* b = reinterpret_cast<const unsigned char*>(word);
     for (;; ++a, ++b) {
         const unsigned char x = FoldAscii(*a);
@@ -160,12 +192,12 @@ float TokenFloat(const StringSeparator& separator, int index) {
     if (index < 0 || index >= separator.count) {
         return 0.0f;
     }
-    return TextToFloat(separator.Token(index).c_str());
+    return TextToFloat(separator.Token(index).data());
 }
 
 int TokenInt(const StringSeparator& separator, int index) {
     if (index < 0 || index >= separator.count) {
         return 0;
     }
-    return TextToInt(separator.Token(index).c_str());
+    return TextToInt(separator.Token(index).data());
 }

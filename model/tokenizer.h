@@ -5,8 +5,9 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
-#include <string>
+#include <string_view>
 #include <vector>
 
 // The ten characters that always stand alone as one-character tokens:
@@ -27,11 +28,12 @@ class StringSeparator {
     // index + 1 when there are fewer. False only for a negative index.
     bool SetToken(int index, const char* text);
 
-    // Slot index, 0 <= index < Capacity(). Only slots below count belong to
-    // the current line; the others may hold tokens of earlier lines.
-    const std::string& Token(int index) const { return tokens_[static_cast<std::size_t>(index)]; }
+    // The text of slot index, NUL-terminated; valid until the next Separate
+    // or SetToken. Slots below count hold the current line; a slot the
+    // current line did not fill reads as empty.
+    std::string_view Token(int index) const;
     // Number of slots: the largest token count seen so far. Never shrinks.
-    int Capacity() const { return static_cast<int>(tokens_.size()); }
+    int Capacity() const { return static_cast<int>(slots_.size()); }
 
     int count = 0; // tokens of the current line; -1 once the input has ended
     const std::array<unsigned char, 128> separators = kSeparatorTable; // non-zero: stands alone
@@ -47,9 +49,23 @@ class StringSeparator {
         kSeparator
     };
 
-    void StoreToken(int index, const char* text, std::size_t length);
+    // Where a slot's text lies in store_, and for which line it was written.
+    struct Slot {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        std::uint64_t line = 0;
+    };
 
-    std::vector<std::string> tokens_;
+    // Makes room for a line of length bytes and returns where its tokens go.
+    char* BeginLine(std::size_t length);
+    void SetSlot(int index, const char* text, std::size_t length);
+
+    // Every token of the current line, each followed by a NUL. Its size only
+    // grows, so once it has room for the longest line no line allocates.
+    std::vector<char> store_;
+    std::size_t storeUsed_ = 0;
+    std::vector<Slot> slots_;
+    std::uint64_t line_ = 1; // counts Separate calls; slots of another line are stale
     // What every byte value means outside quotes, fixed at construction from
     // separators, quote and the code page's lead bytes.
     std::array<ByteClass, 256> classes_{};
