@@ -224,16 +224,6 @@ TEST_F(D3DXTextureTest, EachMipLevelAveragesTheLevelAbove) {
     EXPECT_TRUE(grey == GreyArgb(127) || grey == GreyArgb(128)) << std::hex << grey;
 }
 
-TEST_F(D3DXTextureTest, AWideImageHalvesDownToOneTexel) {
-    ASSERT_EQ(Load(Write("wide.png", EncodePng(TestImage::Solid(8, 2, Rgba{1, 2, 3, 4})))), S_OK);
-    ASSERT_EQ(Made().levelCount, 4u);
-    const UINT sizes[4][2] = {{8, 2}, {4, 1}, {2, 1}, {1, 1}};
-    for (UINT level = 0; level < 4; ++level) {
-        EXPECT_EQ(Made().LevelWidth(level), sizes[level][0]);
-        EXPECT_EQ(Made().LevelHeight(level), sizes[level][1]);
-    }
-}
-
 TEST_F(D3DXTextureTest, ExplicitSizesAndLevelsAreHonoured) {
     const std::string odd = Write("odd.png", EncodePng(TestImage::Solid(3, 5, Rgba{9, 9, 9, 9})));
     struct Case {
