@@ -2,9 +2,7 @@
 
 #include "platform/com_release.h"
 
-Material::Material() {
-    UpdateDeviceMaterial();
-}
+Material::Material() { UpdateDeviceMaterial(); }
 
 void Material::UpdateDeviceMaterial() {
     const float r = color.r;

@@ -42,18 +42,18 @@ struct Material {
     // Loads textureName from the TEXTURE directory beside the executable into texture.
     void LoadTexture(IDirect3DDevice9* device);
 
-    std::string name = "NoMaterial";                // first token of the material line
+    std::string name = "NoMaterial";                 // first token of the material line
     D3DCOLORVALUE color = {0.8f, 0.8f, 0.8f, 1.0f}; // base colour from "col"
-    float diffuse = 1.0f;                           // from "dif"
-    float ambient = 1.0f;                           // from "amb"
-    float emissive = 0.0f;                          // from "emi"
-    float specular = 0.0f;                          // from "spc"
-    float power = 0.2f;                             // from "power"
-    std::string textureName;                        // from "tex"; loaded when not empty
-    std::string alphaPlaneName;                     // from "aplane"; stored only
-    std::string bumpName;                           // from "bump"; stored only
-    D3DMATERIAL9 deviceMaterial{};                  // handed to the device when drawing
-    IDirect3DTexture9* texture = nullptr;           // owned by the loading model; copies borrow it
+    float diffuse = 1.0f;                            // from "dif"
+    float ambient = 1.0f;                            // from "amb"
+    float emissive = 0.0f;                           // from "emi"
+    float specular = 0.0f;                           // from "spc"
+    float power = 0.2f;                              // from "power"
+    std::string textureName;                         // from "tex"; loaded when not empty
+    std::string alphaPlaneName;                      // from "aplane"; stored only
+    std::string bumpName;                            // from "bump"; stored only
+    D3DMATERIAL9 deviceMaterial{};                   // handed to the device when drawing
+    IDirect3DTexture9* texture = nullptr;            // owned by the loading model; copies borrow it
 };
 
 // A list of per-frame key matrices: key k is the object's matrix for frame k.
@@ -67,9 +67,9 @@ struct ModelObject {
     float facet = 0.0f;                             // smoothing angle in degrees, from "facet"
     std::vector<D3DXVECTOR3> vertices;              // positions in file order
     std::vector<Face> faces;                        // polygons in file order
-    std::vector<int> materialTriangleCounts; // triangles per material index, from mesh building
-    std::vector<KeyList> animations;         // one key list per "animation" chunk
-    D3DXMATRIX transform = IdentityMatrix(); // world matrix of the last draw
+    std::vector<int> materialTriangleCounts;        // triangles per material index, from mesh building
+    std::vector<KeyList> animations;                // one key list per "animation" chunk
+    D3DXMATRIX transform = IdentityMatrix();        // world matrix of the last draw
 };
 
 // One loaded model document with its placement and animation playback.
