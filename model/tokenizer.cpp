@@ -1,8 +1,8 @@
 #include "model/tokenizer.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "model/number_conversion.h"
 #include "platform/system_services.h"
 
 const std::array<unsigned char, 128> kSeparatorTable = [] {
@@ -17,10 +17,6 @@ namespace {
 
 bool IsLineEnd(unsigned char c) {
     return c == '\0' || c == '\n' || c == '\r';
-}
-
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
 } // namespace
@@ -50,49 +46,47 @@ StringSeparator::StringSeparator() {
 
 StringSeparator::~StringSeparator() = default;
 
-char* StringSeparator::BeginLine(std::size_t length) {
+void StringSeparator::BeginLine(std::size_t length) {
     ++line_;
     // Every byte of the line lands in at most one token and every token adds
-    // one NUL, so twice the length is always room enough.
-    const std::size_t needed = 2 * length + 2;
-    if (store_.size() < needed) {
-        store_.resize(needed);
+    // one NUL, so twice the length is always room enough; and no line has
+    // more tokens than bytes.
+    if (store_.size() < 2 * length + 2) {
+        store_.resize(2 * length + 2);
+    }
+    if (slots_.size() < length + 1) {
+        slots_.resize(length + 1);
     }
     storeUsed_ = 0;
-    return store_.data();
-}
-
-void StringSeparator::SetSlot(int index, const char* text, std::size_t length) {
-    const auto slot = static_cast<std::size_t>(index);
-    if (slot >= slots_.size()) {
-        slots_.resize(slot + 1);
-    }
-    slots_[slot] = {static_cast<std::size_t>(text - store_.data()), length, line_};
 }
 
 int StringSeparator::Separate(const char* text) {
-    char* const base = BeginLine(std::strlen(text));
+    BeginLine(std::strlen(text));
+    char* const base = store_.data();
     char* out = base;
+    Slot* const slots = slots_.data();
+    const ByteClass* const classes = classes_.data();
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     int t = 0;
-    // Ends the token that started at start: terminates it and fills slot t.
+    // Ends the token whose text started at start: terminates it, fills slot t.
     const auto endToken = [&](const char* start) {
-        const auto length = static_cast<std::size_t>(out - start);
+        slots[t++] = {static_cast<std::size_t>(start - base), static_cast<std::size_t>(out - start),
+                      line_};
         *out++ = '\0';
-        SetSlot(t++, start, length);
     };
     // A lead byte takes the byte after it whatever that byte is, except a line
     // end: a lone lead byte just before the end stays in its token by itself.
-    const auto copyCharacter = [&] {
-        if (classes_[*p] == kLeadByte && !IsLineEnd(p[1])) {
+    const auto copyDoubleByte = [&] {
+        *out++ = static_cast<char>(*p++);
+        if (!IsLineEnd(*p)) {
             *out++ = static_cast<char>(*p++);
         }
-        *out++ = static_cast<char>(*p++);
     };
     for (;;) {
-        switch (classes_[*p]) {
+        switch (classes[*p]) {
         case kLineEnd:
             storeUsed_ = static_cast<std::size_t>(out - base);
+            capacity_ = std::max(capacity_, t);
             count = t;
             return t;
         case kWhitespace:
@@ -109,10 +103,18 @@ int StringSeparator::Separate(const char* text) {
             // end mean anything; spaces and separators are kept.
             ++p;
             const char* start = out;
-            while (classes_[*p] != kQuote && classes_[*p] != kLineEnd) {
-                copyCharacter();
+            for (;;) {
+                const ByteClass byteClass = classes[*p];
+                if (byteClass == kQuote || byteClass == kLineEnd) {
+                    break;
+                }
+                if (byteClass == kLeadByte) {
+                    copyDoubleByte();
+                } else {
+                    *out++ = static_cast<char>(*p++);
+                }
             }
-            if (classes_[*p] == kQuote) {
+            if (classes[*p] == kQuote) {
                 endToken(start); // closed: kept even when empty
                 ++p;
             } else if (out > start) {
@@ -123,8 +125,15 @@ int StringSeparator::Separate(const char* text) {
         case kOrdinary:
         case kLeadByte: {
             const char* start = out;
-            while (classes_[*p] == kOrdinary || classes_[*p] == kLeadByte) {
-                copyCharacter();
+            for (;;) {
+                const ByteClass byteClass = classes[*p];
+                if (byteClass == kOrdinary) {
+                    *out++ = static_cast<char>(*p++);
+                } else if (byteClass == kLeadByte) {
+                    copyDoubleByte();
+                } else {
+                    break;
+                }
             }
             endToken(start);
             break;
@@ -141,24 +150,15 @@ bool StringSeparator::SetToken(int index, const char* text) {
     if (store_.size() < storeUsed_ + length + 1) {
         store_.resize(storeUsed_ + length + 1);
     }
-    char* start = store_.data() + storeUsed_;
-    std::memcpy(start, text, length + 1);
+    std::memcpy(store_.data() + storeUsed_, text, length + 1);
+    const auto slot = static_cast<std::size_t>(index);
+    if (slots_.size() <= slot) {
+        slots_.resize(slot + 1);
+    }
+    slots_[slot] = {storeUsed_, length, line_};
     storeUsed_ += length + 1;
-    SetSlot(index, start, length);
+    capacity_ = std::max(capacity_, index + 1);
     return true;
-}
-
-std::string_view StringSeparator::Token(int index) const {
-    // Empty texts still point at a terminator, so data() is always a C string.
-    constexpr std::string_view kEmpty("", 0);
-    if (index < 0 || index >= Capacity()) {
-        return kEmpty;
-    }
-    const Slot& slot = slots_[static_cast<std::size_t>(index)];
-    if (slot.line != line_) {
-        return kEmpty;
-    }
-    return {store_.data() + slot.offset, slot.length};
 }
 
 int AsciiFileString::ReadLine() {
@@ -167,37 +167,4 @@ int AsciiFileString::ReadLine() {
         return -1;
     }
     return Separate(line_.data());
-}
-
-bool TokenIs(const StringSeparator& separator, int index, const char* word) {
-    if (index < 0 || index >= separator.count) {
-        return false;
-    }
-    // Tokens are NUL-terminated and hold no NUL, as the C library's
-    // case-insensitive comparison expects.
-    const auto* a = reinterpret_cast<const unsigned char*>(separator.Token(index).data());
-    const auto* b = reinterpret_cast<const unsigned char*>(word);
-    for (;; ++a, ++b) {
-        const unsigned char x = FoldAscii(*a);
-        if (x != FoldAscii(*b)) {
-            return false;
-        }
-        if (x == 0) {
-            return true;
-        }
-    }
-}
-
-float TokenFloat(const StringSeparator& separator, int index) {
-    if (index < 0 || index >= separator.count) {
-        return 0.0f;
-    }
-    return TextToFloat(separator.Token(index).data());
-}
-
-int TokenInt(const StringSeparator& separator, int index) {
-    if (index < 0 || index >= separator.count) {
-        return 0;
-    }
-    return TextToInt(separator.Token(index).data());
 }
