@@ -1,4 +1,4 @@
 #include "app/scene_objects.h"
 
 Model* unitModel = nullptr;
-Model* tileModels[100] = {};
+Model* tileModels[TileCount] = {};

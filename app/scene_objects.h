@@ -1,7 +1,13 @@
-// The process-wide models of the scene: the unit and the 100 tiles of the board.
+// The process-wide scene objects, owned by scene set-up for the life of the
+// program.
 #pragma once
 
-#include "model/model.h"
+struct Model;
 
+// Number of board cells, one tile model each.
+constexpr int TileCount = 100;
+
+// The unit the player walks; created before the entry point runs.
 extern Model* unitModel;
-extern Model* tileModels[100];
+// The board: element 0 is the loaded tile model, 1 to 99 its copies.
+extern Model* tileModels[TileCount];

@@ -4,6 +4,7 @@
 #include <locale>
 
 #include "app/scene_objects.h"
+#include "model/model.h"
 #include "platform/system_services.h"
 
 bool LoadStage(std::string_view path) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/scene_objects.h"
+#include "model/model.h"
 
 namespace {
 
