@@ -7,6 +7,10 @@
 // Allocations made since the process started.
 std::size_t AllocationCount();
 
+// False in builds that keep their own allocator (sanitizers): nothing is
+// counted there, so a test of allocation counts has nothing to check.
+bool AllocationCountingActive();
+
 // Counts the allocations made while it is alive.
 class AllocationScope {
   public:
@@ -15,4 +19,15 @@ class AllocationScope {
 
   private:
     std::size_t start_;
+};
+
+// While alive, lets the given number of allocations through and makes every
+// later one throw std::bad_alloc, to show how code meets allocation failure.
+// Has no effect where allocations are not counted.
+class AllocationFailure {
+  public:
+    explicit AllocationFailure(std::size_t allowed);
+    ~AllocationFailure();
+    AllocationFailure(const AllocationFailure&) = delete;
+    AllocationFailure& operator=(const AllocationFailure&) = delete;
 };

@@ -1,0 +1,346 @@
+#include "model/loader_mqa.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "model/model.h"
+#include "model/number_conversion.h"
+
+namespace {
+
+// Structural errors unwind to Load as plain integers.
+[[noreturn]] void Raise(LoadResult code) {
+    throw static_cast<int>(code);
+}
+
+// Number of values of a material attribute the reader knows, 0 for any other word.
+int MaterialValueCount(const StringSeparator& tokens, int index) {
+    if (TokenIs(tokens, index, "col")) {
+        return 4;
+    }
+    for (const char* name :
+         {"shader", "dif", "amb", "emi", "spc", "power", "tex", "aplane", "bump"}) {
+        if (TokenIs(tokens, index, name)) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// Applies the known attribute named by token a, whose first value is token a + 2.
+void ApplyMaterialAttribute(const StringSeparator& tokens, int a, Material& material) {
+    const int value = a + 2;
+    if (TokenIs(tokens, a, "col")) {
+        material.color = {TokenFloat(tokens, value), TokenFloat(tokens, value + 1),
+                          TokenFloat(tokens, value + 2), TokenFloat(tokens, value + 3)};
+    } else if (TokenIs(tokens, a, "dif")) {
+        material.diffuse = TokenFloat(tokens, value);
+    } else if (TokenIs(tokens, a, "amb")) {
+        material.ambient = TokenFloat(tokens, value);
+    } else if (TokenIs(tokens, a, "emi")) {
+        material.emissive = TokenFloat(tokens, value);
+    } else if (TokenIs(tokens, a, "spc")) {
+        material.specular = TokenFloat(tokens, value);
+    } else if (TokenIs(tokens, a, "power")) {
+        material.power = TokenFloat(tokens, value);
+    } else if (TokenIs(tokens, a, "tex")) {
+        material.textureName = tokens.Token(value);
+    } else if (TokenIs(tokens, a, "aplane")) {
+        material.alphaPlaneName = tokens.Token(value);
+    } else if (TokenIs(tokens, a, "bump")) {
+        material.bumpName = tokens.Token(value);
+    }
+    // "shader" is checked for its form like the others; its value is not kept.
+}
+
+// Applies the attributes of a material line of n tokens, each written as
+// name "(" values ")". A known attribute in the wrong form ends the scan, and
+// so does a word not followed by "("; an unknown attribute is stepped over.
+void ScanMaterialAttributes(const StringSeparator& tokens, int n, Material& material) {
+    int a = 1;
+    while (a < n) {
+        const int values = MaterialValueCount(tokens, a);
+        if (values > 0 && a + values + 3 <= n) {
+            if (!TokenIs(tokens, a + 1, "(") || !TokenIs(tokens, a + values + 2, ")")) {
+                return;
+            }
+            ApplyMaterialAttribute(tokens, a, material);
+            a += values + 3;
+            continue;
+        }
+        if (!TokenIs(tokens, a + 1, "(")) {
+            return;
+        }
+        a += 2;
+        while (a < n && !TokenIs(tokens, a, ")")) {
+            ++a;
+        }
+        ++a;
+    }
+}
+
+} // namespace
+
+LoaderMQA::LoaderMQA(std::FILE* input, Model* target)
+    : model(target), stream(input), tokens(std::make_unique<AsciiFileString>(input)) {}
+
+LoaderMQA::~LoaderMQA() = default;
+
+int LoaderMQA::Load() {
+    try {
+        ReadHeader();
+        ReadChunks();
+    } catch (int code) {
+        return code;
+    }
+    return kLoadOk;
+}
+
+int LoaderMQA::ReadLineInChunk() {
+    const int n = tokens->ReadLine();
+    if (n == -1) {
+        Raise(kLoadUnexpectedEnd);
+    }
+    return n;
+}
+
+bool LoaderMQA::EndsInBinaryCount(int n) const {
+    return n >= 3 && Is(n - 3, "[") && Is(n - 1, "]");
+}
+
+void LoaderMQA::ReadHeader() {
+    int n = tokens->ReadLine();
+    if (n < 2 || !Is(0, "Metasequoia") || !Is(1, "Document")) {
+        Raise(kLoadBadHeader);
+    }
+    n = tokens->ReadLine();
+    if (n < 4 || !Is(0, "Format") || !Is(1, "Text") || !Is(2, "Ver") ||
+        TextToDouble(tokens->Token(3).c_str()) != 1.0) {
+        Raise(kLoadBadVersion);
+    }
+}
+
+void LoaderMQA::ReadChunks() {
+    for (;;) {
+        const int n = tokens->ReadLine();
+        if (n == -1) {
+            return; // the end of the stream between chunks ends the document
+        }
+        if (n == 0) {
+            continue;
+        }
+        if (n >= 2 && Is(0, "Material")) {
+            if (!Is(n - 1, "{")) {
+                Raise(kLoadFormatError);
+            }
+            ReadMaterialChunk();
+        } else if (n >= 2 && Is(0, "Object")) {
+            if (!Is(n - 1, "{")) {
+                Raise(kLoadFormatError);
+            }
+            // Appended before it is read, so a failure inside keeps what was read.
+            model->objects.emplace_back();
+            ModelObject& object = model->objects.back();
+            if (n >= 3) {
+                object.name = tokens->Token(1);
+            }
+            ReadObjectChunk(object);
+        } else {
+            SkipChunk();
+        }
+    }
+}
+
+void LoaderMQA::SkipChunk() {
+    int n = tokens->count;
+    if (n >= 1 && Is(n - 1, "{")) {
+        // Only the last token of a line counts for nesting.
+        long long depth = 1;
+        while (depth > 0) {
+            n = ReadLineInChunk();
+            if (n == 0) {
+                continue;
+            }
+            if (Is(n - 1, "{")) {
+                ++depth;
+            } else if (Is(n - 1, "}")) {
+                --depth;
+            } else if (EndsInBinaryCount(n)) {
+                SkipBinaryBlock(n - 2);
+            }
+        }
+    } else if (EndsInBinaryCount(n)) {
+        SkipBinaryBlock(n - 2);
+    }
+}
+
+// Steps over the raw bytes that follow a line ending in "[" count "]".
+void LoaderMQA::SkipBinaryBlock(int countToken) {
+    // The count must be a byte count: a negative one would seek backwards and
+    // read the same lines again forever, so it is an error, like a count that
+    // is no number or does not fit an int.
+    const char* text = tokens->Token(countToken).c_str();
+    char* end = nullptr;
+    const long count = std::strtol(text, &end, 10);
+    if (end == text || count < 0 || count > INT_MAX) {
+        Raise(kLoadFormatError);
+    }
+    if (count == 0) {
+        return;
+    }
+    // fseek succeeds past the end of a regular file (and fails on a memory
+    // stream), so the block's last byte is read to prove the block is all
+    // there: a block cut short by the end of the stream is an error either way.
+    const long start = std::ftell(stream);
+    if (start < 0 || std::fseek(stream, count - 1, SEEK_CUR) != 0 || std::fgetc(stream) == EOF ||
+        std::ftell(stream) - start != count) {
+        Raise(kLoadFormatError);
+    }
+}
+
+void LoaderMQA::ReadMaterialChunk() {
+    Material material;
+    for (;;) {
+        const int n = ReadLineInChunk();
+        if (n == 0) {
+            continue; // blank lines add no material
+        }
+        if (Is(0, "}")) {
+            return;
+        }
+        material.name = tokens->Token(0);
+        ScanMaterialAttributes(*tokens, n, material);
+        material.UpdateDeviceMaterial();
+        model->materials.push_back(material);
+        material = Material();
+    }
+}
+
+void LoaderMQA::ReadObjectChunk(ModelObject& object) {
+    for (;;) {
+        const int n = ReadLineInChunk();
+        if (Is(0, "}")) {
+            objectClosed = true;
+            return;
+        }
+        if (n >= 2 && Is(0, "facet")) {
+            object.facet = TokenFloat(*tokens, 1);
+        } else if (n >= 2 && Is(0, "mirror_axis")) {
+            object.mirrorAxis = TokenInt(*tokens, 1);
+        } else if (n >= 3 && Is(0, "vertex")) {
+            if (!Is(n - 1, "{")) {
+                Raise(kLoadFormatError);
+            }
+            ReadVertexChunk(object);
+        } else if (n >= 3 && Is(0, "face")) {
+            if (!Is(n - 1, "{")) {
+                Raise(kLoadFormatError);
+            }
+            ReadFaceChunk(object);
+        } else if (n >= 3 && Is(0, "animation")) {
+            if (!Is(n - 1, "{")) {
+                Raise(kLoadFormatError);
+            }
+            ReadAnimationChunk(object);
+        } else {
+            SkipChunk();
+        }
+    }
+}
+
+void LoaderMQA::ReadVertexChunk(ModelObject& object) {
+    for (;;) {
+        const int n = ReadLineInChunk();
+        if (Is(0, "}")) {
+            return;
+        }
+        if (n >= 3) {
+            object.vertices.emplace_back(TokenFloat(*tokens, 0), TokenFloat(*tokens, 1),
+                                         TokenFloat(*tokens, 2));
+        }
+    }
+}
+
+void LoaderMQA::ReadFaceChunk(ModelObject& object) {
+    // One working face for the whole chunk: a line without an "M" part keeps
+    // the material of the line before, and the first line has none to keep,
+    // so it starts at -1 and is never drawn.
+    Face face;
+    face.material = -1;
+    for (;;) {
+        const int n = ReadLineInChunk();
+        if (n == 0) {
+            continue;
+        }
+        if (Is(0, "}")) {
+            return;
+        }
+        face.indices.clear();
+        face.uvs.clear();
+        face.corners.clear();
+        if (ReadFaceLine(face, n)) {
+            object.faces.push_back(face);
+        }
+    }
+}
+
+// A face line: c V ( i1 .. ic ) [M ( m )] [UV ( u1 v1 .. uc vc )].
+bool LoaderMQA::ReadFaceLine(Face& face, int n) {
+    const long long c = TokenInt(*tokens, 0);
+    if (n < 2 || !Is(1, "V") || n < c + 4) {
+        Raise(kLoadFormatError);
+    }
+    // From here c + 4 <= n, so every index below fits an int. A negative c
+    // points the ")" test at "(" or "V" or before the line, and drops the line.
+    const auto token = [](long long index) { return static_cast<int>(std::max(index, -1LL)); };
+    if (!Is(2, "(") || !Is(token(c + 3), ")")) {
+        return false;
+    }
+    const int corners = static_cast<int>(std::min(c, 4LL));
+    for (int k = 0; k < corners; ++k) {
+        face.indices.push_back(TokenInt(*tokens, 3 + k));
+    }
+    int e = static_cast<int>(c) + 4;
+    if (Is(e, "M") && n >= e + 4) {
+        if (!Is(e + 1, "(") || !Is(e + 3, ")")) {
+            return false;
+        }
+        face.material = TokenInt(*tokens, e + 2);
+        e += 4;
+    }
+    const long long uvEnd = e + 2 * c + 2;
+    if (Is(e, "UV") && n >= uvEnd + 1) {
+        if (!Is(e + 1, "(") || !Is(static_cast<int>(uvEnd), ")")) {
+            return false;
+        }
+        for (int k = 1; k <= corners; ++k) {
+            face.uvs.push_back(
+                {TokenFloat(*tokens, e + 2 * k), TokenFloat(*tokens, e + 2 * k + 1)});
+        }
+    }
+    return true;
+}
+
+void LoaderMQA::ReadAnimationChunk(ModelObject& object) {
+    object.animations.emplace_back();
+    KeyList& keys = object.animations.back();
+    // Only the first object names the animations; the others just add keys.
+    if (!objectClosed) {
+        model->animationNames.push_back(tokens->Token(1));
+    }
+    for (;;) {
+        const int n = ReadLineInChunk();
+        if (Is(0, "}")) {
+            return;
+        }
+        if (n >= 16) {
+            float m[16] = {};
+            for (int i = 0; i < 16; ++i) {
+                m[i] = TokenFloat(*tokens, i);
+            }
+            keys.emplace_back(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], m[9], m[10],
+                              m[11], m[12], m[13], m[14], m[15]);
+        }
+    }
+}

@@ -1,0 +1,61 @@
+// Reads one Metasequoia text document (format 1.0) from an open stream into
+// an empty Model: materials, and per object its name, smoothing angle, mirror
+// axis, vertices, faces and animation keys. Everything else is stepped over.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+
+#include "model/tokenizer.h"
+
+struct Face;
+struct Model;
+struct ModelObject;
+
+// What LoaderMQA::Load returns.
+enum LoadResult : int {
+    kLoadOk = 0, // read to the end of the stream
+    kLoadFormatError =
+        -1, // chunk header without "{", malformed face line, unskippable binary block
+    kLoadUnexpectedEnd = -2, // the stream ended inside a chunk
+    kLoadBadHeader = -3,     // the first line is not "Metasequoia Document"
+    kLoadBadVersion = -4,    // the second line is not "Format Text Ver 1.0"
+};
+
+class LoaderMQA {
+  public:
+    // Neither the stream nor the model is owned; the caller closes the stream.
+    LoaderMQA(std::FILE* stream, Model* model);
+    virtual ~LoaderMQA();
+    LoaderMQA(const LoaderMQA&) = delete;
+    LoaderMQA& operator=(const LoaderMQA&) = delete;
+
+    // Reads the whole document, appending to the model as it goes; nothing is
+    // undone on failure. Returns a LoadResult. Allocation failure is not
+    // caught: std::bad_alloc reaches the caller.
+    int Load();
+
+  private:
+    void ReadHeader();
+    void ReadChunks();
+    void SkipChunk();
+    void SkipBinaryBlock(int countToken);
+    void ReadMaterialChunk();
+    void ReadObjectChunk(ModelObject& object);
+    void ReadVertexChunk(ModelObject& object);
+    void ReadFaceChunk(ModelObject& object);
+    // Reads one face line into face; false when the line is dropped.
+    bool ReadFaceLine(Face& face, int n);
+    void ReadAnimationChunk(ModelObject& object);
+
+    // The next line's token count, raising kLoadUnexpectedEnd at the end of the stream.
+    int ReadLineInChunk();
+    bool Is(int index, const char* word) const { return TokenIs(*tokens, index, word); }
+    // True when the current line of n tokens ends in "[" count "]".
+    bool EndsInBinaryCount(int n) const;
+
+    Model* model;                            // the model being filled
+    std::FILE* stream;                       // the open document
+    std::unique_ptr<AsciiFileString> tokens; // token source reading from stream
+    bool objectClosed = false;               // set when the first Object chunk ends
+};

@@ -1,0 +1,232 @@
+// Face lines and material lines of the document reader.
+#include "model/loader_mqa.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+#include "tests/support/load_document.h"
+
+namespace {
+
+using Indices = std::vector<int>;
+using Uvs = std::vector<TexCoord>;
+
+// A face line and what reading it gives: a result code, and when the line
+// adds a face, that face.
+struct FaceCase {
+    std::string line;
+    int result;
+    bool added;
+    Indices indices;
+    int material;
+    Uvs uvs;
+};
+
+std::string FaceDocument(const std::string& faceLines) {
+    return kDocumentHeader + "Object \"o\" {\nface 1 {\n" + faceLines + "}\n}\n";
+}
+
+Indices IndicesOf(const Face& face) {
+    return Indices(face.indices.begin(), face.indices.end());
+}
+Uvs UvsOf(const Face& face) {
+    return Uvs(face.uvs.begin(), face.uvs.end());
+}
+
+Material ReadMaterialLine(const std::string& line) {
+    Model model;
+    EXPECT_EQ(LoadDocument(kDocumentHeader + "Material 1 {\n" + line + "\n}\n", model), kLoadOk)
+        << line;
+    EXPECT_EQ(model.materials.size(), 1u) << line;
+    return model.materials.empty() ? Material() : model.materials[0];
+}
+
+} // namespace
+
+TEST(LoaderMQAFaces, FaceLinesFollowTheirCountsAndParts) {
+    const Uvs none;
+    const FaceCase cases[] = {
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1)", kLoadOk, true, {0, 1, 2}, 1, {{0, 0}, {1, 0}, {1, 1}}},
+        {"4 V(0 1 2 3)", kLoadOk, true, {0, 1, 2, 3}, -1, none},
+        {"3 v(5 6 7) m(2) uv(0.5 0.25 1 1 0 0)",
+         kLoadOk,
+         true,
+         {5, 6, 7},
+         2,
+         {{0.5f, 0.25f}, {1, 1}, {0, 0}}},
+        // Five corners keep their first four indices and UV pairs.
+        {"5 V(0 1 2 3 4) M(2) UV(0 0 1 0 2 0 3 0 4 0)",
+         kLoadOk,
+         true,
+         {0, 1, 2, 3},
+         2,
+         {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
+        {"5 V(0 1 2 3 4)", kLoadOk, true, {0, 1, 2, 3}, -1, none},
+        // Counts and indices are stored as written, never checked.
+        {"0 V()", kLoadOk, true, {}, -1, none},
+        {"3 V(-1 99999 a) M(-7)", kLoadOk, true, {-1, 99999, 0}, -7, none},
+        // The second token must be "V" and the line long enough for the count.
+        {"3 X(0 1 2)", kLoadFormatError, false, {}, 0, none},
+        {"3", kLoadFormatError, false, {}, 0, none},
+        {"3 V(0 1 2", kLoadFormatError, false, {}, 0, none},
+        {"2147483647 V(0)", kLoadFormatError, false, {}, 0, none},
+        // Parentheses that do not match the count drop the line.
+        {"3 V(0 1 2 3)", kLoadOk, false, {}, 0, none},
+        {"3 V[0 1 2]", kLoadOk, false, {}, 0, none},
+        {"2 V(0 1 2)", kLoadOk, false, {}, 0, none},
+        {"-1 V(0)", kLoadOk, false, {}, 0, none},
+        {"-2147483648 V(0)", kLoadOk, false, {}, 0, none},
+        // A material part cut short is not read; one in the wrong form drops the line.
+        {"3 V(0 1 2) M(1", kLoadOk, true, {0, 1, 2}, -1, none},
+        {"3 V(0 1 2) M 1", kLoadOk, true, {0, 1, 2}, -1, none},
+        {"3 V(0 1 2) M[1] UV(0 0 1 0 1 1)", kLoadOk, false, {}, 0, none},
+        {"3 V(0 1 2) M(1 2)", kLoadOk, false, {}, 0, none},
+        {"3 V(0 1 2) M(x)", kLoadOk, true, {0, 1, 2}, 0, none},
+        // A UV part cut short is not read; one in the wrong form drops the line.
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1", kLoadOk, true, {0, 1, 2}, 1, none},
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1 2)", kLoadOk, false, {}, 0, none},
+        {"3 V(0 1 2) UV[0 0 1 0 1 1]", kLoadOk, false, {}, 0, none},
+        // Parts in another order or of other kinds are not seen.
+        {"3 V(0 1 2) UV(0 0 1 0 1 1) M(1)", kLoadOk, true, {0, 1, 2}, -1, {{0, 0}, {1, 0}, {1, 1}}},
+        {"3 V(0 1 2) COL(1 1 1) M(1)", kLoadOk, true, {0, 1, 2}, -1, none},
+        {"3 V(0 1 2) M(1) COL(1 2 3) UV(0 0 1 0 1 1)", kLoadOk, true, {0, 1, 2}, 1, none},
+    };
+    for (const FaceCase& c : cases) {
+        Model model;
+        EXPECT_EQ(LoadDocument(FaceDocument(c.line + "\n"), model), c.result) << c.line;
+        ASSERT_EQ(model.objects.size(), 1u) << c.line;
+        const std::vector<Face>& faces = model.objects[0].faces;
+        ASSERT_EQ(faces.size(), c.added ? 1u : 0u) << c.line;
+        if (c.added) {
+            EXPECT_EQ(IndicesOf(faces[0]), c.indices) << c.line;
+            EXPECT_EQ(faces[0].material, c.material) << c.line;
+            EXPECT_EQ(UvsOf(faces[0]), c.uvs) << c.line;
+            EXPECT_TRUE(faces[0].corners.empty()) << c.line;
+        }
+    }
+}
+
+TEST(LoaderMQAFaces, AFaceWithoutMaterialTakesThePreviousLinesOrMinusOne) {
+    const std::string document = kDocumentHeader + "Object \"o\" {\n"
+                                                   "face 4 {\n"
+                                                   "3 V(0 1 2)\n"
+                                                   "\n"
+                                                   "3 V(0 1 2) M(2)\n"
+                                                   "3 V(3 4 5)\n"
+                                                   "4 V(0 1 2 3) M(5) UV(0 0 1 0 1 1 0 1)\n"
+                                                   "3 V(0 1 2)\n"
+                                                   "}\n"
+                                                   "face 1 {\n"
+                                                   "3 V(0 1 2)\n"
+                                                   "}\n"
+                                                   "}\n";
+    Model model;
+    ASSERT_EQ(LoadDocument(document, model), kLoadOk);
+    const std::vector<Face>& faces = model.objects.at(0).faces;
+    ASSERT_EQ(faces.size(), 6u);
+    const int materials[] = {-1, 2, 2, 5, 5, -1};
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        EXPECT_EQ(faces[i].material, materials[i]) << "face " << i;
+    }
+    // Each line starts with empty lists: nothing of the line before remains.
+    EXPECT_EQ(IndicesOf(faces[2]), (Indices{3, 4, 5}));
+    EXPECT_TRUE(faces[4].uvs.empty());
+}
+
+TEST(LoaderMQAFaces, ADroppedLineAddsNothingAndReadingGoesOn) {
+    Model model;
+    ASSERT_EQ(LoadDocument(FaceDocument("3 V(0 1 2)\n3 V(0 1 2 3)\n4 V(0 1 2 3)\n"), model),
+              kLoadOk);
+    const std::vector<Face>& faces = model.objects.at(0).faces;
+    ASSERT_EQ(faces.size(), 2u);
+    EXPECT_EQ(faces[1].indices.size(), 4u);
+}
+
+TEST(LoaderMQAMaterials, AttributeScanAppliesWhatItCanRead) {
+    struct Case {
+        std::string line;
+        D3DCOLORVALUE color;
+        float diffuse, ambient, emissive, specular, power;
+    };
+    const D3DCOLORVALUE grey = {0.8f, 0.8f, 0.8f, 1.0f};
+    const D3DCOLORVALUE red = {1.0f, 0.0f, 0.0f, 1.0f};
+    const Case cases[] = {
+        {"\"m\" col(1 0 0 1) dif(0.5)", red, 0.5f, 1.0f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" dif(0.1) amb(0.2) emi(0.3) spc(0.4) power(50)", grey, 0.1f, 0.2f, 0.3f, 0.4f,
+         50.0f},
+        {"\"m\" COL(1 0 0 1) DIF(0.5) Power(2)", red, 0.5f, 1.0f, 0.0f, 0.0f, 2.0f},
+        {"\"m\" dif(0.1) dif(0.9)", grey, 0.9f, 1.0f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" dif(abc)", grey, 0.0f, 1.0f, 0.0f, 0.0f, 0.2f},
+        // An unknown attribute between known ones is stepped over whole.
+        {"\"m\" dif(0.5) vcol(1 2 3 4 5) amb(0.25)", grey, 0.5f, 0.25f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" reflect() amb(0.25)", grey, 1.0f, 0.25f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" amb(0.25) foo(1 2 3", grey, 1.0f, 0.25f, 0.0f, 0.0f, 0.2f},
+        // "shader" is known: in the wrong form it ends the scan.
+        {"\"m\" shader(3) dif(0.5)", grey, 0.5f, 1.0f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" shader(3 4) dif(0.5)", grey, 1.0f, 1.0f, 0.0f, 0.0f, 0.2f},
+        // A known attribute in the wrong form ends the scan, keeping what came before.
+        {"\"m\" col(1 0 0 1) dif(0.5 amb(0.3)", red, 1.0f, 1.0f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" col(1 0 0) dif(0.5)", grey, 1.0f, 1.0f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" dif 0.5 amb(0.3)", grey, 1.0f, 1.0f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" amb(0.3) junk dif(0.5)", grey, 1.0f, 0.3f, 0.0f, 0.0f, 0.2f},
+        // Too few tokens left for its form: treated as unknown and stepped over.
+        {"\"m\" amb(0.3) dif(", grey, 1.0f, 0.3f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" amb(0.3) col(1 0 0)", grey, 1.0f, 0.3f, 0.0f, 0.0f, 0.2f},
+        {"\"m\" amb(0.3) dif", grey, 1.0f, 0.3f, 0.0f, 0.0f, 0.2f},
+    };
+    for (const Case& c : cases) {
+        const Material material = ReadMaterialLine(c.line);
+        EXPECT_EQ(material.name, "m") << c.line;
+        EXPECT_EQ(material.color.r, c.color.r) << c.line;
+        EXPECT_EQ(material.color.g, c.color.g) << c.line;
+        EXPECT_EQ(material.color.b, c.color.b) << c.line;
+        EXPECT_EQ(material.color.a, c.color.a) << c.line;
+        EXPECT_EQ(material.diffuse, c.diffuse) << c.line;
+        EXPECT_EQ(material.ambient, c.ambient) << c.line;
+        EXPECT_EQ(material.emissive, c.emissive) << c.line;
+        EXPECT_EQ(material.specular, c.specular) << c.line;
+        EXPECT_EQ(material.power, c.power) << c.line;
+        // The device material follows the line's values.
+        EXPECT_EQ(material.deviceMaterial.Diffuse.r, c.diffuse * c.color.r) << c.line;
+        EXPECT_EQ(material.deviceMaterial.Ambient.r, c.ambient * c.color.r) << c.line;
+        EXPECT_EQ(material.deviceMaterial.Power, c.power) << c.line;
+    }
+}
+
+TEST(LoaderMQAMaterials, FileNamesAreWholeTokens) {
+    const Material material =
+        ReadMaterialLine("\"stone wall\" tex(\"my file.bmp\") aplane(\"a(1).bmp\") bump(b.bmp)");
+    EXPECT_EQ(material.name, "stone wall");
+    EXPECT_EQ(material.textureName, "my file.bmp");
+    EXPECT_EQ(material.alphaPlaneName, "a(1).bmp");
+    EXPECT_EQ(material.bumpName, "b.bmp");
+
+    const Material unquoted = ReadMaterialLine("plain");
+    EXPECT_EQ(unquoted.name, "plain");
+    EXPECT_TRUE(unquoted.textureName.empty());
+}
+
+TEST(LoaderMQAMaterials, EveryNonBlankLineIsOneMaterialWhateverTheCount) {
+    const std::string document = kDocumentHeader + "Material 2 {\n"
+                                                   "\t\"first\" dif(0.5) tex(\"a.bmp\")\n"
+                                                   "\n"
+                                                   "\t\"second\"\n"
+                                                   "\t\"third\" col(1 0 0 1)\n"
+                                                   "}\n"
+                                                   "Material 1 {\n"
+                                                   "\t\"fourth\"\n"
+                                                   "}\n";
+    Model model;
+    ASSERT_EQ(LoadDocument(document, model), kLoadOk);
+    ASSERT_EQ(model.materials.size(), 4u);
+    EXPECT_EQ(model.materials[0].name, "first");
+    EXPECT_EQ(model.materials[1].name, "second");
+    EXPECT_EQ(model.materials[2].name, "third");
+    EXPECT_EQ(model.materials[3].name, "fourth");
+    // Each line starts again from the defaults.
+    EXPECT_EQ(model.materials[1].diffuse, 1.0f);
+    EXPECT_TRUE(model.materials[1].textureName.empty());
+    EXPECT_EQ(model.materials[3].color.g, 0.8f);
+}
