@@ -75,6 +75,8 @@ enum D3DFORMAT : std::uint32_t {
     D3DFMT_A8R8G8B8 = 21,
     D3DFMT_X8R8G8B8 = 22,
     D3DFMT_R5G6B5 = 23,
+    D3DFMT_L8 = 50,
+    D3DFMT_A8L8 = 51,
     D3DFMT_D16 = 80,
 };
 

@@ -72,14 +72,15 @@ UINT FullChainLength(UINT width, UINT height) {
 
 RecordingTexture::RecordingTexture(UINT textureWidth, UINT textureHeight, UINT requestedLevels,
                                    DWORD textureUsage, D3DFORMAT textureFormat,
-                                   D3DPOOL texturePool)
+                                   D3DPOOL texturePool, UINT textureRowPadding)
     : width(textureWidth), height(textureHeight),
       levelCount(requestedLevels == 0
                      ? FullChainLength(textureWidth, textureHeight)
                      : std::min(requestedLevels, FullChainLength(textureWidth, textureHeight))),
-      usage(textureUsage), format(textureFormat), pool(texturePool) {
+      usage(textureUsage), format(textureFormat), pool(texturePool),
+      rowPadding(textureRowPadding) {
     for (UINT level = 0; level < levelCount; ++level) {
-        levels.emplace_back(static_cast<size_t>(LevelWidth(level)) * LevelHeight(level),
+        levels.emplace_back(static_cast<size_t>(RowStride(level)) * LevelHeight(level),
                             0xCDCDCDCDu);
     }
 }
@@ -97,7 +98,7 @@ UINT RecordingTexture::LevelWidth(UINT level) const { return std::max(1u, width 
 UINT RecordingTexture::LevelHeight(UINT level) const { return std::max(1u, height >> level); }
 
 std::uint32_t RecordingTexture::Texel(UINT level, UINT x, UINT y) const {
-    return levels[level][static_cast<size_t>(y) * LevelWidth(level) + x];
+    return levels[level][static_cast<size_t>(y) * RowStride(level) + x];
 }
 
 HRESULT RecordingTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
@@ -117,10 +118,13 @@ HRESULT RecordingTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
 HRESULT RecordingTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect,
                                    DWORD) {
     ++lockCalls;
+    if (FAILED(lockResult)) {
+        return lockResult;
+    }
     if (lockedRect == nullptr || level >= levelCount || rect != nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    lockedRect->Pitch = static_cast<INT>(LevelWidth(level) * 4);
+    lockedRect->Pitch = static_cast<INT>(RowStride(level) * 4);
     lockedRect->pBits = levels[level].data();
     return S_OK;
 }
@@ -247,8 +251,9 @@ HRESULT RecordingDevice::CreateTexture(UINT width, UINT height, UINT levels, DWO
     if (width == 0 || height == 0) {
         return D3DERR_INVALIDCALL;
     }
-    textures.push_back(
-        std::make_unique<RecordingTexture>(width, height, levels, usage, format, pool));
+    textures.push_back(std::make_unique<RecordingTexture>(width, height, levels, usage, format,
+                                                          pool, texturePitchPadding));
+    textures.back()->lockResult = textureLockResult;
     *texture = textures.back().get();
     return S_OK;
 }

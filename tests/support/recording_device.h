@@ -60,8 +60,10 @@ class RecordingVertexBuffer final : public IDirect3DVertexBuffer9 {
 
 class RecordingTexture final : public IDirect3DTexture9 {
   public:
+    // rowPadding texels are added to every row, so the pitch is wider than
+    // the level: writers must step rows by the pitch they are given.
     RecordingTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                     D3DPOOL pool);
+                     D3DPOOL pool, UINT rowPadding = 0);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return count.AddRef(); }
@@ -74,6 +76,8 @@ class RecordingTexture final : public IDirect3DTexture9 {
 
     UINT LevelWidth(UINT level) const;
     UINT LevelHeight(UINT level) const;
+    // Texels from one row to the next in a level's storage.
+    UINT RowStride(UINT level) const { return LevelWidth(level) + rowPadding; }
     // The texel of a level as A8R8G8B8.
     std::uint32_t Texel(UINT level, UINT x, UINT y) const;
 
@@ -84,7 +88,9 @@ class RecordingTexture final : public IDirect3DTexture9 {
     DWORD usage;
     D3DFORMAT format;
     D3DPOOL pool;
-    std::vector<std::vector<std::uint32_t>> levels; // texels of each level, rows tightly packed
+    UINT rowPadding; // unused texels after each row
+    std::vector<std::vector<std::uint32_t>> levels; // texels of each level, RowStride apart
+    HRESULT lockResult = S_OK;                      // what LockRect answers
     int lockCalls = 0;
     int unlockCalls = 0;
 };
@@ -193,6 +199,8 @@ class RecordingDevice final : public IDirect3DDevice9 {
     HRESULT createVertexBufferResult = S_OK; // forced result for every CreateVertexBuffer
     HRESULT vertexBufferLockResult = S_OK;   // given to each new vertex buffer
     HRESULT createTextureResult = S_OK;
+    HRESULT textureLockResult = S_OK; // given to each new texture
+    UINT texturePitchPadding = 0;     // row padding of each new texture, in texels
     std::deque<HRESULT> presentResults;      // consumed one per Present; S_OK when empty
     HRESULT resetResult = S_OK;
 

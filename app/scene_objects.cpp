@@ -1,0 +1,4 @@
+#include "app/scene_objects.h"
+
+Model* unitModel = nullptr;
+Model* tileModels[TileCount] = {};

@@ -1,0 +1,93 @@
+// Loading a model document: resolve the name against the executable's
+// directory, read it, then find the collision object, load the textures and
+// build the meshes.
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "model/loader_mqa.h"
+#include "model/model.h"
+#include "model/module_directory.h"
+#include "platform/com_release.h"
+#include "platform/system_services.h"
+#include "render/mesh_builder.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Whole-string compare, ASCII letters without regard to case.
+bool EqualsIgnoringCase(const std::string& text, std::string_view word) {
+    if (text.size() != word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char a = text[i];
+        char b = word[i];
+        if (a >= 'A' && a <= 'Z') {
+            a = static_cast<char>(a - 'A' + 'a');
+        }
+        if (b >= 'A' && b <= 'Z') {
+            b = static_cast<char>(b - 'A' + 'a');
+        }
+        if (a != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool Model::LoadFromFile(std::string relativeName, IDirect3DDevice9* device) {
+    // Running out of memory (or a list asked to grow beyond its limit) while
+    // reading or preparing the model ends the load as a failure. The file is
+    // closed by its owner on the way out; what the model already holds stays
+    // with it and is released by its destructor.
+    try {
+        const std::string path = std::string(GetModuleDirectory()) + relativeName;
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(NativePath(path).c_str(), "rb"));
+        if (file == nullptr) {
+            return false;
+        }
+        int result = 0;
+        {
+            // The reader goes before the file is closed.
+            const std::unique_ptr<LoaderMQA> loader = std::make_unique<LoaderMQA>(file.get(), this);
+            result = loader->Load();
+        }
+        file.reset();
+        // Whatever the reader returned, the model is completed from what it holds.
+        FindCollisionObject();
+        LoadTextures(device);
+        BuildMeshes(device);
+        return result == 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void Model::FindCollisionObject() {
+    collisionObject = -1;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (EqualsIgnoringCase(objects[i].name, "collision")) {
+            collisionObject = static_cast<int>(i);
+            return;
+        }
+    }
+}
+
+void Model::LoadTextures(IDirect3DDevice9* device) {
+    for (Material& material : materials) {
+        material.LoadTexture(device);
+    }
+}
+
+void Model::BuildMeshes(IDirect3DDevice9* device) {
+    for (ModelObject& object : objects) {
+        ReleaseAndClear(object.vertexBuffer);
+        BuildMesh(object, device, materials);
+    }
+}

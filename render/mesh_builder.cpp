@@ -1,0 +1,276 @@
+#include "render/mesh_builder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "platform/com_release.h"
+
+namespace {
+
+// Degrees to radians, as a single-precision constant.
+constexpr float RadiansPerDegree = 0.017453292f;
+
+// Triangles a face gives: a triangle one, a quad two, anything else none.
+std::size_t TrianglesOf(const Face& face) {
+    switch (face.indices.size()) {
+    case 3:
+        return 1;
+    case 4:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+// For every vertex, the faces that reference it, once per reference and in
+// ascending face order, stored as one flat list: the faces of vertex v are
+// faces[first[v]] up to faces[first[v + 1]].
+struct VertexFaceTable {
+    std::vector<std::uint32_t> first;
+    std::vector<std::uint32_t> faces;
+};
+
+VertexFaceTable BuildVertexFaceTable(const ModelObject& object) {
+    const std::size_t vertexCount = object.vertices.size();
+    VertexFaceTable table;
+    table.first.assign(vertexCount + 1, 0);
+    std::size_t references = 0;
+    for (const Face& face : object.faces) {
+        if (!IsReadableFace(face, vertexCount)) {
+            continue;
+        }
+        for (const int index : face.indices) {
+            ++table.first[static_cast<std::size_t>(index)];
+        }
+        references += face.indices.size();
+    }
+    // first[v] becomes the end of v's slot; the fill below, back to front,
+    // moves it down to the start and leaves every list in ascending order.
+    for (std::size_t v = 1; v < vertexCount; ++v) {
+        table.first[v] += table.first[v - 1];
+    }
+    table.first[vertexCount] = static_cast<std::uint32_t>(references);
+    table.faces.resize(references);
+    for (std::size_t i = object.faces.size(); i-- > 0;) {
+        const Face& face = object.faces[i];
+        if (!IsReadableFace(face, vertexCount)) {
+            continue;
+        }
+        for (std::size_t k = face.indices.size(); k-- > 0;) {
+            const std::size_t v = static_cast<std::size_t>(face.indices[k]);
+            table.faces[--table.first[v]] = static_cast<std::uint32_t>(i);
+        }
+    }
+    return table;
+}
+
+MeshVertex CornerVertex(const ModelObject& object, const Face& face, std::size_t corner) {
+    const D3DXVECTOR3& position = object.vertices[static_cast<std::size_t>(face.indices[corner])];
+    const D3DXVECTOR3& normal = face.corners[corner].normal;
+    MeshVertex vertex{position.x, position.y, position.z, normal.x, normal.y, normal.z, 0.0f, 0.0f};
+    if (corner < face.uvs.size()) {
+        vertex.u = face.uvs[corner].u;
+        vertex.v = face.uvs[corner].v;
+    }
+    return vertex;
+}
+
+// Writes the face's triangles from out onwards: a quad is cut along the
+// diagonal from corner 0 to corner 2.
+MeshVertex* WriteFace(const ModelObject& object, const Face& face, MeshVertex* out) {
+    static constexpr std::size_t QuadCorners[6] = {0, 1, 2, 2, 3, 0};
+    const std::size_t cornerCount = TrianglesOf(face) * 3;
+    for (std::size_t c = 0; c < cornerCount; ++c) {
+        *out++ = CornerVertex(object, face, QuadCorners[c]);
+    }
+    return out;
+}
+
+} // namespace
+
+bool IsReadableFace(const Face& face, std::size_t vertexCount) {
+    if (face.indices.empty()) {
+        return false;
+    }
+    for (const int index : face.indices) {
+        if (index < 0 || static_cast<std::size_t>(index) >= vertexCount) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void NormalizeOrUp(D3DXVECTOR3& v) {
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (length != 0.0f) {
+        const float s = 1.0f / length;
+        v.x *= s;
+        v.y *= s;
+        v.z *= s;
+    } else {
+        v = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
+    }
+}
+
+void ComputeFaceNormals(ModelObject& object) {
+    const std::vector<D3DXVECTOR3>& p = object.vertices;
+    for (Face& face : object.faces) {
+        if (!IsReadableFace(face, p.size())) {
+            face.normal = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
+            continue;
+        }
+        // A corner the face lacks repeats its last index.
+        const std::size_t last = face.indices.size() - 1;
+        const std::size_t i0 = static_cast<std::size_t>(face.indices[0]);
+        const std::size_t i1 =
+            static_cast<std::size_t>(face.indices[std::min<std::size_t>(1, last)]);
+        const std::size_t i2 =
+            static_cast<std::size_t>(face.indices[std::min<std::size_t>(2, last)]);
+        const D3DXVECTOR3 a(p[i0].x - p[i1].x, p[i0].y - p[i1].y, p[i0].z - p[i1].z);
+        const D3DXVECTOR3 b(p[i0].x - p[i2].x, p[i0].y - p[i2].y, p[i0].z - p[i2].z);
+        face.normal =
+            D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+        NormalizeOrUp(face.normal);
+    }
+}
+
+void CollectSmoothingFaces(ModelObject& object) {
+    const VertexFaceTable table = BuildVertexFaceTable(object);
+    ComputeFaceNormals(object);
+
+    const float limit = object.facet * RadiansPerDegree;
+    const std::size_t vertexCount = object.vertices.size();
+    for (std::size_t p = 0; p < object.faces.size(); ++p) {
+        Face& face = object.faces[p];
+        face.corners.clear();
+        face.corners.resize(face.indices.size());
+        const int self = static_cast<int>(p);
+        if (!IsReadableFace(face, vertexCount)) {
+            for (CornerNormal& corner : face.corners) {
+                corner.faceIndices.push_back(self);
+            }
+            continue;
+        }
+        for (std::size_t k = 0; k < face.indices.size(); ++k) {
+            const std::size_t v = static_cast<std::size_t>(face.indices[k]);
+            const std::uint32_t begin = table.first[v];
+            const std::uint32_t end = table.first[v + 1];
+            std::vector<int>& listed = face.corners[k].faceIndices;
+            listed.reserve(end - begin);
+            for (std::uint32_t entry = begin; entry < end; ++entry) {
+                const std::uint32_t w = table.faces[entry];
+                if (w == p) {
+                    listed.push_back(self);
+                    continue;
+                }
+                // Unclamped: a dot product that rounds outside [-1, 1] has no
+                // angle, so that neighbour is left out.
+                const float d = Dot(object.faces[w].normal, face.normal);
+                if (!(d >= -1.0f && d <= 1.0f)) {
+                    continue;
+                }
+                const float angle = std::acos(d);
+                if (limit > angle) {
+                    listed.push_back(static_cast<int>(w));
+                }
+            }
+        }
+    }
+}
+
+void ComputeCornerNormals(ModelObject& object) {
+    const std::size_t faceCount = object.faces.size();
+    for (Face& face : object.faces) {
+        for (CornerNormal& corner : face.corners) {
+            D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
+            for (const int listed : corner.faceIndices) {
+                if (listed < 0 || static_cast<std::size_t>(listed) >= faceCount) {
+                    continue;
+                }
+                const D3DXVECTOR3& n = object.faces[static_cast<std::size_t>(listed)].normal;
+                sum.x += n.x;
+                sum.y += n.y;
+                sum.z += n.z;
+            }
+            NormalizeOrUp(sum);
+            corner.normal = sum;
+        }
+    }
+}
+
+HRESULT BuildMesh(ModelObject& object, IDirect3DDevice9* device,
+                  const std::vector<Material>& materials) {
+    CollectSmoothingFaces(object);
+    ComputeCornerNormals(object);
+
+    const std::size_t vertexCount = object.vertices.size();
+    const std::size_t materialCount = materials.size();
+    // Faces with a material index outside the list take room but are never
+    // written; that room lies after the last material's range.
+    std::size_t triangles = 0;
+    std::vector<std::size_t> materialTriangles(materialCount, 0);
+    for (const Face& face : object.faces) {
+        if (!IsReadableFace(face, vertexCount)) {
+            continue;
+        }
+        triangles += TrianglesOf(face);
+        if (face.material >= 0 && static_cast<std::size_t>(face.material) < materialCount) {
+            materialTriangles[static_cast<std::size_t>(face.material)] += TrianglesOf(face);
+        }
+    }
+    // Counts stay 0 until the buffer is filled, so a failure draws nothing.
+    // Everything is allocated before the buffer exists: nothing can fail
+    // between the lock and the unlock.
+    object.materialTriangleCounts.assign(materialCount, 0);
+    std::vector<std::size_t> rangeStart(materialCount, 0);
+    for (std::size_t i = 1; i < materialCount; ++i) {
+        rangeStart[i] = rangeStart[i - 1] + 3 * materialTriangles[i - 1];
+    }
+
+    constexpr std::size_t MaxTriangles =
+        std::numeric_limits<UINT>::max() / (3 * sizeof(MeshVertex));
+    if (triangles == 0) {
+        return S_OK; // the device refuses a zero-length buffer, and there is nothing to draw
+    }
+    if (device == nullptr || triangles > MaxTriangles) {
+        return D3DERR_INVALIDCALL;
+    }
+    const UINT length = static_cast<UINT>(triangles * 3 * sizeof(MeshVertex));
+    HRESULT result = device->CreateVertexBuffer(length, 0, MeshVertexFormat, D3DPOOL_MANAGED,
+                                                &object.vertexBuffer, nullptr);
+    if (FAILED(result) || object.vertexBuffer == nullptr) {
+        object.vertexBuffer = nullptr;
+        return FAILED(result) ? result : E_FAIL;
+    }
+
+    void* data = nullptr;
+    result = object.vertexBuffer->Lock(0, 0, &data, 0);
+    if (FAILED(result) || data == nullptr) {
+        if (SUCCEEDED(result)) {
+            object.vertexBuffer->Unlock();
+        }
+        ReleaseAndClear(object.vertexBuffer);
+        return FAILED(result) ? result : E_FAIL;
+    }
+
+    // Each material's range starts where the lower ones end, so one pass over
+    // the faces writes every range in face order.
+    MeshVertex* const vertices = static_cast<MeshVertex*>(data);
+    for (const Face& face : object.faces) {
+        if (face.material >= 0 && static_cast<std::size_t>(face.material) < materialCount &&
+            IsReadableFace(face, vertexCount)) {
+            std::size_t& at = rangeStart[static_cast<std::size_t>(face.material)];
+            at = static_cast<std::size_t>(WriteFace(object, face, vertices + at) - vertices);
+        }
+    }
+    for (std::size_t i = 0; i < materialCount; ++i) {
+        object.materialTriangleCounts[i] = static_cast<int>(materialTriangles[i]);
+    }
+    return object.vertexBuffer->Unlock();
+}
