@@ -28,8 +28,8 @@ struct Pose {
 void PoseLeg(float lift, Vec3 hip, Vec3 knee, Matrix& thigh, Matrix& shin) {
     const float raise = std::max(0.0f, lift);
     // A negative turn about x swings a hanging leg forward, towards +z.
-    thigh = RotationAbout(hip, RotationX(-40.0f * raise));
-    shin = RotationAbout(knee, RotationX(68.0f * raise)) * thigh;
+    thigh = RotationAbout(hip, RotationX(-48.0f * raise));
+    shin = RotationAbout(knee, RotationX(78.0f * raise)) * thigh;
 }
 
 Pose PoseAt(int key) {
@@ -42,13 +42,13 @@ Pose PoseAt(int key) {
     // The body rises with each lifted knee, leans over the standing leg and
     // turns a little against the legs.
     const Matrix sway = RotationY(4.0f * swing) * RotationZ(-2.5f * swing);
-    pose.body = RotationAbout(rig.hips, sway) * Translation({0.0f, 1.2f * bounce, 0.0f});
+    pose.body = RotationAbout(rig.hips, sway) * Translation({0.0f, 1.5f * bounce, 0.0f});
     pose.head = RotationAbout(rig.neck, RotationX(2.5f * bounce) * RotationZ(2.0f * swing)) *
                 pose.body;
     pose.cape = RotationAbout(rig.capeTop, RotationX(2.0f + 4.0f * bounce)) * pose.body;
     // Arms swing against the legs: the left arm comes forward with the right knee.
-    pose.rightArm = RotationAbout(rig.rightShoulder, RotationX(7.0f * swing)) * pose.body;
-    pose.leftArm = RotationAbout(rig.leftShoulder, RotationX(-7.0f * swing)) * pose.body;
+    pose.rightArm = RotationAbout(rig.rightShoulder, RotationX(12.0f * swing)) * pose.body;
+    pose.leftArm = RotationAbout(rig.leftShoulder, RotationX(-10.0f * swing)) * pose.body;
     PoseLeg(swing, rig.rightHip, rig.rightKnee, pose.rightThigh, pose.rightShin);
     PoseLeg(-swing, rig.leftHip, rig.leftKnee, pose.leftThigh, pose.leftShin);
     return pose;

@@ -31,14 +31,14 @@ std::vector<DocumentMaterial> MakeMaterials() {
     return {
         {.name = "armour", .red = 0.22f, .green = 0.38f, .blue = 0.92f, .diffuse = 0.85f,
          .ambient = 0.45f, .specular = 0.35f, .power = 18.0f, .texture = kArmourTexture},
-        {.name = "steel", .red = 0.80f, .green = 0.82f, .blue = 0.88f, .diffuse = 0.8f,
-         .ambient = 0.45f, .specular = 0.6f, .power = 25.0f},
+        {.name = "steel", .red = 0.66f, .green = 0.68f, .blue = 0.74f, .diffuse = 0.8f,
+         .ambient = 0.4f, .specular = 0.6f, .power = 25.0f},
         {.name = "gold", .red = 0.95f, .green = 0.74f, .blue = 0.22f, .diffuse = 0.8f,
          .ambient = 0.45f, .specular = 0.5f, .power = 20.0f},
         {.name = "leather", .red = 0.42f, .green = 0.26f, .blue = 0.13f, .diffuse = 0.8f,
          .ambient = 0.4f, .specular = 0.05f, .power = 5.0f},
-        {.name = "crimson", .red = 0.80f, .green = 0.10f, .blue = 0.12f, .diffuse = 0.85f,
-         .ambient = 0.45f, .specular = 0.05f, .power = 5.0f},
+        {.name = "crimson", .red = 0.78f, .green = 0.09f, .blue = 0.11f, .diffuse = 0.85f,
+         .ambient = 0.4f, .specular = 0.05f, .power = 5.0f},
         {.name = "visor", .red = 0.04f, .green = 0.04f, .blue = 0.06f, .diffuse = 0.5f,
          .ambient = 0.3f},
         {.name = "shield_face", .red = 1.0f, .green = 1.0f, .blue = 1.0f, .diffuse = 0.85f,
@@ -123,13 +123,30 @@ DocumentObject BuildHead(const KnightMaterials& m) {
     return head;
 }
 
+// A cloth band curved round the back, wider and further out towards the hem.
+Ring CapeRing(float y, float halfWidth, float back, float bulge) {
+    constexpr int kSteps = 6;
+    constexpr float kThickness = 0.8f;
+    Ring ring;
+    for (int i = 0; i <= kSteps; ++i) {
+        const float t = -1.0f + 2.0f * static_cast<float>(i) / kSteps;
+        ring.push_back({halfWidth * t, y, back - bulge * (1.0f - t * t)});
+    }
+    for (int i = kSteps; i >= 0; --i) {
+        const float t = -1.0f + 2.0f * static_cast<float>(i) / kSteps;
+        ring.push_back({halfWidth * t, y, back - bulge * (1.0f - t * t) + kThickness});
+    }
+    return ring;
+}
+
 DocumentObject BuildCape(const KnightMaterials& m) {
     DocumentObject cape = NewPart("cape");
     ShapeBuilder s(cape);
     s.material = m.crimson;
-    s.AddLoft({RectangleRing(18.0f, 14.0f, 0.6f, -13.5f), RectangleRing(40.0f, 12.0f, 0.6f, -12.0f),
-               RectangleRing(56.0f, 10.5f, 0.6f, -10.8f), RectangleRing(66.5f, 9.5f, 0.6f, -10.0f)},
-              LoftUv::PerSide);
+    s.AddLoft({CapeRing(17.0f, 14.5f, -11.5f, 3.0f), CapeRing(40.0f, 13.0f, -10.5f, 2.0f),
+               CapeRing(56.0f, 11.5f, -10.0f, 0.8f), CapeRing(63.0f, 10.5f, -9.6f, 0.6f),
+               CapeRing(66.5f, 9.5f, -7.6f, 0.4f)},
+              LoftUv::Wrapped);
     return cape;
 }
 

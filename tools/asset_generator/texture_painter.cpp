@@ -102,18 +102,18 @@ Image PaintEarthSide(int width, int height) {
             const float warp = TileableFractalNoise(fx, fy, width, height, 3, 2, 5u);
             const float grain = TileableFractalNoise(fx, fy, width, height, 12, 3, 7u);
             // Wavy horizontal layers, darker with depth.
-            const float layer = 0.5f + 0.5f * std::sin((fy / h) * 17.0f + warp * 5.0f);
-            Colour c = Mix(topSoil, clay, layer * 0.7f);
+            const float layer = 0.5f + 0.5f * std::sin((fy / h) * 21.0f + warp * 6.0f);
+            Colour c = Mix(topSoil, clay, layer * layer);
             c = Mix(c, deepSoil, Clamp01(fy / h - 0.35f));
             c = Scale(c, 0.80f + 0.40f * grain);
             image.Set(x, y, c);
         }
     }
     Random random(0xea27u);
-    for (int i = 0; i < width * height / 90; ++i) {
+    for (int i = 0; i < width * height / 160; ++i) {
         const float cx = random.Range(0.0f, static_cast<float>(width));
         const float cy = random.Range(h * 0.3f, h - 2.0f);
-        const float rx = random.Range(1.2f, 2.8f);
+        const float rx = random.Range(1.0f, 2.4f);
         const float ry = rx * random.Range(0.55f, 0.85f);
         const float tone = random.Range(0.0f, 1.0f);
         Pebble(image, cx, cy, rx, ry, Mix({0.55f, 0.52f, 0.48f}, {0.72f, 0.66f, 0.55f}, tone));
@@ -123,7 +123,7 @@ Image PaintEarthSide(int width, int height) {
     const Colour grassLight{0.38f, 0.60f, 0.17f};
     for (int x = 0; x < width; ++x) {
         const float edge =
-            h * 0.10f + h * 0.10f * TileableFractalNoise(static_cast<float>(x), 0.0f, width,
+            h * 0.05f + h * 0.08f * TileableFractalNoise(static_cast<float>(x), 0.0f, width,
                                                           height, 8, 2, 13u);
         for (int y = 0; y < height; ++y) {
             const float fy = static_cast<float>(y);
@@ -138,8 +138,8 @@ Image PaintEarthSide(int width, int height) {
     }
     for (int i = 0; i < width / 2; ++i) {
         const float x = random.Range(0.0f, static_cast<float>(width));
-        const float y = h * 0.12f;
-        Blade(image, x, y, random.Range(-0.3f, 0.3f), 1.0f, 2 + random.Below(4), grassLight,
+        const float y = h * 0.07f;
+        Blade(image, x, y, random.Range(-0.3f, 0.3f), 1.0f, 2 + random.Below(3), grassLight,
               grassDark);
     }
     return image;
@@ -156,7 +156,7 @@ Image PaintArmourPlate(int size) {
             const float streak = TileableFractalNoise(fx, fy * 16.0f, size, size * 16, 2, 3,
                                                       31u);
             const float dents = TileableFractalNoise(fx, fy, size, size, 4, 2, 37u);
-            float tone = 0.80f + 0.14f * streak + 0.06f * dents;
+            float tone = 0.72f + 0.14f * streak + 0.06f * dents;
             // Bevelled plate edges: bright rim above, dark seam below.
             const float fromTop = fy / s;
             if (fromTop < 0.06f) {
