@@ -24,12 +24,15 @@ struct Pose {
 };
 
 // A leg lifts its knee forward while its lift is above 0 and stands still
-// otherwise; the shin folds back under the knee.
+// otherwise; the shin folds back under the knee. Folding about as fast as
+// the thigh turns at first lifts toe and heel together, so neither dips into
+// the ground; the fold then outgrows the lift.
 void PoseLeg(float lift, Vec3 hip, Vec3 knee, Matrix& thigh, Matrix& shin) {
     const float raise = std::max(0.0f, lift);
+    const float thighTurn = 48.0f * raise;
     // A negative turn about x swings a hanging leg forward, towards +z.
-    thigh = RotationAbout(hip, RotationX(-48.0f * raise));
-    shin = RotationAbout(knee, RotationX(78.0f * raise)) * thigh;
+    thigh = RotationAbout(hip, RotationX(-thighTurn));
+    shin = RotationAbout(knee, RotationX(thighTurn * (1.0f + 0.625f * raise))) * thigh;
 }
 
 Pose PoseAt(int key) {
