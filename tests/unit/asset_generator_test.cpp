@@ -3,6 +3,7 @@
 // and tile without seams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <stdexcept>
@@ -51,9 +52,9 @@ TEST(AssetGenerator, FormatsNumbersInFixedNotationWithoutNegativeZero) {
         const char* text;
     };
     const Case cases[] = {
-        {0.0f, 4, "0.0000"},          {-0.0f, 2, "0.00"},      {-0.00001f, 4, "0.0000"},
-        {-1.5f, 2, "-1.50"},          {2.0f / 3.0f, 3, "0.667"}, {12345.678f, 1, "12345.7"},
-        {1e-7f, 6, "0.000000"},       {-50.0f, 4, "-50.0000"},
+        {0.0f, 4, "0.0000"},    {-0.0f, 2, "0.00"},        {-0.00001f, 4, "0.0000"},
+        {-1.5f, 2, "-1.50"},    {2.0f / 3.0f, 3, "0.667"}, {12345.678f, 1, "12345.7"},
+        {1e-7f, 6, "0.000000"}, {-50.0f, 4, "-50.0000"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatNumber(c.value, c.decimals), c.text) << c.value;
@@ -67,7 +68,11 @@ TEST(AssetGenerator, ShapesAreClosedClockwiseFromOutsideAndEncloseTheirVolume) {
         double volume; // enclosed volume; 0 when only its sign is checked
     };
     const Case cases[] = {
-        {"box", [](ShapeBuilder& s) { s.AddBox({-1.0f, 0.0f, -2.0f}, {1.0f, 3.0f, 2.0f}); }, 24.0},
+        {"box",
+         [](ShapeBuilder& s) {
+             s.AddBox({-1.0f, 0.0f, -2.0f}, {1.0f, 3.0f, 2.0f});
+         },
+         24.0},
         {"mirrored box",
          [](ShapeBuilder& s) {
              s.place = Scaling({-1.0f, 1.0f, 1.0f});
@@ -81,19 +86,29 @@ TEST(AssetGenerator, ShapesAreClosedClockwiseFromOutsideAndEncloseTheirVolume) {
          },
          24.0},
         {"tapered box",
-         [](ShapeBuilder& s) { s.AddTaperedBox(3.0f, {2.0f, 2.0f}, {1.0f, 1.0f}); },
+         [](ShapeBuilder& s) {
+             s.AddTaperedBox(3.0f, {2.0f, 2.0f}, {1.0f, 1.0f});
+         },
          3.0 * (16.0 + 4.0 + 8.0) / 3.0},
         {"cylinder", [](ShapeBuilder& s) { s.AddCylinder(2.0f, 2.0f, 5.0f, 12); },
          PolygonArea(12, 2.0f) * 5.0},
         {"cone", [](ShapeBuilder& s) { s.AddCylinder(2.0f, 0.0f, 6.0f, 8); },
          PolygonArea(8, 2.0f) * 6.0 / 3.0},
-        {"ellipsoid", [](ShapeBuilder& s) { s.AddEllipsoid({1.0f, 2.0f, 3.0f}, 12, 8); }, 0.0},
-        {"dome", [](ShapeBuilder& s) { s.AddEllipsoid({3.0f, 2.0f, 3.0f}, 12, 4, 0.0f, 90.0f); },
+        {"ellipsoid",
+         [](ShapeBuilder& s) {
+             s.AddEllipsoid({1.0f, 2.0f, 3.0f}, 12, 8);
+         },
+         0.0},
+        {"dome",
+         [](ShapeBuilder& s) {
+             s.AddEllipsoid({3.0f, 2.0f, 3.0f}, 12, 4, 0.0f, 90.0f);
+         },
          0.0},
         {"chamfered loft",
          [](ShapeBuilder& s) {
-             s.AddLoft({ChamferedRing(0.0f, 3.0f, 2.0f, 1.0f), ChamferedRing(4.0f, 3.0f, 2.0f, 1.0f)},
-                       LoftUv::Wrapped);
+             s.AddLoft(
+                 {ChamferedRing(0.0f, 3.0f, 2.0f, 1.0f), ChamferedRing(4.0f, 3.0f, 2.0f, 1.0f)},
+                 LoftUv::Wrapped);
          },
          4.0 * (6.0 * 4.0 - 2.0)},
         {"tube with tips",
@@ -152,18 +167,63 @@ TEST(AssetGenerator, EndCapsTakeTheirOwnMaterials) {
     EXPECT_EQ(counts[2], 1);
 }
 
+TEST(AssetGenerator, LoftTextureCoordinatesStandUprightAndRunRound) {
+    struct Case {
+        const char* name;
+        LoftUv uv;
+        int segments;
+    };
+    for (const Case& c :
+         {Case{"per side", LoftUv::PerSide, 4}, Case{"wrapped", LoftUv::Wrapped, 8}}) {
+        DocumentObject object;
+        ShapeBuilder shapes(object);
+        const Ring bottom =
+            c.segments == 4 ? RectangleRing(0.0f, 1.0f, 1.0f) : EllipseRing(0.0f, 1.0f, 1.0f, 8);
+        Ring top = bottom;
+        for (Vec3& p : top) {
+            p.y = 2.0f;
+        }
+        shapes.AddLoft({bottom, top}, c.uv);
+        float covered = 0.0f;
+        for (const DocumentFace& face : object.faces) {
+            float low = 1e9f;
+            float high = -1e9f;
+            bool side = false;
+            for (std::size_t k = 0; k < face.indices.size(); ++k) {
+                const float y = object.vertices[static_cast<std::size_t>(face.indices[k])].y;
+                side = side || y != object.vertices[static_cast<std::size_t>(face.indices[0])].y;
+                low = std::min(low, face.uvs[k].x);
+                high = std::max(high, face.uvs[k].x);
+            }
+            if (!side) {
+                continue; // a cap
+            }
+            for (std::size_t k = 0; k < face.indices.size(); ++k) {
+                const float y = object.vertices[static_cast<std::size_t>(face.indices[k])].y;
+                EXPECT_FLOAT_EQ(face.uvs[k].y, y == 2.0f ? 0.0f : 1.0f) << c.name;
+            }
+            const float expected = c.uv == LoftUv::PerSide ? 1.0f : 1.0f / 8.0f;
+            EXPECT_FLOAT_EQ(low + expected, high) << c.name;
+            covered += high - low;
+        }
+        EXPECT_FLOAT_EQ(covered, c.uv == LoftUv::PerSide ? 4.0f : 1.0f) << c.name;
+    }
+}
+
 TEST(AssetGenerator, DocumentsReadBackExactlyThroughTheGameReader) {
     Document document;
     document.animationName = "wave";
     document.materials = {
-        {.name = "red", .red = 1.0f, .green = 0.0f, .blue = 0.25f, .alpha = 0.5f, .diffuse = 0.7f,
-         .ambient = 0.3f, .emissive = 0.1f, .specular = 0.6f, .power = 12.5f, .texture = "a b.png"},
-        {.name = "plain"},
+        MakeMaterial("red", {1.0f, 0.0f, 0.25f}, 0.7f, 0.3f, 0.6f, 12.5f, "a b.png"),
+        MakeMaterial("plain", {0.5f, 0.5f, 0.5f}, 0.8f, 0.4f),
     };
+    document.materials[0].alpha = 0.5f;
+    document.materials[0].emissive = 0.1f;
     DocumentObject object;
     object.name = "part one";
     object.facet = 45.0f;
-    object.vertices = {{0.0f, 0.0f, 0.0f}, {1.5f, 0.0f, 0.0f}, {1.5f, 2.0f, -0.25f}, {0.0f, 2.0f, 0.0f}};
+    object.vertices = {
+        {0.0f, 0.0f, 0.0f}, {1.5f, 0.0f, 0.0f}, {1.5f, 2.0f, -0.25f}, {0.0f, 2.0f, 0.0f}};
     object.faces = {{{0, 1, 2, 3}, {{0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}}, 1},
                     {{2, 1, 0}, {{0.5f, 0.25f}, {0.0f, 0.0f}, {1.0f, 1.0f}}, 0}};
     object.keys = {Matrix{}, RotationY(30.0f) * Translation({1.0f, 2.0f, 3.0f})};

@@ -181,10 +181,9 @@ TEST(TileModel, FacesAreClockwiseFromOutsideLitTowardsTheCameraWithHardEdges) {
             }
             // Outward direction of the face: from the block's centre to the face's.
             const D3DXVECTOR3 outward(centre.x, centre.y - 25.0f, centre.z);
-            const float facing =
-                outward.x * camera.x + outward.y * camera.y + outward.z * camera.z;
-            const float lit = -(face.normal.x * camera.x + face.normal.y * camera.y +
-                                face.normal.z * camera.z);
+            const float facing = outward.x * camera.x + outward.y * camera.y + outward.z * camera.z;
+            const float lit =
+                -(face.normal.x * camera.x + face.normal.y * camera.y + face.normal.z * camera.z);
             EXPECT_EQ(facing > 0.0f, lit > 0.0f) << "a face the camera sees must be lit";
             for (const CornerNormal& corner : face.corners) {
                 EXPECT_FLOAT_EQ(corner.normal.x, face.normal.x);
@@ -350,9 +349,8 @@ TEST(GameTextures, IncludeA24BitBmpAPngAndASizeThatIsNotAPowerOfTwo) {
         IDirect3DTexture9* texture = nullptr;
         D3DXIMAGE_INFO info{};
         ASSERT_EQ(D3DXCreateTextureFromFileExA(&device, entry.path().string().c_str(), 0, 0, 0, 0,
-                                               D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                               D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR, 0, &info,
-                                               nullptr, &texture),
+                                               D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
+                                               D3DX_FILTER_LINEAR, 0, &info, nullptr, &texture),
                   S_OK)
             << entry.path();
         texture->Release();
@@ -384,10 +382,12 @@ TEST(StageFile, NoStepTowardsTheCameraRisesMoreThanHalfATile) {
         const int z = cell / 10;
         const float h = heights[static_cast<std::size_t>(cell)];
         if (x < 9) {
-            EXPECT_LE(heights[static_cast<std::size_t>(cell + 1)] - h, 0.5f) << "x " << x << " z " << z;
+            EXPECT_LE(heights[static_cast<std::size_t>(cell + 1)] - h, 0.5f)
+                << "x " << x << " z " << z;
         }
         if (z < 9) {
-            EXPECT_LE(heights[static_cast<std::size_t>(cell + 10)] - h, 0.5f) << "x " << x << " z " << z;
+            EXPECT_LE(heights[static_cast<std::size_t>(cell + 10)] - h, 0.5f)
+                << "x " << x << " z " << z;
         }
     }
 }

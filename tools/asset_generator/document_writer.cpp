@@ -23,7 +23,9 @@ class DocumentText {
     std::string text_;
 };
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 std::string Numbers(std::initializer_list<float> values, int decimals) {
     std::string text;
@@ -59,8 +61,10 @@ void WriteMaterials(DocumentText& out, const Document& document) {
     out.Line("Material " + std::to_string(document.materials.size()) + " {");
     for (const DocumentMaterial& material : document.materials) {
         std::string line = Quoted(material.name);
-        line += " col(" +
-                Numbers({material.red, material.green, material.blue, material.alpha}, 3) + ")";
+        line +=
+            " col(" +
+            Numbers({material.colour.r, material.colour.g, material.colour.b, material.alpha}, 3) +
+            ")";
         line += " dif(" + FormatNumber(material.diffuse, 3) + ")";
         line += " amb(" + FormatNumber(material.ambient, 3) + ")";
         line += " emi(" + FormatNumber(material.emissive, 3) + ")";
@@ -121,15 +125,6 @@ void WriteObject(DocumentText& out, const DocumentObject& object, const Document
 }
 
 } // namespace
-
-int MaterialIndex(const Document& document, const std::string& name) {
-    for (std::size_t i = 0; i < document.materials.size(); ++i) {
-        if (document.materials[i].name == name) {
-            return static_cast<int>(i);
-        }
-    }
-    throw std::logic_error("no material named " + name);
-}
 
 std::string FormatNumber(float value, int decimals) {
     const double scale = std::pow(10.0, decimals);

@@ -18,13 +18,14 @@ std::uint32_t Hash(std::uint32_t x, std::uint32_t y, std::uint32_t seed) {
 float LatticeValue(int x, int y, int periodX, int periodY, std::uint32_t seed) {
     const int wx = ((x % periodX) + periodX) % periodX;
     const int wy = ((y % periodY) + periodY) % periodY;
-    return static_cast<float>(Hash(static_cast<std::uint32_t>(wx), static_cast<std::uint32_t>(wy),
-                                   seed) >>
-                              8) /
+    return static_cast<float>(
+               Hash(static_cast<std::uint32_t>(wx), static_cast<std::uint32_t>(wy), seed) >> 8) /
            16777215.0f;
 }
 
-float Smooth(float t) { return t * t * (3.0f - 2.0f * t); }
+float Smooth(float t) {
+    return t * t * (3.0f - 2.0f * t);
+}
 
 float PeriodicNoise(float x, float y, int periodX, int periodY, std::uint32_t seed) {
     const float fx = std::floor(x);
@@ -46,7 +47,9 @@ Colour Mix(Colour a, Colour b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-Colour Scale(Colour c, float s) { return {c.r * s, c.g * s, c.b * s}; }
+Colour Scale(Colour c, float s) {
+    return {c.r * s, c.g * s, c.b * s};
+}
 
 Image::Image(int w, int h)
     : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
@@ -65,7 +68,9 @@ void Image::Set(int x, int y, Colour c) {
            static_cast<std::size_t>(wx)] = c;
 }
 
-void Image::Blend(int x, int y, Colour c, float t) { Set(x, y, Mix(At(x, y), c, t)); }
+void Image::Blend(int x, int y, Colour c, float t) {
+    Set(x, y, Mix(At(x, y), c, t));
+}
 
 std::vector<std::uint8_t> Image::ToRgb() const {
     std::vector<std::uint8_t> bytes;
@@ -86,7 +91,9 @@ std::uint32_t Random::Next() {
     return state_;
 }
 
-float Random::Unit() { return static_cast<float>(Next() >> 8) / 16777216.0f; }
+float Random::Unit() {
+    return static_cast<float>(Next() >> 8) / 16777216.0f;
+}
 
 float TileableFractalNoise(float x, float y, int w, int h, int cells, int octaves,
                            std::uint32_t seed) {
@@ -96,12 +103,13 @@ float TileableFractalNoise(float x, float y, int w, int h, int cells, int octave
     for (int octave = 0; octave < octaves; ++octave) {
         const int cellsX = cells << octave;
         // Rows get cells of the same size, rounded so the pattern still repeats.
-        const int cellsY = std::max(1, static_cast<int>(std::lround(static_cast<float>(cellsX) *
-                                                                    static_cast<float>(h) /
-                                                                    static_cast<float>(w))));
+        const int cellsY = std::max(
+            1, static_cast<int>(std::lround(static_cast<float>(cellsX) * static_cast<float>(h) /
+                                            static_cast<float>(w))));
         const float px = x * static_cast<float>(cellsX) / static_cast<float>(w);
         const float py = y * static_cast<float>(cellsY) / static_cast<float>(h);
-        sum += weight * PeriodicNoise(px, py, cellsX, cellsY, seed + static_cast<std::uint32_t>(octave));
+        sum += weight *
+               PeriodicNoise(px, py, cellsX, cellsY, seed + static_cast<std::uint32_t>(octave));
         total += weight;
         weight *= 0.5f;
     }

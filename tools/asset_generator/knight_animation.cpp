@@ -12,11 +12,11 @@ namespace {
 constexpr float kPi = 3.14159265f;
 
 struct Pose {
-    Matrix body;      // torso, cape, head and arms ride on it
+    Matrix body; // torso, cape, head and arms ride on it
     Matrix head;
     Matrix cape;
-    Matrix rightArm;  // also carries the sword
-    Matrix leftArm;   // also carries the shield
+    Matrix rightArm; // also carries the sword
+    Matrix leftArm;  // also carries the shield
     Matrix rightThigh;
     Matrix rightShin;
     Matrix leftThigh;
@@ -46,8 +46,8 @@ Pose PoseAt(int key) {
     // turns a little against the legs.
     const Matrix sway = RotationY(4.0f * swing) * RotationZ(-2.5f * swing);
     pose.body = RotationAbout(rig.hips, sway) * Translation({0.0f, 1.5f * bounce, 0.0f});
-    pose.head = RotationAbout(rig.neck, RotationX(2.5f * bounce) * RotationZ(2.0f * swing)) *
-                pose.body;
+    pose.head =
+        RotationAbout(rig.neck, RotationX(2.5f * bounce) * RotationZ(2.0f * swing)) * pose.body;
     pose.cape = RotationAbout(rig.capeTop, RotationX(2.0f + 4.0f * bounce)) * pose.body;
     // Arms swing against the legs: the left arm comes forward with the right knee.
     pose.rightArm = RotationAbout(rig.rightShoulder, RotationX(12.0f * swing)) * pose.body;

@@ -12,7 +12,7 @@ namespace assetgen {
 
 namespace {
 
-constexpr int kRound = 12;     // segments around limbs and the helmet
+constexpr int kRound = 12;      // segments around limbs and the helmet
 constexpr float kFacet = 50.0f; // smooths the round parts, keeps plate edges hard
 
 struct KnightMaterials {
@@ -28,24 +28,18 @@ struct KnightMaterials {
 };
 
 std::vector<DocumentMaterial> MakeMaterials() {
+    DocumentMaterial collision = MakeMaterial("collision", {0.5f, 0.5f, 0.5f}, 0.8f, 0.4f);
+    collision.alpha = 0.3f; // never drawn; see-through should a tool show it
     return {
-        {.name = "armour", .red = 0.22f, .green = 0.38f, .blue = 0.92f, .diffuse = 0.85f,
-         .ambient = 0.45f, .specular = 0.35f, .power = 18.0f, .texture = kArmourTexture},
-        {.name = "steel", .red = 0.66f, .green = 0.68f, .blue = 0.74f, .diffuse = 0.8f,
-         .ambient = 0.4f, .specular = 0.6f, .power = 25.0f},
-        {.name = "gold", .red = 0.95f, .green = 0.74f, .blue = 0.22f, .diffuse = 0.8f,
-         .ambient = 0.45f, .specular = 0.5f, .power = 20.0f},
-        {.name = "leather", .red = 0.42f, .green = 0.26f, .blue = 0.13f, .diffuse = 0.8f,
-         .ambient = 0.4f, .specular = 0.05f, .power = 5.0f},
-        {.name = "crimson", .red = 0.78f, .green = 0.09f, .blue = 0.11f, .diffuse = 0.85f,
-         .ambient = 0.4f, .specular = 0.05f, .power = 5.0f},
-        {.name = "visor", .red = 0.04f, .green = 0.04f, .blue = 0.06f, .diffuse = 0.5f,
-         .ambient = 0.3f},
-        {.name = "shield_face", .red = 1.0f, .green = 1.0f, .blue = 1.0f, .diffuse = 0.85f,
-         .ambient = 0.5f, .specular = 0.3f, .power = 15.0f, .texture = kShieldTexture},
-        {.name = "blade", .red = 0.90f, .green = 0.92f, .blue = 0.96f, .diffuse = 0.8f,
-         .ambient = 0.5f, .specular = 0.9f, .power = 30.0f},
-        {.name = "collision", .red = 0.5f, .green = 0.5f, .blue = 0.5f, .alpha = 0.3f},
+        MakeMaterial("armour", {0.22f, 0.38f, 0.92f}, 0.85f, 0.45f, 0.35f, 18.0f, kArmourTexture),
+        MakeMaterial("steel", {0.66f, 0.68f, 0.74f}, 0.8f, 0.4f, 0.6f, 25.0f),
+        MakeMaterial("gold", {0.95f, 0.74f, 0.22f}, 0.8f, 0.45f, 0.5f, 20.0f),
+        MakeMaterial("leather", {0.42f, 0.26f, 0.13f}, 0.8f, 0.4f, 0.05f, 5.0f),
+        MakeMaterial("crimson", {0.78f, 0.09f, 0.11f}, 0.85f, 0.4f, 0.05f, 5.0f),
+        MakeMaterial("visor", {0.04f, 0.04f, 0.06f}, 0.5f, 0.3f),
+        MakeMaterial("shield_face", {1.0f, 1.0f, 1.0f}, 0.85f, 0.5f, 0.3f, 15.0f, kShieldTexture),
+        MakeMaterial("blade", {0.90f, 0.92f, 0.96f}, 0.8f, 0.5f, 0.9f, 30.0f),
+        collision,
     };
 }
 
@@ -197,7 +191,9 @@ DocumentObject BuildSword(const KnightMaterials& m, Vec3 hand) {
     s.place = grip;
     s.AddBox({-6.0f, 4.0f, -1.3f}, {6.0f, 5.6f, 1.3f}); // cross guard
     auto diamond = [](float y, float halfWidth, float halfThickness) {
-        return Ring{{-halfWidth, y, 0.0f}, {0.0f, y, halfThickness}, {halfWidth, y, 0.0f},
+        return Ring{{-halfWidth, y, 0.0f},
+                    {0.0f, y, halfThickness},
+                    {halfWidth, y, 0.0f},
                     {0.0f, y, -halfThickness}};
     };
     s.material = m.blade;
@@ -218,12 +214,14 @@ DocumentObject BuildShield(const KnightMaterials& m, Vec3 hand) {
     constexpr float kTipAngle = 63.4f;
     for (int i = 0; i <= 5; ++i) {
         const float a = kTipAngle * static_cast<float>(i) / 5.0f * 3.14159265f / 180.0f;
-        outline.push_back({-kArcCentre + kArcRadius * std::cos(a), -2.0f + kArcRadius * std::sin(a)});
+        outline.push_back(
+            {-kArcCentre + kArcRadius * std::cos(a), -2.0f + kArcRadius * std::sin(a)});
     }
     outline.back().x = 0.0f; // the tip
     for (int i = 4; i >= 0; --i) {
         const float a = kTipAngle * static_cast<float>(i) / 5.0f * 3.14159265f / 180.0f;
-        outline.push_back({kArcCentre - kArcRadius * std::cos(a), -2.0f + kArcRadius * std::sin(a)});
+        outline.push_back(
+            {kArcCentre - kArcRadius * std::cos(a), -2.0f + kArcRadius * std::sin(a)});
     }
     auto ring = [&](float thickness, float scale) {
         Ring points;

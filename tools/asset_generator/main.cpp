@@ -7,7 +7,8 @@
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argc > 0 ? argv[0] : "korvane_asset_generator");
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n",
+                     argc > 0 ? argv[0] : "korvane_asset_generator");
         return 2;
     }
     try {

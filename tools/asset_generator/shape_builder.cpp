@@ -72,8 +72,8 @@ Ring RectangleRing(float y, float hx, float hz, float dz) {
 
 Ring ChamferedRing(float y, float hx, float hz, float chamfer, float dz) {
     const float c = std::min({chamfer, hx, hz});
-    return {{-hx + c, y, hz + dz}, {hx - c, y, hz + dz},  {hx, y, hz - c + dz},
-            {hx, y, -hz + c + dz}, {hx - c, y, -hz + dz}, {-hx + c, y, -hz + dz},
+    return {{-hx + c, y, hz + dz},  {hx - c, y, hz + dz},  {hx, y, hz - c + dz},
+            {hx, y, -hz + c + dz},  {hx - c, y, -hz + dz}, {-hx + c, y, -hz + dz},
             {-hx, y, -hz + c + dz}, {-hx, y, hz - c + dz}};
 }
 
@@ -103,10 +103,7 @@ void ShapeBuilder::AddLoft(const std::vector<Ring>& rings, LoftUv uv) {
     }
 
     const int n = static_cast<int>(loopSize);
-    auto uAt = [&](int i) {
-        return uv == LoftUv::Wrapped ? static_cast<float>(i) / static_cast<float>(n)
-                                     : (i == 0 ? 0.0f : 1.0f);
-    };
+    const bool wrapped = uv == LoftUv::Wrapped;
     std::vector<ShapeFace> faces;
     std::vector<int> faceMaterials;
     const float lastRing = static_cast<float>(rings.size() - 1);
@@ -118,8 +115,8 @@ void ShapeBuilder::AddLoft(const std::vector<Ring>& rings, LoftUv uv) {
         const std::vector<int>& b = ringVertices[j + 1];
         for (int i = 0; i < n; ++i) {
             const int next = (i + 1) % n;
-            const float u0 = uAt(i);
-            const float u1 = uv == LoftUv::Wrapped ? uAt(i + 1) : 1.0f;
+            const float u0 = wrapped ? static_cast<float>(i) / static_cast<float>(n) : 0.0f;
+            const float u1 = wrapped ? static_cast<float>(i + 1) / static_cast<float>(n) : 1.0f;
             const float uMid = (u0 + u1) * 0.5f;
             ShapeFace face;
             if (a.size() == 1 && b.size() == 1) {
@@ -129,8 +126,8 @@ void ShapeBuilder::AddLoft(const std::vector<Ring>& rings, LoftUv uv) {
             } else if (b.size() == 1) {
                 face = {{a[i], {u0, va}}, {a[next], {u1, va}}, {b[0], {uMid, vb}}};
             } else {
-                face = {{a[i], {u0, va}}, {a[next], {u1, va}}, {b[next], {u1, vb}},
-                        {b[i], {u0, vb}}};
+                face = {
+                    {a[i], {u0, va}}, {a[next], {u1, va}}, {b[next], {u1, vb}}, {b[i], {u0, vb}}};
             }
             faces.push_back(std::move(face));
             faceMaterials.push_back(material);
@@ -216,9 +213,8 @@ void ShapeBuilder::AddEllipsoid(Vec3 radii, int segments, int rings, float fromL
                                 float toLatitude) {
     std::vector<Ring> loft;
     for (int j = 0; j <= rings; ++j) {
-        const float latitude =
-            fromLatitude + (toLatitude - fromLatitude) * static_cast<float>(j) /
-                               static_cast<float>(rings);
+        const float latitude = fromLatitude + (toLatitude - fromLatitude) * static_cast<float>(j) /
+                                                  static_cast<float>(rings);
         const float angle = latitude * kPi / 180.0f;
         const float y = radii.y * std::sin(angle);
         const float scale = std::cos(angle);
@@ -231,8 +227,8 @@ void ShapeBuilder::AddEllipsoid(Vec3 radii, int segments, int rings, float fromL
     AddLoft(loft, LoftUv::Wrapped);
 }
 
-void ShapeBuilder::AddTube(const std::vector<Vec3>& path, const std::vector<Vec2>& radii,
-                           Vec3 side, int segments) {
+void ShapeBuilder::AddTube(const std::vector<Vec3>& path, const std::vector<Vec2>& radii, Vec3 side,
+                           int segments) {
     if (path.size() < 2 || radii.size() != path.size()) {
         throw std::logic_error("a tube needs a radius for each of at least two points");
     }

@@ -48,9 +48,9 @@ struct ShapeBuilder {
     void AddTube(const std::vector<Vec3>& path, const std::vector<Vec2>& radii, Vec3 side,
                  int segments);
 
-    DocumentObject* object; // the object receiving the shapes
-    Matrix place;           // from the shape's own frame into the object
-    int material = 0;         // material of the side faces
+    DocumentObject* object;    // the object receiving the shapes
+    Matrix place;              // from the shape's own frame into the object
+    int material = 0;          // material of the side faces
     int startCapMaterial = -1; // material closing the first ring; -1 uses `material`
     int endCapMaterial = -1;   // material closing the last ring; -1 uses `material`
 };

@@ -7,7 +7,9 @@ namespace assetgen {
 
 namespace {
 
-float Clamp01(float value) { return std::clamp(value, 0.0f, 1.0f); }
+float Clamp01(float value) {
+    return std::clamp(value, 0.0f, 1.0f);
+}
 
 // A short tapering stroke from (x, y) along (dx, dy), darker at its root.
 void Blade(Image& image, float x, float y, float dx, float dy, int length, Colour root,
@@ -77,8 +79,8 @@ Image PaintGrass(int size) {
     for (int i = 0; i < size / 10; ++i) {
         const int x = random.Below(size);
         const int y = random.Below(size);
-        const Colour petal = random.Below(2) == 0 ? Colour{0.95f, 0.95f, 0.88f}
-                                                  : Colour{0.98f, 0.85f, 0.25f};
+        const Colour petal =
+            random.Below(2) == 0 ? Colour{0.95f, 0.95f, 0.88f} : Colour{0.98f, 0.85f, 0.25f};
         image.Set(x, y, petal);
         image.Blend(x + 1, y, petal, 0.6f);
         image.Blend(x - 1, y, petal, 0.6f);
@@ -123,14 +125,15 @@ Image PaintEarthSide(int width, int height) {
     const Colour grassLight{0.38f, 0.60f, 0.17f};
     for (int x = 0; x < width; ++x) {
         const float edge =
-            h * 0.05f + h * 0.08f * TileableFractalNoise(static_cast<float>(x), 0.0f, width,
-                                                          height, 8, 2, 13u);
+            h * 0.05f +
+            h * 0.08f * TileableFractalNoise(static_cast<float>(x), 0.0f, width, height, 8, 2, 13u);
         for (int y = 0; y < height; ++y) {
             const float fy = static_cast<float>(y);
             if (fy < edge) {
-                const float shade = TileableFractalNoise(static_cast<float>(x), fy, width, height,
-                                                         16, 2, 17u);
-                image.Set(x, y, Mix(grassLight, grassDark, Clamp01(fy / edge * 0.7f + shade * 0.4f)));
+                const float shade =
+                    TileableFractalNoise(static_cast<float>(x), fy, width, height, 16, 2, 17u);
+                image.Set(x, y,
+                          Mix(grassLight, grassDark, Clamp01(fy / edge * 0.7f + shade * 0.4f)));
             } else if (fy < edge + 2.0f) {
                 image.Blend(x, y, {0.10f, 0.07f, 0.04f}, 0.5f); // shadow under the turf
             }
@@ -153,8 +156,7 @@ Image PaintArmourPlate(int size) {
             const float fx = static_cast<float>(x);
             const float fy = static_cast<float>(y);
             // Brush marks: long along x, fine across y.
-            const float streak = TileableFractalNoise(fx, fy * 16.0f, size, size * 16, 2, 3,
-                                                      31u);
+            const float streak = TileableFractalNoise(fx, fy * 16.0f, size, size * 16, 2, 3, 31u);
             const float dents = TileableFractalNoise(fx, fy, size, size, 4, 2, 37u);
             float tone = 0.72f + 0.14f * streak + 0.06f * dents;
             // Bevelled plate edges: bright rim above, dark seam below.

@@ -14,14 +14,11 @@ constexpr float kHeight = 50.0f;    // the game stands the knight at 50 x height
 Document BuildTile() {
     Document document;
     document.materials = {
-        {.name = "grass", .red = 1.0f, .green = 1.0f, .blue = 1.0f, .diffuse = 0.9f,
-         .ambient = 0.5f, .specular = 0.0f, .texture = kGrassTexture},
+        MakeMaterial("grass", {1.0f, 1.0f, 1.0f}, 0.9f, 0.5f, 0.0f, 5.0f, kGrassTexture),
         // The game's light is symmetric about the camera's diagonal; a slightly
         // darker earth on the x-facing sides keeps the corners of cliffs visible.
-        {.name = "earth", .red = 1.0f, .green = 1.0f, .blue = 1.0f, .diffuse = 0.7f,
-         .ambient = 0.45f, .texture = kEarthTexture},
-        {.name = "earth_shaded", .red = 0.85f, .green = 0.85f, .blue = 0.85f,
-         .diffuse = 0.6f, .ambient = 0.38f, .texture = kEarthTexture},
+        MakeMaterial("earth", {1.0f, 1.0f, 1.0f}, 0.7f, 0.45f, 0.0f, 5.0f, kEarthTexture),
+        MakeMaterial("earth_shaded", {0.85f, 0.85f, 0.85f}, 0.6f, 0.38f, 0.0f, 5.0f, kEarthTexture),
     };
     const int grass = MaterialIndex(document, "grass");
     const int earth = MaterialIndex(document, "earth");

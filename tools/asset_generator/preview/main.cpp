@@ -60,7 +60,8 @@ preview::Canvas GameView(const Scene& scene, int cell, float facing, int frame) 
     const float y = 50.0f * scene.heights[static_cast<std::size_t>(cell)];
     preview::Canvas canvas(640, 480, kSky);
     const D3DXVECTOR3 target(x, y, z);
-    canvas.SetCamera({{x + kCameraOffset.x, y + kCameraOffset.y, z + kCameraOffset.z}, target, 10.0f});
+    canvas.SetCamera(
+        {{x + kCameraOffset.x, y + kCameraOffset.y, z + kCameraOffset.z}, target, 10.0f});
     canvas.DrawModel(scene.knight, Placement(facing, x, y, z), frame, scene.textures);
     DrawBoard(canvas, scene);
     return canvas;
@@ -74,7 +75,8 @@ preview::Canvas KnightCloseUp(const Scene& scene, D3DXVECTOR3 direction, int fra
                                    direction.z * direction.z);
     const float s = 3000.0f / length;
     const D3DXVECTOR3 target(0.0f, 47.0f, 0.0f);
-    canvas.SetCamera({{direction.x * s, target.y + direction.y * s, direction.z * s}, target, 2.2f});
+    canvas.SetCamera(
+        {{direction.x * s, target.y + direction.y * s, direction.z * s}, target, 2.2f});
     canvas.DrawModel(scene.knight, Placement(0.0f, 0.0f, 0.0f, 0.0f), frame, scene.textures);
     return canvas;
 }
@@ -110,12 +112,16 @@ int main(int argc, char** argv) {
 
     bool ok = true;
     // Close-ups: the game's direction, front, left, back, right and above.
-    const D3DXVECTOR3 directions[6] = {kCameraOffset,         {0.0f, 300.0f, 2000.0f},
-                                       {2000.0f, 300.0f, 0.0f}, {0.0f, 300.0f, -2000.0f},
-                                       {-2000.0f, 300.0f, 0.0f}, {600.0f, 2000.0f, 600.0f}};
+    const D3DXVECTOR3 directions[6] = {kCameraOffset,
+                                       {0.0f, 300.0f, 2000.0f},
+                                       {2000.0f, 300.0f, 0.0f},
+                                       {0.0f, 300.0f, -2000.0f},
+                                       {-2000.0f, 300.0f, 0.0f},
+                                       {600.0f, 2000.0f, 600.0f}};
     preview::Canvas views(3 * 320, 2 * 400, kSky);
     for (int i = 0; i < 6; ++i) {
-        KnightCloseUp(scene, directions[i], 0, 320, 400).PasteInto(views, (i % 3) * 320, (i / 3) * 400);
+        KnightCloseUp(scene, directions[i], 0, 320, 400)
+            .PasteInto(views, (i % 3) * 320, (i / 3) * 400);
     }
     ok &= Save(output, "knight_views.png", views);
 
@@ -123,7 +129,8 @@ int main(int argc, char** argv) {
     preview::Canvas march(8 * 200, 2 * 260, kSky);
     for (int i = 0; i < 8; ++i) {
         KnightCloseUp(scene, kCameraOffset, i * 4, 200, 260).PasteInto(march, i * 200, 0);
-        KnightCloseUp(scene, {2000.0f, 200.0f, 0.0f}, i * 4, 200, 260).PasteInto(march, i * 200, 260);
+        KnightCloseUp(scene, {2000.0f, 200.0f, 0.0f}, i * 4, 200, 260)
+            .PasteInto(march, i * 200, 260);
     }
     ok &= Save(output, "knight_march.png", march);
 
@@ -145,7 +152,8 @@ int main(int argc, char** argv) {
     const D3DXVECTOR3 centre(450.0f, 60.0f, 450.0f);
     board.SetCamera({{centre.x + 2.0f * kCameraOffset.x, centre.y + 2.0f * kCameraOffset.y,
                       centre.z + 2.0f * kCameraOffset.z},
-                     centre, 17.0f});
+                     centre,
+                     17.0f});
     board.DrawModel(scene.knight, Placement(0.0f, 0.0f, 50.0f * scene.heights[0], 0.0f), 0,
                     scene.textures);
     DrawBoard(board, scene);

@@ -41,7 +41,9 @@ D3DXVECTOR3 Normalized(D3DXVECTOR3 v) {
     return v;
 }
 
-float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 // Normals move with the inverse transpose; the cofactors are proportional to it.
 D3DXVECTOR3 TransformNormal(const D3DXVECTOR3& n, const D3DXMATRIX& m) {
@@ -68,8 +70,11 @@ void Sample(const Texture& texture, float u, float v, float rgb[3]) {
     auto texel = [&](int ix, int iy, int channel) {
         const int wx = ((ix % texture.width) + texture.width) % texture.width;
         const int wy = ((iy % texture.height) + texture.height) % texture.height;
-        const std::size_t at = (static_cast<std::size_t>(wy) * static_cast<std::size_t>(texture.width) +
-                                static_cast<std::size_t>(wx)) * 3 + static_cast<std::size_t>(channel);
+        const std::size_t at =
+            (static_cast<std::size_t>(wy) * static_cast<std::size_t>(texture.width) +
+             static_cast<std::size_t>(wx)) *
+                3 +
+            static_cast<std::size_t>(channel);
         return static_cast<float>(texture.rgb[at]) / 255.0f;
     };
     const int ix = static_cast<int>(fx);
@@ -121,7 +126,8 @@ void Canvas::DrawModel(const Model& model, const D3DXMATRIX& world, int frame,
         D3DXMATRIX placement;
         D3DXMatrixMultiply(&placement, &key, &world);
         for (const Face& face : object.faces) {
-            if (face.material < 0 || static_cast<std::size_t>(face.material) >= model.materials.size() ||
+            if (face.material < 0 ||
+                static_cast<std::size_t>(face.material) >= model.materials.size() ||
                 (face.indices.size() != 3 && face.indices.size() != 4) ||
                 face.corners.size() != face.indices.size()) {
                 continue;
@@ -140,8 +146,8 @@ void Canvas::DrawModel(const Model& model, const D3DXMATRIX& world, int frame,
                 const float diffuse = std::max(0.0f, Dot(normal, toLight_));
                 float specular = 0.0f;
                 if (diffuse > 0.0f && lit.Power > 0.0f) {
-                    const D3DXVECTOR3 toEye = Normalized(
-                        {eye_.x - position.x, eye_.y - position.y, eye_.z - position.z});
+                    const D3DXVECTOR3 toEye =
+                        Normalized({eye_.x - position.x, eye_.y - position.y, eye_.z - position.z});
                     const D3DXVECTOR3 half = Normalized(
                         {toEye.x + toLight_.x, toEye.y + toLight_.y, toEye.z + toLight_.z});
                     specular = std::pow(std::max(0.0f, Dot(normal, half)), lit.Power);
@@ -232,8 +238,8 @@ void Canvas::DrawTriangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
             colour[1] += attribute(&ScreenVertex::sg);
             colour[2] += attribute(&ScreenVertex::sb);
             for (int k = 0; k < 3; ++k) {
-                rgb_[at * 3 + static_cast<std::size_t>(k)] =
-                    static_cast<std::uint8_t>(std::lround(std::clamp(colour[k], 0.0f, 1.0f) * 255.0f));
+                rgb_[at * 3 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(
+                    std::lround(std::clamp(colour[k], 0.0f, 1.0f) * 255.0f));
             }
         }
     }
@@ -248,10 +254,15 @@ void Canvas::PasteInto(Canvas& target, int x, int y) const {
                 continue;
             }
             for (int k = 0; k < 3; ++k) {
-                target.rgb_[(static_cast<std::size_t>(ty) * static_cast<std::size_t>(target.width_) +
-                             static_cast<std::size_t>(tx)) * 3 + static_cast<std::size_t>(k)] =
+                target
+                    .rgb_[(static_cast<std::size_t>(ty) * static_cast<std::size_t>(target.width_) +
+                           static_cast<std::size_t>(tx)) *
+                              3 +
+                          static_cast<std::size_t>(k)] =
                     rgb_[(static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
-                          static_cast<std::size_t>(column)) * 3 + static_cast<std::size_t>(k)];
+                          static_cast<std::size_t>(column)) *
+                             3 +
+                         static_cast<std::size_t>(k)];
             }
         }
     }
@@ -286,7 +297,8 @@ void LoadTextures(const Model& model, const std::string& textureFolder, TextureS
         int width = 0;
         int height = 0;
         int channels = 0;
-        stbi_uc* pixels = stbi_load((textureFolder + "/" + name).c_str(), &width, &height, &channels, 3);
+        stbi_uc* pixels =
+            stbi_load((textureFolder + "/" + name).c_str(), &width, &height, &channels, 3);
         if (pixels == nullptr) {
             std::fprintf(stderr, "cannot decode texture %s\n", name.c_str());
             continue;
@@ -294,7 +306,8 @@ void LoadTextures(const Model& model, const std::string& textureFolder, TextureS
         Texture& texture = textures[material.textureName];
         texture.width = width;
         texture.height = height;
-        texture.rgb.assign(pixels, pixels + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+        texture.rgb.assign(pixels, pixels + static_cast<std::size_t>(width) *
+                                                static_cast<std::size_t>(height) * 3);
         stbi_image_free(pixels);
     }
 }
