@@ -1,15 +1,19 @@
 // A growable, copyable list that keeps its first N elements inside the record
 // and moves to the heap only beyond them. Faces hold at most four indices and
-// UV pairs, so reading a face line allocates nothing.
+// UV pairs, so reading a face line allocates nothing, and a face stays small:
+// the whole list is N elements plus 16 bytes.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <type_traits>
-#include <vector>
 
 template <typename T, std::size_t N> class InlineList {
     static_assert(std::is_trivially_copyable_v<T>, "InlineList holds plain values only");
+    static_assert(N > 0, "InlineList keeps at least one element in place");
 
   public:
     using value_type = T;
@@ -17,17 +21,30 @@ template <typename T, std::size_t N> class InlineList {
     using const_iterator = const T*;
 
     InlineList() = default;
-    InlineList(std::initializer_list<T> values) {
-        for (const T& value : values) {
-            push_back(value);
+    InlineList(std::initializer_list<T> values) { Append(values.begin(), values.size()); }
+    InlineList(const InlineList& other) { Append(other.data(), other.size()); }
+    InlineList(InlineList&& other) noexcept { TakeFrom(other); }
+    InlineList& operator=(const InlineList& other) {
+        if (this != &other) {
+            size_ = 0;
+            Append(other.data(), other.size());
         }
+        return *this;
     }
+    InlineList& operator=(InlineList&& other) noexcept {
+        if (this != &other) {
+            clear();
+            TakeFrom(other);
+        }
+        return *this;
+    }
+    ~InlineList() = default;
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
-    T* data() { return spilled() ? overflow_.data() : inline_; }
-    const T* data() const { return spilled() ? overflow_.data() : inline_; }
+    T* data() { return spilled() ? heap_.get() : inline_; }
+    const T* data() const { return spilled() ? heap_.get() : inline_; }
 
     T& operator[](std::size_t index) { return data()[index]; }
     const T& operator[](std::size_t index) const { return data()[index]; }
@@ -40,51 +57,66 @@ template <typename T, std::size_t N> class InlineList {
     const_iterator end() const { return data() + size_; }
 
     void push_back(const T& value) {
-        if (size_ < N) {
-            inline_[size_++] = value;
-            return;
-        }
-        if (!spilled()) {
-            overflow_.assign(inline_, inline_ + N);
-        }
-        overflow_.push_back(value);
-        ++size_;
+        const T copy = value; // value may live in the storage that Reserve replaces
+        Reserve(static_cast<std::size_t>(size_) + 1);
+        data()[size_++] = copy;
     }
 
     void resize(std::size_t count, const T& value = T{}) {
-        while (size_ > count) {
-            pop_back();
-        }
-        while (size_ < count) {
-            push_back(value);
-        }
+        const T copy = value;
+        Reserve(count);
+        std::fill(data() + std::min<std::size_t>(size_, count), data() + count, copy);
+        size_ = static_cast<std::uint32_t>(count);
     }
 
-    void pop_back() {
-        if (spilled()) {
-            overflow_.pop_back();
-            if (overflow_.size() == N) {
-                std::copy(overflow_.begin(), overflow_.end(), inline_);
-                overflow_.clear();
-            }
-        }
-        --size_;
-    }
+    void pop_back() { --size_; }
 
     // Keeps no heap storage, so a cleared list is as cheap as a new one.
     void clear() {
         size_ = 0;
-        std::vector<T>().swap(overflow_);
+        heap_.reset();
+        capacity_ = N;
     }
 
     friend bool operator==(const InlineList& a, const InlineList& b) {
-        return a.size_ == b.size_ && std::equal(a.begin(), a.end(), b.begin());
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
     }
 
   private:
-    bool spilled() const { return size_ > N; }
+    bool spilled() const { return capacity_ > N; }
 
-    T inline_[N]{};
-    std::vector<T> overflow_;
-    std::size_t size_ = 0;
+    void Reserve(std::size_t count) {
+        if (count <= capacity_) {
+            return;
+        }
+        const std::size_t capacity = std::max<std::size_t>(count, 2 * std::size_t{capacity_});
+        auto bigger = std::make_unique<T[]>(capacity);
+        std::copy_n(data(), size_, bigger.get());
+        heap_ = std::move(bigger);
+        capacity_ = static_cast<std::uint32_t>(capacity);
+    }
+
+    void Append(const T* values, std::size_t count) {
+        Reserve(size_ + count);
+        std::copy_n(values, count, data() + size_);
+        size_ += static_cast<std::uint32_t>(count);
+    }
+
+    // Takes other's elements and leaves it empty.
+    void TakeFrom(InlineList& other) {
+        if (other.spilled()) {
+            heap_ = std::move(other.heap_);
+            capacity_ = other.capacity_;
+        } else {
+            std::copy_n(other.inline_, other.size_, inline_);
+        }
+        size_ = other.size_;
+        other.size_ = 0;
+        other.capacity_ = N;
+    }
+
+    T inline_[N]{};              // the elements while there are at most N
+    std::unique_ptr<T[]> heap_;  // all elements once there are more
+    std::uint32_t size_ = 0;     // elements held
+    std::uint32_t capacity_ = N; // elements that fit without growing
 };

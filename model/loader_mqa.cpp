@@ -116,7 +116,7 @@ void LoaderMQA::ReadHeader() {
     }
     n = tokens->ReadLine();
     if (n < 4 || !Is(0, "Format") || !Is(1, "Text") || !Is(2, "Ver") ||
-        TextToDouble(tokens->Token(3).c_str()) != 1.0) {
+        TextToDouble(tokens->Token(3).data()) != 1.0) {
         Raise(kLoadBadVersion);
     }
 }
@@ -180,7 +180,7 @@ void LoaderMQA::SkipBinaryBlock(int countToken) {
     // The count must be a byte count: a negative one would seek backwards and
     // read the same lines again forever, so it is an error, like a count that
     // is no number or does not fit an int.
-    const char* text = tokens->Token(countToken).c_str();
+    const char* text = tokens->Token(countToken).data();
     char* end = nullptr;
     const long count = std::strtol(text, &end, 10);
     if (end == text || count < 0 || count > INT_MAX) {
@@ -263,11 +263,9 @@ void LoaderMQA::ReadVertexChunk(ModelObject& object) {
 }
 
 void LoaderMQA::ReadFaceChunk(ModelObject& object) {
-    // One working face for the whole chunk: a line without an "M" part keeps
-    // the material of the line before, and the first line has none to keep,
-    // so it starts at -1 and is never drawn.
-    Face face;
-    face.material = -1;
+    // A line without an "M" part keeps the material of the line before; the
+    // first line of a chunk has none to keep, so it gets -1 and is never drawn.
+    int material = -1;
     for (;;) {
         const int n = ReadLineInChunk();
         if (n == 0) {
@@ -276,27 +274,23 @@ void LoaderMQA::ReadFaceChunk(ModelObject& object) {
         if (Is(0, "}")) {
             return;
         }
-        face.indices.clear();
-        face.uvs.clear();
-        face.corners.clear();
-        if (ReadFaceLine(face, n)) {
-            object.faces.push_back(face);
-        }
+        ReadFaceLine(object, n, material);
     }
 }
 
-// A face line: c V ( i1 .. ic ) [M ( m )] [UV ( u1 v1 .. uc vc )].
-bool LoaderMQA::ReadFaceLine(Face& face, int n) {
+// A face line: c V ( i1 .. ic ) [M ( m )] [UV ( u1 v1 .. uc vc )]. The face is
+// built in place at the end of the list and taken back when the line is dropped.
+void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     const long long c = TokenInt(*tokens, 0);
     if (n < 2 || !Is(1, "V") || n < c + 4) {
         Raise(kLoadFormatError);
     }
     // From here c + 4 <= n, so every index below fits an int. A negative c
     // points the ")" test at "(" or "V" or before the line, and drops the line.
-    const auto token = [](long long index) { return static_cast<int>(std::max(index, -1LL)); };
-    if (!Is(2, "(") || !Is(token(c + 3), ")")) {
-        return false;
+    if (!Is(2, "(") || !Is(static_cast<int>(std::max(c + 3, -1LL)), ")")) {
+        return;
     }
+    Face& face = object.faces.emplace_back();
     const int corners = static_cast<int>(std::min(c, 4LL));
     for (int k = 0; k < corners; ++k) {
         face.indices.push_back(TokenInt(*tokens, 3 + k));
@@ -304,22 +298,24 @@ bool LoaderMQA::ReadFaceLine(Face& face, int n) {
     int e = static_cast<int>(c) + 4;
     if (Is(e, "M") && n >= e + 4) {
         if (!Is(e + 1, "(") || !Is(e + 3, ")")) {
-            return false;
+            object.faces.pop_back();
+            return;
         }
-        face.material = TokenInt(*tokens, e + 2);
+        material = TokenInt(*tokens, e + 2);
         e += 4;
     }
+    face.material = material;
     const long long uvEnd = e + 2 * c + 2;
     if (Is(e, "UV") && n >= uvEnd + 1) {
         if (!Is(e + 1, "(") || !Is(static_cast<int>(uvEnd), ")")) {
-            return false;
+            object.faces.pop_back();
+            return;
         }
         for (int k = 1; k <= corners; ++k) {
             face.uvs.push_back(
                 {TokenFloat(*tokens, e + 2 * k), TokenFloat(*tokens, e + 2 * k + 1)});
         }
     }
-    return true;
 }
 
 void LoaderMQA::ReadAnimationChunk(ModelObject& object) {
@@ -327,7 +323,7 @@ void LoaderMQA::ReadAnimationChunk(ModelObject& object) {
     KeyList& keys = object.animations.back();
     // Only the first object names the animations; the others just add keys.
     if (!objectClosed) {
-        model->animationNames.push_back(tokens->Token(1));
+        model->animationNames.emplace_back(tokens->Token(1));
     }
     for (;;) {
         const int n = ReadLineInChunk();

@@ -8,7 +8,6 @@
 
 #include "model/tokenizer.h"
 
-struct Face;
 struct Model;
 struct ModelObject;
 
@@ -44,8 +43,8 @@ class LoaderMQA {
     void ReadObjectChunk(ModelObject& object);
     void ReadVertexChunk(ModelObject& object);
     void ReadFaceChunk(ModelObject& object);
-    // Reads one face line into face; false when the line is dropped.
-    bool ReadFaceLine(Face& face, int n);
+    // Reads one face line; material carries over from line to line.
+    void ReadFaceLine(ModelObject& object, int n, int& material);
     void ReadAnimationChunk(ModelObject& object);
 
     // The next line's token count, raising kLoadUnexpectedEnd at the end of the stream.

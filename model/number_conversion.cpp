@@ -1,5 +1,6 @@
 #include "model/number_conversion.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -12,46 +13,50 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 constexpr int kMaxExactPower = 22;
 constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+// The value of c as a decimal digit, or 10 and more for any other byte.
+unsigned DigitValue(char c) {
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';
 }
 
 // Converts [sign] digits [. digits] [e [sign] digits] when the digits form an
-// integer below 2^53 and the power of ten is exact: then one multiplication
-// or division, rounded once, gives the correctly rounded double that strtod
-// gives too. Returns false for every other shape, leaving it to the C library.
-bool ConvertPlainDecimal(const char* text, double& result) {
+// integer of at most 2^53 and the power of ten is exact: then one
+// multiplication or division, rounded once, gives the correctly rounded double
+// that strtod gives too. Returns false for every other shape, leaving it to
+// the C library.
+inline bool ConvertPlainDecimal(const char* text, double& result) {
     const char* p = text;
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') {
         ++p;
     }
+    const char* const integerStart = p;
+    std::uint64_t mantissa = 0;
+    unsigned digit = 0;
+    while ((digit = DigitValue(*p)) < 10) {
+        mantissa = mantissa * 10 + digit;
+        ++p;
+    }
     // "0x" starts a hexadecimal float; leave it to the C library.
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+    if (p - integerStart == 1 && *integerStart == '0' && (*p == 'x' || *p == 'X')) {
         return false;
     }
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int exponent = 0;
-    while (IsDigit(*p)) {
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-        ++digits;
-        ++p;
-    }
+    std::ptrdiff_t digits = p - integerStart;
+    std::ptrdiff_t fractionDigits = 0;
     if (*p == '.') {
-        ++p;
-        while (IsDigit(*p)) {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-            ++digits;
-            --exponent;
+        const char* const fractionStart = ++p;
+        while ((digit = DigitValue(*p)) < 10) {
+            mantissa = mantissa * 10 + digit;
             ++p;
         }
+        fractionDigits = p - fractionStart;
+        digits += fractionDigits;
     }
     // No digit at all (".", "-", "inf", "nan", garbage), or more digits than
     // a 64-bit integer holds: the C library decides.
     if (digits == 0 || digits > 19) {
         return false;
     }
+    int exponent = -static_cast<int>(fractionDigits);
     // An exponent counts only with at least one digit: "1e" and "1e+" are 1.
     if (*p == 'e' || *p == 'E') {
         const char* q = p + 1;
@@ -59,15 +64,13 @@ bool ConvertPlainDecimal(const char* text, double& result) {
         if (*q == '-' || *q == '+') {
             ++q;
         }
-        if (IsDigit(*q)) {
+        if (DigitValue(*q) < 10) {
             int written = 0;
-            int exponentDigits = 0;
-            while (IsDigit(*q)) {
-                written = written * 10 + (*q - '0');
-                ++q;
+            for (int exponentDigits = 0; (digit = DigitValue(*q)) < 10; ++q) {
                 if (++exponentDigits > 4) {
                     return false;
                 }
+                written = written * 10 + static_cast<int>(digit);
             }
             exponent += negativeExponent ? -written : written;
         }
@@ -106,13 +109,13 @@ int TextToInt(const char* text) {
     }
     // Up to nine digits cannot leave the int range.
     int value = 0;
-    int digits = 0;
-    while (IsDigit(*p) && digits < 9) {
-        value = value * 10 + (*p - '0');
-        ++digits;
+    const char* const start = p;
+    unsigned digit = 0;
+    while ((digit = DigitValue(*p)) < 10 && p - start < 9) {
+        value = value * 10 + static_cast<int>(digit);
         ++p;
     }
-    if (digits > 0 && !IsDigit(*p)) {
+    if (p != start && DigitValue(*p) >= 10) {
         return negative ? -value : value;
     }
     // Leading whitespace, no digits, or a long number: the C library decides.

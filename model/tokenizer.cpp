@@ -1,8 +1,8 @@
 #include "model/tokenizer.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "model/number_conversion.h"
 #include "platform/system_services.h"
 
 const std::array<unsigned char, 128> kSeparatorTable = [] {
@@ -17,10 +17,6 @@ namespace {
 
 bool IsLineEnd(unsigned char c) {
     return c == '\0' || c == '\n' || c == '\r';
-}
-
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
 } // namespace
@@ -50,63 +46,96 @@ StringSeparator::StringSeparator() {
 
 StringSeparator::~StringSeparator() = default;
 
+void StringSeparator::BeginLine(std::size_t length) {
+    ++line_;
+    // Every byte of the line lands in at most one token and every token adds
+    // one NUL, so twice the length is always room enough; and no line has
+    // more tokens than bytes.
+    if (store_.size() < 2 * length + 2) {
+        store_.resize(2 * length + 2);
+    }
+    if (slots_.size() < length + 1) {
+        slots_.resize(length + 1);
+    }
+    storeUsed_ = 0;
+}
+
 int StringSeparator::Separate(const char* text) {
+    BeginLine(std::strlen(text));
+    char* const base = store_.data();
+    char* out = base;
+    Slot* const slots = slots_.data();
+    const ByteClass* const classes = classes_.data();
     const auto* p = reinterpret_cast<const unsigned char*>(text);
+    int t = 0;
+    // Ends the token whose text started at start: terminates it, fills slot t.
+    const auto endToken = [&](const char* start) {
+        slots[t++] = {static_cast<std::size_t>(start - base), static_cast<std::size_t>(out - start),
+                      line_};
+        *out++ = '\0';
+    };
     // A lead byte takes the byte after it whatever that byte is, except a line
     // end: a lone lead byte just before the end stays in its token by itself.
-    const auto characterLength = [](const unsigned char* lead) {
-        return IsLineEnd(lead[1]) ? 1 : 2;
+    const auto copyDoubleByte = [&] {
+        *out++ = static_cast<char>(*p++);
+        if (!IsLineEnd(*p)) {
+            *out++ = static_cast<char>(*p++);
+        }
     };
-    int t = 0;
     for (;;) {
-        switch (classes_[*p]) {
+        switch (classes[*p]) {
         case kLineEnd:
+            storeUsed_ = static_cast<std::size_t>(out - base);
+            capacity_ = std::max(capacity_, t);
             count = t;
             return t;
         case kWhitespace:
             ++p;
             break;
-        case kSeparator:
-            StoreToken(t++, reinterpret_cast<const char*>(p), 1);
-            ++p;
+        case kSeparator: {
+            const char* start = out;
+            *out++ = static_cast<char>(*p++);
+            endToken(start);
             break;
+        }
         case kQuote: {
             // Inside quotes only a lead byte, the closing quote and the line
             // end mean anything; spaces and separators are kept.
-            const unsigned char* start = ++p;
+            ++p;
+            const char* start = out;
             for (;;) {
-                const ByteClass byteClass = classes_[*p];
+                const ByteClass byteClass = classes[*p];
                 if (byteClass == kQuote || byteClass == kLineEnd) {
                     break;
                 }
-                p += byteClass == kLeadByte ? characterLength(p) : 1;
+                if (byteClass == kLeadByte) {
+                    copyDoubleByte();
+                } else {
+                    *out++ = static_cast<char>(*p++);
+                }
             }
-            const auto length = static_cast<std::size_t>(p - start);
-            if (classes_[*p] == kQuote) {
-                // Closed: stored even when empty.
-                StoreToken(t++, reinterpret_cast<const char*>(start), length);
+            if (classes[*p] == kQuote) {
+                endToken(start); // closed: kept even when empty
                 ++p;
-            } else if (length > 0) {
-                // Left open: the rest of the line is the last token.
-                StoreToken(t++, reinterpret_cast<const char*>(start), length);
+            } else if (out > start) {
+                endToken(start); // left open: the rest of the line is the last token
             }
             break;
         }
         case kOrdinary:
         case kLeadByte: {
-            const unsigned char* start = p;
+            const char* start = out;
             for (;;) {
-                const ByteClass byteClass = classes_[*p];
+                const ByteClass byteClass = classes[*p];
                 if (byteClass == kOrdinary) {
-                    ++p;
+                    *out++ = static_cast<char>(*p++);
                 } else if (byteClass == kLeadByte) {
-                    p += characterLength(p);
+                    copyDoubleByte();
                 } else {
                     break;
                 }
             }
-            StoreToken(t++, reinterpret_cast<const char*>(start),
-                       static_cast<std::size_t>(p - start));
+            endToken(start);
             break;
         }
         }
@@ -117,18 +146,19 @@ bool StringSeparator::SetToken(int index, const char* text) {
     if (index < 0) {
         return false;
     }
-    StoreToken(index, text, std::strlen(text));
-    return true;
-}
-
-void StringSeparator::StoreToken(int index, const char* text, std::size_t length) {
-    const auto slot = static_cast<std::size_t>(index);
-    if (slot >= tokens_.size()) {
-        tokens_.resize(slot + 1);
+    const std::size_t length = std::strlen(text);
+    if (store_.size() < storeUsed_ + length + 1) {
+        store_.resize(storeUsed_ + length + 1);
     }
-    // assign keeps the slot's storage when it is large enough, so once the
-    // slots have grown a line allocates nothing.
-    tokens_[slot].assign(text, length);
+    std::memcpy(store_.data() + storeUsed_, text, length + 1);
+    const auto slot = static_cast<std::size_t>(index);
+    if (slots_.size() <= slot) {
+        slots_.resize(slot + 1);
+    }
+    slots_[slot] = {storeUsed_, length, line_};
+    storeUsed_ += length + 1;
+    capacity_ = std::max(capacity_, index + 1);
+    return true;
 }
 
 int AsciiFileString::ReadLine() {
@@ -137,35 +167,4 @@ int AsciiFileString::ReadLine() {
         return -1;
     }
     return Separate(line_.data());
-}
-
-bool TokenIs(const StringSeparator& separator, int index, const char* word) {
-    if (index < 0 || index >= separator.count) {
-        return false;
-    }
-    const auto* a = reinterpret_cast<const unsigned char*>(separator.Token(index).c_str());
-    const auto* b = reinterpret_cast<const unsigned char*>(word);
-    for (;; ++a, ++b) {
-        const unsigned char x = FoldAscii(*a);
-        if (x != FoldAscii(*b)) {
-            return false;
-        }
-        if (x == 0) {
-            return true;
-        }
-    }
-}
-
-float TokenFloat(const StringSeparator& separator, int index) {
-    if (index < 0 || index >= separator.count) {
-        return 0.0f;
-    }
-    return TextToFloat(separator.Token(index).c_str());
-}
-
-int TokenInt(const StringSeparator& separator, int index) {
-    if (index < 0 || index >= separator.count) {
-        return 0;
-    }
-    return TextToInt(separator.Token(index).c_str());
 }

@@ -5,9 +5,12 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
-#include <string>
+#include <string_view>
 #include <vector>
+
+#include "model/number_conversion.h"
 
 // The ten characters that always stand alone as one-character tokens:
 // ( ) , : ; = [ ] { }
@@ -27,11 +30,20 @@ class StringSeparator {
     // index + 1 when there are fewer. False only for a negative index.
     bool SetToken(int index, const char* text);
 
-    // Slot index, 0 <= index < Capacity(). Only slots below count belong to
-    // the current line; the others may hold tokens of earlier lines.
-    const std::string& Token(int index) const { return tokens_[static_cast<std::size_t>(index)]; }
+    // The text of slot index, NUL-terminated; valid until the next Separate
+    // or SetToken. Slots below count hold the current line; a slot the
+    // current line did not fill reads as empty.
+    std::string_view Token(int index) const {
+        if (index >= 0 && index < capacity_) {
+            const Slot& slot = slots_[static_cast<std::size_t>(index)];
+            if (slot.line == line_) {
+                return {store_.data() + slot.offset, slot.length};
+            }
+        }
+        return {"", 0}; // still a C string: data() is never null
+    }
     // Number of slots: the largest token count seen so far. Never shrinks.
-    int Capacity() const { return static_cast<int>(tokens_.size()); }
+    int Capacity() const { return capacity_; }
 
     int count = 0; // tokens of the current line; -1 once the input has ended
     const std::array<unsigned char, 128> separators = kSeparatorTable; // non-zero: stands alone
@@ -47,9 +59,25 @@ class StringSeparator {
         kSeparator
     };
 
-    void StoreToken(int index, const char* text, std::size_t length);
+    // Where a slot's text lies in store_, and for which line it was written.
+    struct Slot {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        std::uint64_t line = 0;
+    };
 
-    std::vector<std::string> tokens_;
+    // Makes room for a line of length bytes: its tokens and their slots.
+    void BeginLine(std::size_t length);
+
+    // Every token of the current line, each followed by a NUL. Its size only
+    // grows, so once it has room for the longest line no line allocates.
+    std::vector<char> store_;
+    std::size_t storeUsed_ = 0;
+    // Room for as many tokens as the longest line could hold; only the first
+    // capacity_ of them count as slots.
+    std::vector<Slot> slots_;
+    int capacity_ = 0;
+    std::uint64_t line_ = 1; // counts Separate calls; slots of another line are stale
     // What every byte value means outside quotes, fixed at construction from
     // separators, quote and the code page's lead bytes.
     std::array<ByteClass, 256> classes_{};
@@ -79,9 +107,35 @@ class AsciiFileString : public FileStringSeparator {
 };
 
 // True when index < count and token index equals word, ASCII letters compared
-// without regard to case.
-bool TokenIs(const StringSeparator& separator, int index, const char* word);
+// without regard to case (all other bytes must match exactly).
+inline bool TokenIs(const StringSeparator& separator, int index, const char* word) {
+    if (index < 0 || index >= separator.count) {
+        return false;
+    }
+    const auto* a = reinterpret_cast<const unsigned char*>(separator.Token(index).data());
+    const auto* b = reinterpret_cast<const unsigned char*>(word);
+    const auto fold = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+    };
+    // Tokens are C strings holding no NUL, so both texts end together or differ.
+    for (;; ++a, ++b) {
+        const unsigned char x = fold(*a);
+        if (x != fold(*b)) {
+            return false;
+        }
+        if (x == 0) {
+            return true;
+        }
+    }
+}
+
 // atof of token index narrowed to float, or 0 when index >= count.
-float TokenFloat(const StringSeparator& separator, int index);
+inline float TokenFloat(const StringSeparator& separator, int index) {
+    return index >= 0 && index < separator.count ? TextToFloat(separator.Token(index).data())
+                                                 : 0.0f;
+}
+
 // atoi of token index, or 0 when index >= count.
-int TokenInt(const StringSeparator& separator, int index);
+inline int TokenInt(const StringSeparator& separator, int index) {
+    return index >= 0 && index < separator.count ? TextToInt(separator.Token(index).data()) : 0;
+}

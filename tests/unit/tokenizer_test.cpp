@@ -15,7 +15,7 @@ using Tokens = std::vector<std::string>;
 Tokens CurrentTokens(const StringSeparator& separator) {
     Tokens tokens;
     for (int i = 0; i < separator.count; ++i) {
-        tokens.push_back(separator.Token(i));
+        tokens.emplace_back(separator.Token(i));
     }
     return tokens;
 }
