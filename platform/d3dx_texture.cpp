@@ -84,14 +84,21 @@ D3DFORMAT FormatOfChannels(int channels) {
     }
 }
 
+// Images larger than any texture are refused before they are decoded.
 bool Decode(const std::vector<unsigned char>& bytes, Image& image, int& channelsInFile) {
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         return false;
     }
+    const int size = static_cast<int>(bytes.size());
     int width = 0;
     int height = 0;
-    stbi_uc* texels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
-                                            &height, &channelsInFile, 4);
+    if (stbi_info_from_memory(bytes.data(), size, &width, &height, &channelsInFile) == 0 ||
+        width <= 0 || height <= 0 || static_cast<UINT>(width) > MaxTextureSize ||
+        static_cast<UINT>(height) > MaxTextureSize) {
+        return false;
+    }
+    int channels = 0;
+    stbi_uc* texels = stbi_load_from_memory(bytes.data(), size, &width, &height, &channels, 4);
     if (texels == nullptr) {
         return false;
     }
@@ -224,11 +231,12 @@ bool Resample(const Image& source, Image& target, DWORD filter) {
         return true;
     }
     // Texels beyond an edge come from the opposite edge, so tiling textures
-    // stay seamless, unless the filter asks for mirroring.
+    // stay seamless, unless the filter asks for mirroring. A linear filter
+    // reaches one texel beyond the edge, where mirroring repeats the edge texel.
     const stbir_edge edgeU =
-        (filter & D3DX_FILTER_MIRROR_U) != 0 ? STBIR_EDGE_REFLECT : STBIR_EDGE_WRAP;
+        (filter & D3DX_FILTER_MIRROR_U) != 0 ? STBIR_EDGE_CLAMP : STBIR_EDGE_WRAP;
     const stbir_edge edgeV =
-        (filter & D3DX_FILTER_MIRROR_V) != 0 ? STBIR_EDGE_REFLECT : STBIR_EDGE_WRAP;
+        (filter & D3DX_FILTER_MIRROR_V) != 0 ? STBIR_EDGE_CLAMP : STBIR_EDGE_WRAP;
     // Channels are filtered independently and without gamma: alpha is a
     // channel like the others.
     return stbir_resize(source.rgba.data(), static_cast<int>(source.width),

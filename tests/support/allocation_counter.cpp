@@ -10,7 +10,7 @@ std::atomic<std::size_t> allocations{0};
 // Allocations still allowed before each one fails; negative when none fails.
 std::atomic<long long> allowedAllocations{-1};
 
-void* CountedAllocate(std::size_t size) {
+[[maybe_unused]] void* CountedAllocate(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     if (allowedAllocations.load(std::memory_order_relaxed) == 0) {
         throw std::bad_alloc();
@@ -36,13 +36,24 @@ std::size_t AllocationCount() { return allocations.load(std::memory_order_relaxe
 
 // Sanitizer builds keep their own allocator so leaks and misuse stay visible.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(KORVANE_NO_ALLOCATION_COUNTER)
-bool AllocationCountingActive() { return true; }
 void* operator new(std::size_t size) { return CountedAllocate(size); }
 void* operator new[](std::size_t size) { return CountedAllocate(size); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-#else
-bool AllocationCountingActive() { return false; }
 #endif
+
+// Asked of the running process: besides sanitizer builds, tools such as
+// valgrind put their own operator new in place of the one above. The probe
+// calls through pointers, as other files do, so it is not inlined here.
+bool AllocationCountingActive() {
+    static const bool active = [] {
+        void* (*volatile allocate)(std::size_t) = &::operator new;
+        void (*volatile release)(void*) noexcept = &::operator delete;
+        const std::size_t before = AllocationCount();
+        release(allocate(1));
+        return AllocationCount() != before;
+    }();
+    return active;
+}

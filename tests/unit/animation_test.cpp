@@ -31,8 +31,9 @@ TEST(GetKeyMatrixTest, GivesTheKeyOrTheIdentity) {
         D3DXMATRIX expected;
     };
     const Case cases[] = {
-        {0, 0, Key(10.0f)},        {0, 1, Key(11.0f)},        {0, 2, IdentityMatrix()},
-        {0, -1, IdentityMatrix()}, {1, 0, IdentityMatrix()},  {2, 0, IdentityMatrix()},
+        {0, 0, Key(10.0f)},        {0, 1, Key(11.0f)},
+        {0, 2, IdentityMatrix()},  {0, -1, IdentityMatrix()},
+        {1, 0, IdentityMatrix()},  {2, 0, IdentityMatrix()},
         {-1, 0, IdentityMatrix()}, {0, 1 << 30, IdentityMatrix()},
     };
     for (const Case& c : cases) {

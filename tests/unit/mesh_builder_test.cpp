@@ -18,7 +18,9 @@ Face MakeFace(std::initializer_list<int> indices, int material = 0,
     return face;
 }
 
-std::vector<Material> Materials(int count) { return std::vector<Material>(count); }
+std::vector<Material> Materials(int count) {
+    return std::vector<Material>(count);
+}
 
 // The vertices written into the object's buffer.
 std::vector<MeshVertex> BufferVertices(const ModelObject& object) {
@@ -60,7 +62,8 @@ class MeshBuilderTest : public ::testing::Test {
 TEST_F(MeshBuilderTest, QuadBecomesTwoTrianglesCutFromCornerZeroToTwo) {
     ModelObject quad;
     quad.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}};
-    quad.faces = {MakeFace({0, 1, 2, 3}, 0, {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}})};
+    quad.faces = {
+        MakeFace({0, 1, 2, 3}, 0, {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}})};
 
     EXPECT_EQ(BuildMesh(quad, &device, Materials(1)), S_OK);
 
@@ -127,7 +130,8 @@ TEST_F(MeshBuilderTest, SmoothsTheSharedEdgeOfFacesWithinTheFacetAngle) {
     // Shared corners: the unit bisector, 15 degrees from each face.
     const float c15 = 0.96592583f;
     const float s15 = 0.25881905f;
-    for (const CornerNormal* corner : {&a.corners[0], &a.corners[1], &b.corners[0], &b.corners[1]}) {
+    for (const CornerNormal* corner :
+         {&a.corners[0], &a.corners[1], &b.corners[0], &b.corners[1]}) {
         ExpectVector(corner->normal, 0.0f, -c15, -s15, 1e-6f);
         EXPECT_EQ(corner->faceIndices, (std::vector<int>{0, 1}));
     }
@@ -174,19 +178,34 @@ TEST_F(MeshBuilderTest, AngleLimitsAreStrict) {
     };
     const std::vector<Case> cases = {
         // Normals (0, -1, 0) and (0, 0, 1): exactly 90 degrees apart.
-        {"right angle at 90", {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-         {MakeFace({0, 1, 2}), MakeFace({0, 1, 3})}, 90.0f, false},
-        {"right angle at 90.01", {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-         {MakeFace({0, 1, 2}), MakeFace({0, 1, 3})}, 90.01f, true},
+        {"right angle at 90",
+         {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+         {MakeFace({0, 1, 2}), MakeFace({0, 1, 3})},
+         90.0f,
+         false},
+        {"right angle at 90.01",
+         {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+         {MakeFace({0, 1, 2}), MakeFace({0, 1, 3})},
+         90.01f,
+         true},
         // The same triangle wound both ways: dot product exactly -1.
-        {"opposite at 180", {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}},
-         {MakeFace({0, 1, 2}), MakeFace({0, 2, 1})}, 180.0f, false},
-        {"opposite at 181", {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}},
-         {MakeFace({0, 1, 2}), MakeFace({0, 2, 1})}, 181.0f, true},
+        {"opposite at 180",
+         {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}},
+         {MakeFace({0, 1, 2}), MakeFace({0, 2, 1})},
+         180.0f,
+         false},
+        {"opposite at 181",
+         {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}},
+         {MakeFace({0, 1, 2}), MakeFace({0, 2, 1})},
+         181.0f,
+         true},
         // A duplicate face whose unit normal has a dot product just above 1
         // with itself: no angle, so never joined.
-        {"coplanar above one", {{0, 0, 0}, {-8, 9, 0}, {-1, 0, 3}},
-         {MakeFace({0, 1, 2}), MakeFace({0, 1, 2})}, 180.0f, false},
+        {"coplanar above one",
+         {{0, 0, 0}, {-8, 9, 0}, {-1, 0, 3}},
+         {MakeFace({0, 1, 2}), MakeFace({0, 1, 2})},
+         180.0f,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -320,7 +339,8 @@ TEST_F(MeshBuilderTest, CornerListsFollowFaceOrderAroundASharedVertex) {
     // Six coplanar triangles around vertex 0; vertex 0 listed twice by face 4.
     ModelObject object;
     object.facet = 10.0f;
-    object.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}, {-1, 0, 1}, {-1, 0, 0}, {0, 0, -1}};
+    object.vertices = {{0, 0, 0},  {1, 0, 0},  {1, 0, 1}, {0, 0, 1},
+                       {-1, 0, 1}, {-1, 0, 0}, {0, 0, -1}};
     object.faces = {MakeFace({0, 1, 2}), MakeFace({0, 2, 3}), MakeFace({0, 3, 4}),
                     MakeFace({0, 4, 5}), MakeFace({0, 0, 5}), MakeFace({0, 5, 6})};
     CollectSmoothingFaces(object);

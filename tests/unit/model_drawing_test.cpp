@@ -76,12 +76,12 @@ TEST_F(ModelDrawingTest, OneDrawCallPerMaterialWithTriangles) {
     DrawModel(model, &device);
 
     const std::vector<std::string> expected = {
-        "SetTransform(256)",  "GetTransform(256)",
-        "SetTexture(0, null)", "SetStreamSource(0, buffer, 0, 32)",
-        "SetMaterial()",       "SetTexture(0, texture)",
+        "SetTransform(256)",      "GetTransform(256)",
+        "SetTexture(0, null)",    "SetStreamSource(0, buffer, 0, 32)",
+        "SetMaterial()",          "SetTexture(0, texture)",
         "DrawPrimitive(4, 0, 2)", "SetMaterial()",
-        "SetTexture(0, null)", "DrawPrimitive(4, 6, 1)",
-        "SetMaterial()",       "SetTexture(0, null)",
+        "SetTexture(0, null)",    "DrawPrimitive(4, 6, 1)",
+        "SetMaterial()",          "SetTexture(0, null)",
         "DrawPrimitive(4, 9, 3)",
     };
     EXPECT_EQ(device.Described(), expected);

@@ -1,0 +1,172 @@
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "model/model.h"
+#include "render/model_drawing.h"
+#include "tests/support/image_files.h"
+#include "tests/support/load_document.h"
+#include "tests/support/recording_device.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+// Frees a copy's own memory without touching the device objects it borrows.
+void DiscardCopy(std::unique_ptr<Model> copy) {
+    for (ModelObject& object : copy->objects) {
+        object.vertexBuffer = nullptr;
+    }
+    for (Material& material : copy->materials) {
+        material.texture = nullptr;
+    }
+}
+
+// A loaded tile: two textured materials, a body and a collision object.
+class ModelCopyTest : public ::testing::Test {
+  protected:
+    ModelCopyTest() : textures("TEXTURE") {
+        textures.Write("top.png", EncodePng(TestImage::Solid(4, 4, Rgba{1, 2, 3, 255})));
+        const std::string tex = textures.NameFromParent("top.png");
+        const std::string document =
+            kDocumentHeader + "Material 2 {\n\"top\" tex(\"" + tex + "\")\n\"side\" tex(\"" + tex +
+            "\")\n}\n"
+            "Object \"body\" {\nvertex 4 {\n0 0 0\n1 0 0\n1 0 1\n0 0 1\n}\n"
+            "face 2 {\n3 V(0 1 2) M(0)\n3 V(0 2 3) M(1)\n}\n"
+            "animation \"idle\" {\n1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n}\n}\n"
+            "Object \"collision\" {\nvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n}\n"
+            "face 1 {\n3 V(0 1 2) M(0)\n}\n}\n";
+        source = std::make_unique<Model>();
+        EXPECT_EQ(LoadDocument(document, *source), kLoadOk);
+        source->FindCollisionObject();
+        source->LoadTextures(&device);
+        source->BuildMeshes(&device);
+    }
+
+    ScratchFolder textures;
+    RecordingDevice device;
+    std::unique_ptr<Model> source;
+};
+
+TEST_F(ModelCopyTest, CopiesBorrowAndTheOwnerReleasesEachObjectOnce) {
+    ASSERT_EQ(device.vertexBuffers.size(), 2u);
+    ASSERT_EQ(device.textures.size(), 2u);
+    std::vector<std::unique_ptr<Model>> copies;
+    for (int i = 0; i < 99; ++i) {
+        copies.push_back(std::make_unique<Model>());
+        copies.back()->CopyContentFrom(*source);
+    }
+    // No new device objects and no references taken.
+    EXPECT_EQ(device.vertexBuffers.size(), 2u);
+    EXPECT_EQ(device.textures.size(), 2u);
+    for (const auto& buffer : device.vertexBuffers) {
+        EXPECT_EQ(buffer->count.references, 1u);
+    }
+    for (const auto& texture : device.textures) {
+        EXPECT_EQ(texture->count.references, 1u);
+    }
+    for (const auto& copy : copies) {
+        ASSERT_EQ(copy->objects.size(), 2u);
+        EXPECT_EQ(copy->objects[0].vertexBuffer, source->objects[0].vertexBuffer);
+        EXPECT_EQ(copy->objects[1].vertexBuffer, source->objects[1].vertexBuffer);
+        EXPECT_EQ(copy->materials[1].texture, source->materials[1].texture);
+    }
+
+    source.reset();
+    for (const auto& buffer : device.vertexBuffers) {
+        EXPECT_EQ(buffer->count.releasesToZero, 1);
+    }
+    for (const auto& texture : device.textures) {
+        EXPECT_EQ(texture->count.releasesToZero, 1);
+    }
+    EXPECT_EQ(device.LiveVertexBuffers(), 0);
+    EXPECT_EQ(device.LiveTextures(), 0);
+    EXPECT_EQ(device.OverReleases(), 0);
+    for (auto& copy : copies) {
+        DiscardCopy(std::move(copy));
+    }
+    EXPECT_EQ(device.OverReleases(), 0);
+}
+
+TEST_F(ModelCopyTest, ACopyKeepsItsOwnPlacementAndPlayback) {
+    source->currentFrame = 5.0f;
+    source->animationIndex = 1;
+    source->loop = false;
+    source->holdAtEnd = true;
+    source->playing = false;
+    D3DXMatrixTranslation(&source->world, 1.0f, 2.0f, 3.0f);
+    source->rotation = D3DXVECTOR3(0.0f, 90.0f, 0.0f);
+    source->scale = D3DXVECTOR3(1.0f, 2.0f, 1.0f);
+
+    auto copy = std::make_unique<Model>();
+    copy->CopyContentFrom(*source);
+
+    EXPECT_EQ(source->collisionObject, 1);
+    EXPECT_EQ(copy->collisionObject, -1);
+    EXPECT_EQ(copy->world, IdentityMatrix());
+    EXPECT_EQ(copy->rotation.y, 0.0f);
+    EXPECT_EQ(copy->scale.y, 1.0f);
+    EXPECT_EQ(copy->currentFrame, 0.0f);
+    EXPECT_EQ(copy->animationIndex, 0);
+    EXPECT_TRUE(copy->loop);
+    EXPECT_FALSE(copy->holdAtEnd);
+    EXPECT_TRUE(copy->playing);
+    EXPECT_EQ(copy->animationNames, std::vector<std::string>{"idle"});
+    DiscardCopy(std::move(copy));
+}
+
+TEST_F(ModelCopyTest, ChangingACopyLeavesTheSourceAlone) {
+    auto copy = std::make_unique<Model>();
+    copy->CopyContentFrom(*source);
+    ModelObject& object = copy->objects[0];
+    object.name = "renamed";
+    object.vertices[0].x = 99.0f;
+    object.faces[0].indices[0] = 3;
+    object.faces[0].corners[0].faceIndices.push_back(42);
+    object.materialTriangleCounts[0] = 0;
+    copy->materials[0].name = "other";
+    copy->animationNames[0] = "run";
+    copy->objects.pop_back();
+
+    ASSERT_EQ(source->objects.size(), 2u);
+    const ModelObject& original = source->objects[0];
+    EXPECT_EQ(original.name, "body");
+    EXPECT_EQ(original.vertices[0].x, 0.0f);
+    EXPECT_EQ(original.faces[0].indices[0], 0);
+    EXPECT_EQ(original.faces[0].corners[0].faceIndices, std::vector<int>{0});
+    EXPECT_EQ(original.materialTriangleCounts, (std::vector<int>{1, 1}));
+    EXPECT_EQ(source->materials[0].name, "top");
+    EXPECT_EQ(source->animationNames, std::vector<std::string>{"idle"});
+    DiscardCopy(std::move(copy));
+}
+
+TEST_F(ModelCopyTest, TheCollisionObjectIsDrawnForACopyOnly) {
+    auto copy = std::make_unique<Model>();
+    copy->CopyContentFrom(*source);
+    DrawModel(*source, &device);
+    EXPECT_EQ(device.CallsOf(DeviceOp::SetStreamSource).size(), 1u);
+    device.ClearCalls();
+    DrawModel(*copy, &device);
+    const std::vector<DeviceCall> streams = device.CallsOf(DeviceOp::SetStreamSource);
+    ASSERT_EQ(streams.size(), 2u);
+    EXPECT_EQ(streams[1].object, source->objects[1].vertexBuffer);
+    DiscardCopy(std::move(copy));
+}
+
+TEST_F(ModelCopyTest, CopyingAnEmptyModelOrItselfChangesNothingElse) {
+    const Model empty;
+    auto copy = std::make_unique<Model>();
+    copy->CopyContentFrom(empty);
+    EXPECT_TRUE(copy->objects.empty());
+    EXPECT_TRUE(copy->materials.empty());
+    EXPECT_TRUE(copy->animationNames.empty());
+
+    source->CopyContentFrom(*source);
+    EXPECT_EQ(source->objects.size(), 2u);
+    EXPECT_EQ(source->objects[0].vertexBuffer, device.vertexBuffers[0].get());
+    EXPECT_EQ(source->materials[0].texture, device.textures[0].get());
+    source.reset();
+    EXPECT_EQ(device.OverReleases(), 0);
+    EXPECT_EQ(device.LiveVertexBuffers() + device.LiveTextures(), 0);
+}
+
+} // namespace
