@@ -141,9 +141,11 @@ Image PaintEarthSide(int width, int height) {
     }
     for (int i = 0; i < width / 2; ++i) {
         const float x = random.Range(0.0f, static_cast<float>(width));
-        const float y = h * 0.07f;
-        Blade(image, x, y, random.Range(-0.3f, 0.3f), 1.0f, 2 + random.Below(3), grassLight,
-              grassDark);
+        // One draw per statement: the language leaves the order of arguments
+        // open, and every compiler must paint the same file.
+        const int length = 2 + random.Below(3);
+        const float lean = random.Range(-0.3f, 0.3f);
+        Blade(image, x, h * 0.07f, lean, 1.0f, length, grassLight, grassDark);
     }
     return image;
 }
