@@ -24,8 +24,6 @@ using namespace assetgen;
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 Document OneObject(DocumentObject object) {
     Document document;
     document.materials.push_back({.name = "plain"});

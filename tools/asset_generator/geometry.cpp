@@ -4,12 +4,6 @@
 
 namespace assetgen {
 
-namespace {
-
-constexpr float kDegreesToRadians = 0.017453292f;
-
-} // namespace
-
 Vec3 operator+(Vec3 a, Vec3 b) {
     return {a.x + b.x, a.y + b.y, a.z + b.z};
 }
@@ -68,8 +62,8 @@ Matrix Scaling(Vec3 factors) {
 }
 
 Matrix RotationX(float degrees) {
-    const float s = std::sin(degrees * kDegreesToRadians);
-    const float c = std::cos(degrees * kDegreesToRadians);
+    const float s = std::sin(degrees * kRadiansPerDegree);
+    const float c = std::cos(degrees * kRadiansPerDegree);
     Matrix matrix;
     matrix.m[1] = {0.0f, c, s, 0.0f};
     matrix.m[2] = {0.0f, -s, c, 0.0f};
@@ -77,8 +71,8 @@ Matrix RotationX(float degrees) {
 }
 
 Matrix RotationY(float degrees) {
-    const float s = std::sin(degrees * kDegreesToRadians);
-    const float c = std::cos(degrees * kDegreesToRadians);
+    const float s = std::sin(degrees * kRadiansPerDegree);
+    const float c = std::cos(degrees * kRadiansPerDegree);
     Matrix matrix;
     matrix.m[0] = {c, 0.0f, -s, 0.0f};
     matrix.m[2] = {s, 0.0f, c, 0.0f};
@@ -86,8 +80,8 @@ Matrix RotationY(float degrees) {
 }
 
 Matrix RotationZ(float degrees) {
-    const float s = std::sin(degrees * kDegreesToRadians);
-    const float c = std::cos(degrees * kDegreesToRadians);
+    const float s = std::sin(degrees * kRadiansPerDegree);
+    const float c = std::cos(degrees * kRadiansPerDegree);
     Matrix matrix;
     matrix.m[0] = {c, s, 0.0f, 0.0f};
     matrix.m[1] = {-s, c, 0.0f, 0.0f};

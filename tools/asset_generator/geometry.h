@@ -7,6 +7,9 @@
 
 namespace assetgen {
 
+inline constexpr float kPi = 3.14159265f;
+inline constexpr float kRadiansPerDegree = kPi / 180.0f;
+
 struct Vec2 {
     float x = 0.0f; // horizontal coordinate (or u)
     float y = 0.0f; // vertical coordinate (or v)

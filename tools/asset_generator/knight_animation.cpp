@@ -9,8 +9,6 @@ namespace assetgen {
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 struct Pose {
     Matrix body; // torso, cape, head and arms ride on it
     Matrix head;

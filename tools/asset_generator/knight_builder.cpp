@@ -213,13 +213,13 @@ DocumentObject BuildShield(const KnightMaterials& m, Vec3 hand) {
     constexpr float kArcRadius = 19.01f;
     constexpr float kTipAngle = 63.4f;
     for (int i = 0; i <= 5; ++i) {
-        const float a = kTipAngle * static_cast<float>(i) / 5.0f * 3.14159265f / 180.0f;
+        const float a = kTipAngle * static_cast<float>(i) / 5.0f * kRadiansPerDegree;
         outline.push_back(
             {-kArcCentre + kArcRadius * std::cos(a), -2.0f + kArcRadius * std::sin(a)});
     }
     outline.back().x = 0.0f; // the tip
     for (int i = 4; i >= 0; --i) {
-        const float a = kTipAngle * static_cast<float>(i) / 5.0f * 3.14159265f / 180.0f;
+        const float a = kTipAngle * static_cast<float>(i) / 5.0f * kRadiansPerDegree;
         outline.push_back(
             {kArcCentre - kArcRadius * std::cos(a), -2.0f + kArcRadius * std::sin(a)});
     }
@@ -231,7 +231,7 @@ DocumentObject BuildShield(const KnightMaterials& m, Vec3 hand) {
         return points;
     };
     // Rows: where the shield's across, outward and downward axes go.
-    const float turn = 30.0f * 3.14159265f / 180.0f;
+    const float turn = 30.0f * kRadiansPerDegree;
     const Vec3 outward{std::cos(turn), 0.0f, std::sin(turn)};
     const Vec3 across = Cross(Vec3{0.0f, 1.0f, 0.0f}, outward);
     const Vec3 centre = hand + outward * 2.5f + Vec3{0.0f, -3.0f, 0.0f};

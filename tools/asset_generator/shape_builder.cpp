@@ -8,8 +8,6 @@ namespace assetgen {
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 struct Corner {
     int vertex = 0; // index into the object's vertices
     Vec2 uv;
@@ -215,7 +213,7 @@ void ShapeBuilder::AddEllipsoid(Vec3 radii, int segments, int rings, float fromL
     for (int j = 0; j <= rings; ++j) {
         const float latitude = fromLatitude + (toLatitude - fromLatitude) * static_cast<float>(j) /
                                                   static_cast<float>(rings);
-        const float angle = latitude * kPi / 180.0f;
+        const float angle = latitude * kRadiansPerDegree;
         const float y = radii.y * std::sin(angle);
         const float scale = std::cos(angle);
         if (scale < 1e-4f) {
