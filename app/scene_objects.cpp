@@ -1,4 +1,14 @@
 #include "app/scene_objects.h"
 
-Model* unitModel = nullptr;
+#include "model/model.h"
+#include "platform/graphics_device.h"
+#include "platform/keyboard_input.h"
+#include "platform/sound_system.h"
+
+// The keyboard, the sound system and the unit exist before WinMain, with no
+// device interfaces yet, so the window procedure can look at them at once.
+GraphicsDevice* graphicsDevice = nullptr;
+KeyboardInput* keyboardInput = new KeyboardInput();
+SoundSystem* soundSystem = new SoundSystem();
+Model* unitModel = new Model();
 Model* tileModels[TileCount] = {};
