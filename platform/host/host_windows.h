@@ -88,6 +88,8 @@ constexpr WORD WA_INACTIVE = 0;
 
 // On a host the test support answers for the executable's module.
 HMODULE GetModuleHandleA(LPCSTR moduleName);
+// The frame timer's end; the host test support records the calls.
+BOOL KillTimer(HWND window, UINT_PTR timerId);
 
 // COM interfaces have no virtual destructor: objects free themselves in Release.
 struct IUnknown {

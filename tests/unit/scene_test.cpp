@@ -1,0 +1,240 @@
+#include "app/scene.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "app/app_window.h"
+#include "app/scene_objects.h"
+#include "app/startup_failure.h"
+#include "model/model.h"
+#include "platform/graphics_device.h"
+#include "platform/keyboard_input.h"
+#include "platform/sound_system.h"
+#include "tests/support/recording_device.h"
+#include "tests/support/recording_input.h"
+#include "tests/support/recording_message_box.h"
+#include "tests/support/recording_sound.h"
+#include "tests/support/recording_window.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The game's data laid out beside the test executable, as beside Korvane.exe.
+// Copied through a temporary name and renamed, so test processes running at
+// the same time never see a half-written file; never removed, so they never
+// pull a file from under each other.
+void PlaceGameDataBesideExecutable() {
+    const fs::path source = fs::path(KORVANE_SOURCE_DIR) / "assets";
+    const fs::path target = TestExecutableDirectory();
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(source)) {
+        if (!entry.is_regular_file() || entry.path().filename() == "CMakeLists.txt") {
+            continue;
+        }
+        const fs::path destination = target / fs::relative(entry.path(), source);
+        fs::create_directories(destination.parent_path());
+        const fs::path temporary = destination.string() + ".part" + std::to_string(::getpid());
+        fs::copy_file(entry.path(), temporary, fs::copy_options::overwrite_existing);
+        fs::rename(temporary, destination);
+    }
+}
+
+std::vector<float> StageHeights() {
+    std::ifstream file(fs::path(KORVANE_SOURCE_DIR) / "assets" / "Stage1.vtm");
+    std::vector<float> heights;
+    float value = 0.0f;
+    while (file >> value) {
+        heights.push_back(value);
+    }
+    return heights;
+}
+
+class SceneTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        PlaceGameDataBesideExecutable();
+        RecordingSystem::Reset();
+        RecordingInputSystem::Reset();
+        RecordingSoundSystem::Reset();
+        RecordedMessageBoxes().clear();
+        KilledTimers().clear();
+        mainWindow = reinterpret_cast<HWND>(0x1234);
+
+        // Fresh scene objects, as static construction leaves them.
+        saved_ = {keyboardInput, soundSystem, unitModel};
+        keyboardInput = new KeyboardInput();
+        soundSystem = new SoundSystem();
+        unitModel = new Model();
+    }
+
+    void TearDown() override {
+        TearDownScene();
+        keyboardInput = saved_.keyboard;
+        soundSystem = saved_.sound;
+        unitModel = saved_.unit;
+        mainWindow = nullptr;
+        RecordingSoundSystem::Reset();
+        RecordingInputSystem::Reset();
+        RecordingSystem::Reset();
+    }
+
+    static RecordingDevice& Device() {
+        return *RecordingSystem::LastDirect3D()->devices.back();
+    }
+
+    struct SavedObjects {
+        KeyboardInput* keyboard = nullptr;
+        SoundSystem* sound = nullptr;
+        Model* unit = nullptr;
+    } saved_;
+};
+
+} // namespace
+
+TEST_F(SceneTest, SetUpLoadsTheUnitAndOneTileAndCopiesItOverTheBoard) {
+    ASSERT_EQ(SetUpScene(), 1);
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+    EXPECT_EQ(graphicsDevice->clearColor, 0xFFB4DCFFu);
+
+    ASSERT_FALSE(unitModel->objects.empty());
+    EXPECT_NE(unitModel->collisionObject, -1);
+    ASSERT_NE(tileModels[0], nullptr);
+    ASSERT_FALSE(tileModels[0]->objects.empty());
+
+    // 100 distinct models; only the loaded tile created device objects, the
+    // copies borrow the very same ones.
+    std::set<Model*> distinct(std::begin(tileModels), std::end(tileModels));
+    EXPECT_EQ(distinct.size(), 100u);
+    distinct.insert(unitModel);
+    EXPECT_EQ(distinct.size(), 101u);
+    for (int index = 1; index < TileCount; ++index) {
+        ASSERT_EQ(tileModels[index]->objects.size(), tileModels[0]->objects.size());
+        EXPECT_EQ(tileModels[index]->objects[0].vertexBuffer, tileModels[0]->objects[0].vertexBuffer);
+        EXPECT_EQ(tileModels[index]->materials[0].texture, tileModels[0]->materials[0].texture);
+        EXPECT_EQ(tileModels[index]->collisionObject, -1);
+    }
+    const size_t loadedObjects = unitModel->objects.size() + tileModels[0]->objects.size();
+    EXPECT_EQ(Device().vertexBuffers.size(), loadedObjects);
+
+    const std::vector<float> heights = StageHeights();
+    ASSERT_EQ(heights.size(), 100u);
+    for (int index = 0; index < TileCount; ++index) {
+        EXPECT_EQ(tileModels[index]->scale.y, heights[index]) << "tile " << index;
+        EXPECT_EQ(tileModels[index]->scale.x, 1.0f);
+        EXPECT_EQ(tileModels[index]->scale.z, 1.0f);
+    }
+
+    ASSERT_NE(keyboardInput->keyboardDevice, nullptr);
+    EXPECT_NE(soundSystem->directSound, nullptr);
+    EXPECT_NE(soundSystem->primaryBuffer, nullptr);
+}
+
+TEST_F(SceneTest, TearDownStopsTheTimerAndReleasesEveryObjectOnce) {
+    ASSERT_EQ(SetUpScene(), 1);
+    RecordingDevice& device = Device();
+    RecordingDirect3D& direct3D = *RecordingSystem::LastDirect3D();
+    RecordingKeyboard& keyboard = *RecordingInputSystem::LastKeyboard();
+    RecordingDirectSound& sound = *RecordingSoundSystem::LastDirectSound();
+
+    TearDownScene();
+
+    ASSERT_EQ(KilledTimers().size(), 1u);
+    EXPECT_EQ(KilledTimers()[0].window, mainWindow);
+    EXPECT_EQ(KilledTimers()[0].timerId, 1u);
+    EXPECT_EQ(device.LiveVertexBuffers(), 0);
+    EXPECT_EQ(device.LiveTextures(), 0);
+    EXPECT_EQ(device.OverReleases(), 0);
+    for (const auto& buffer : device.vertexBuffers) {
+        EXPECT_EQ(buffer->count.releasesToZero, 1);
+    }
+    for (const auto& texture : device.textures) {
+        EXPECT_EQ(texture->count.releasesToZero, 1);
+    }
+    EXPECT_EQ(device.count.references, 0u);
+    EXPECT_EQ(direct3D.count.references, 0u);
+    EXPECT_EQ(keyboard.count.references, 0u);
+    EXPECT_EQ(keyboard.count.overReleases, 0);
+    EXPECT_EQ(sound.count.references, 0u);
+    EXPECT_EQ(sound.OverReleases(), 0);
+    // The sound goes first, the graphics device last.
+    EXPECT_EQ(sound.calls.back(), "Release(device)");
+
+    EXPECT_EQ(graphicsDevice, nullptr);
+    EXPECT_EQ(keyboardInput, nullptr);
+    EXPECT_EQ(soundSystem, nullptr);
+    EXPECT_EQ(unitModel, nullptr);
+    for (Model* tile : tileModels) {
+        EXPECT_EQ(tile, nullptr);
+    }
+
+    // A second tear-down has nothing left to release.
+    TearDownScene();
+    EXPECT_EQ(device.OverReleases(), 0);
+}
+
+TEST_F(SceneTest, NoGraphicsDeviceStopsStartUpWithAMessage) {
+    RecordingSystem::settings.hardwareProcessingResult = D3DERR_NOTAVAILABLE;
+    RecordingSystem::settings.softwareProcessingResult = D3DERR_NOTAVAILABLE;
+
+    EXPECT_EQ(SetUpScene(), 0);
+    ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(RecordedMessageBoxes()[0].text, kNoGraphicsDeviceMessage);
+    EXPECT_TRUE(unitModel->objects.empty()) << "nothing is loaded without a device";
+    EXPECT_EQ(tileModels[0], nullptr);
+}
+
+TEST_F(SceneTest, AFailedKeyboardStopsStartUpWithAMessage) {
+    RecordingInputSystem::settings.createDeviceResult = E_FAIL;
+    EXPECT_EQ(SetUpScene(), 0);
+    ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(RecordedMessageBoxes()[0].text, kNoKeyboardMessage);
+    EXPECT_EQ(RecordedMessageBoxes()[0].caption, kStartupFailureCaption);
+}
+
+TEST_F(SceneTest, MissingSoundNeverStopsStartUp) {
+    RecordingSoundSystem::libraryMissing = true;
+    EXPECT_EQ(SetUpScene(), 1);
+    EXPECT_EQ(soundSystem->directSound, nullptr);
+
+    TearDownScene();
+    RecordingSoundSystem::libraryMissing = false;
+    soundSystem = new SoundSystem();
+    keyboardInput = new KeyboardInput();
+    unitModel = new Model();
+    RecordingSoundSystem::settings.createResult = E_FAIL;
+    EXPECT_EQ(SetUpScene(), 1);
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
+TEST(StartupFailureTest, TellsWhichModelFileFailedAndWhy) {
+    ScratchFolder folder;
+    folder.Write("header.mqo", "Metasequoia\r\nFormat Text Ver 1.0\r\n");
+    folder.Write("version.mqo", "Metasequoia Document\r\nFormat Text Ver 2.0\r\n");
+    folder.Write("cut.mqo", "Metasequoia Document\r\nFormat Text Ver 1.0\r\nObject \"a\" {\r\n");
+    folder.Write("face.mqo", "Metasequoia Document\r\nFormat Text Ver 1.0\r\nObject \"a\" {\r\n"
+                             "face 1 {\r\n3 X(0 1 2)\r\n}\r\n}\r\n");
+    struct Case {
+        std::string name;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {folder.NameFromExecutable("missing.mqo"), "ファイルが見つかりません"},
+        {folder.NameFromExecutable("header.mqo"), "Metasequoia の文書ではありません"},
+        {folder.NameFromExecutable("version.mqo"), "対応していない形式のバージョンです"},
+        {folder.NameFromExecutable("cut.mqo"), "ファイルが途中で終わっています"},
+        {folder.NameFromExecutable("face.mqo"), "ファイルの書式に誤りがあります"},
+    };
+    for (const Case& c : cases) {
+        const std::string message = DescribeModelLoadFailure(c.name);
+        EXPECT_NE(message.find("「" + c.name + "」"), std::string::npos) << message;
+        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+    }
+}
