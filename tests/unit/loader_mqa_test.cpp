@@ -430,7 +430,7 @@ TEST(LoaderMQA, ShortLinesThatLookLikeChunksAreIgnored) {
 
 TEST(LoaderMQA, ReadingListsAllocatesOnlyToGrowThem) {
     if (!AllocationCountingActive()) {
-        GTEST_SKIP() << "this build keeps its own allocator and counts nothing";
+        GTEST_SKIP() << "another allocator is in place and nothing is counted";
     }
     const int lines = 20000;
     std::string document = kDocumentHeader + "Object \"o\" {\nvertex 1 {\n";
@@ -455,7 +455,7 @@ TEST(LoaderMQA, ReadingListsAllocatesOnlyToGrowThem) {
 
 TEST(LoaderMQA, AllocationFailureLeavesLoadAsStdBadAlloc) {
     if (!AllocationCountingActive()) {
-        GTEST_SKIP() << "allocation failure cannot be injected in this build";
+        GTEST_SKIP() << "another allocator is in place: no failure can be injected";
     }
     const std::string document = kDocumentHeader +
                                  "Material 1 {\n\"a\" tex(\"a long texture name.bmp\")\n}\n"
