@@ -87,7 +87,25 @@ LoaderMQA::LoaderMQA(std::FILE* input, Model* target)
 
 LoaderMQA::~LoaderMQA() = default;
 
+namespace {
+
+// Bytes from the stream's position to its end, or 0 when it cannot seek.
+long long RemainingBytes(std::FILE* stream) {
+    const long start = std::ftell(stream);
+    if (start < 0 || std::fseek(stream, 0, SEEK_END) != 0) {
+        return 0;
+    }
+    const long end = std::ftell(stream);
+    std::fseek(stream, start, SEEK_SET);
+    return end > start ? end - start : 0;
+}
+
+} // namespace
+
 int LoaderMQA::Load() {
+    // No line of a list is shorter than four bytes (",,,\n" is a vertex), so
+    // the stream holds at most a quarter of its size in list lines.
+    reserveBudget = RemainingBytes(stream) / 4;
     try {
         ReadHeader();
         ReadChunks();
@@ -249,7 +267,25 @@ void LoaderMQA::ReadObjectChunk(ModelObject& object) {
     }
 }
 
+// The count in a list header never decides what is read, but it tells how long
+// the list will be: reserving that room at once spares a large list its growth
+// steps, each of which would copy the list into fresh memory. Counts are
+// believed only within a budget for the whole document (the most lines its
+// stream could hold), so false counts cost no more room than its size allows.
+template <typename List> void LoaderMQA::ReserveForCount(List& list) {
+    if (tokens->count != 3) {
+        return;
+    }
+    const long long wanted = std::min<long long>(TokenInt(*tokens, 1), reserveBudget);
+    if (wanted <= 0) {
+        return;
+    }
+    reserveBudget -= wanted;
+    list.reserve(list.size() + static_cast<std::size_t>(wanted));
+}
+
 void LoaderMQA::ReadVertexChunk(ModelObject& object) {
+    ReserveForCount(object.vertices);
     for (;;) {
         const int n = ReadLineInChunk();
         if (Is(0, "}")) {
@@ -266,6 +302,7 @@ void LoaderMQA::ReadFaceChunk(ModelObject& object) {
     // A line without an "M" part keeps the material of the line before; the
     // first line of a chunk has none to keep, so it gets -1 and is never drawn.
     int material = -1;
+    ReserveForCount(object.faces);
     for (;;) {
         const int n = ReadLineInChunk();
         if (n == 0) {

@@ -51,8 +51,9 @@ void StringSeparator::BeginLine(std::size_t length) {
     // Every byte of the line lands in at most one token and every token adds
     // one NUL, so twice the length is always room enough; and no line has
     // more tokens than bytes.
-    if (store_.size() < 2 * length + 2) {
-        store_.resize(2 * length + 2);
+    const std::size_t room = 2 * length + 2;
+    if (store_.size() < room) {
+        store_.resize(room);
     }
     if (slots_.size() < length + 1) {
         slots_.resize(length + 1);
@@ -147,8 +148,9 @@ bool StringSeparator::SetToken(int index, const char* text) {
         return false;
     }
     const std::size_t length = std::strlen(text);
-    if (store_.size() < storeUsed_ + length + 1) {
-        store_.resize(storeUsed_ + length + 1);
+    const std::size_t room = storeUsed_ + length + 1;
+    if (store_.size() < room) {
+        store_.resize(room);
     }
     std::memcpy(store_.data() + storeUsed_, text, length + 1);
     const auto slot = static_cast<std::size_t>(index);
