@@ -327,7 +327,7 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     if (!Is(2, "(") || !Is(static_cast<int>(std::max(c + 3, -1LL)), ")")) {
         return;
     }
-    Face& face = object.faces.emplace_back();
+    Face face;
     const int corners = static_cast<int>(std::min(c, 4LL));
     for (int k = 0; k < corners; ++k) {
         face.indices.push_back(TokenInt(*tokens, 3 + k));
@@ -335,7 +335,6 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     int e = static_cast<int>(c) + 4;
     if (Is(e, "M") && n >= e + 4) {
         if (!Is(e + 1, "(") || !Is(e + 3, ")")) {
-            object.faces.pop_back();
             return;
         }
         material = TokenInt(*tokens, e + 2);
@@ -345,7 +344,6 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     const long long uvEnd = e + 2 * c + 2;
     if (Is(e, "UV") && n >= uvEnd + 1) {
         if (!Is(e + 1, "(") || !Is(static_cast<int>(uvEnd), ")")) {
-            object.faces.pop_back();
             return;
         }
         for (int k = 1; k <= corners; ++k) {
@@ -353,6 +351,7 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
                 {TokenFloat(*tokens, e + 2 * k), TokenFloat(*tokens, e + 2 * k + 1)});
         }
     }
+    object.faces.push_back(std::move(face));
 }
 
 void LoaderMQA::ReadAnimationChunk(ModelObject& object) {
