@@ -59,10 +59,6 @@ char* StringSeparator::LineBuffer(std::size_t size) {
     if (buffer_.size() < size) {
         buffer_.resize(size);
     }
-    // No line has more tokens than bytes.
-    if (slots_.size() < size) {
-        slots_.resize(size);
-    }
     return buffer_.data();
 }
 
@@ -78,11 +74,17 @@ int StringSeparator::Separate(const char* text) {
 int StringSeparator::SeparateLine() {
     ++line_;
     auto* p = reinterpret_cast<unsigned char*>(buffer_.data());
-    Slot* const slots = slots_.data();
+    Slot* slots = slots_.data();
+    auto slotCount = static_cast<int>(slots_.size());
     const ByteClass* const classes = classes_.data();
     const std::uint64_t line = line_;
     int t = 0;
     const auto addToken = [&](const unsigned char* text, std::size_t length) {
+        if (t == slotCount) {
+            slots_.resize(2 * slots_.size() + 16);
+            slots = slots_.data();
+            slotCount = static_cast<int>(slots_.size());
+        }
         slots[t++] = {reinterpret_cast<const char*>(text), length, line};
     };
     const auto finish = [&] {

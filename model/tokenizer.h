@@ -82,8 +82,8 @@ class StringSeparator {
     std::vector<char> buffer_;
     // Texts given to SetToken, by slot; a deque never moves them as it grows.
     std::deque<std::string> assigned_;
-    // Room for as many tokens as the work buffer could hold; only the first
-    // capacity_ of them count as slots.
+    // Room for tokens, grown ahead of need; only the first capacity_ of them
+    // count as slots.
     std::vector<Slot> slots_;
     int capacity_ = 0;
     std::uint64_t line_ = 1; // counts lines split; slots of another line are stale
