@@ -14,6 +14,17 @@ namespace {
     throw static_cast<int>(code);
 }
 
+// Bytes from the stream's position to its end, or 0 when it cannot seek.
+long long RemainingBytes(std::FILE* stream) {
+    const long start = std::ftell(stream);
+    if (start < 0 || std::fseek(stream, 0, SEEK_END) != 0) {
+        return 0;
+    }
+    const long end = std::ftell(stream);
+    std::fseek(stream, start, SEEK_SET);
+    return end > start ? end - start : 0;
+}
+
 // Number of values of a material attribute the reader knows, 0 for any other word.
 int MaterialValueCount(const StringSeparator& tokens, int index) {
     if (TokenIs(tokens, index, "col")) {
@@ -86,21 +97,6 @@ LoaderMQA::LoaderMQA(std::FILE* input, Model* target)
     : model(target), stream(input), tokens(std::make_unique<AsciiFileString>(input)) {}
 
 LoaderMQA::~LoaderMQA() = default;
-
-namespace {
-
-// Bytes from the stream's position to its end, or 0 when it cannot seek.
-long long RemainingBytes(std::FILE* stream) {
-    const long start = std::ftell(stream);
-    if (start < 0 || std::fseek(stream, 0, SEEK_END) != 0) {
-        return 0;
-    }
-    const long end = std::ftell(stream);
-    std::fseek(stream, start, SEEK_SET);
-    return end > start ? end - start : 0;
-}
-
-} // namespace
 
 int LoaderMQA::Load() {
     // No line of a list is shorter than four bytes (",,,\n" is a vertex), so
@@ -316,7 +312,7 @@ void LoaderMQA::ReadFaceChunk(ModelObject& object) {
 }
 
 // A face line: c V ( i1 .. ic ) [M ( m )] [UV ( u1 v1 .. uc vc )]. The face is
-// built in place at the end of the list and taken back when the line is dropped.
+// appended only once its line is complete; a dropped line adds nothing.
 void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     const long long c = TokenInt(*tokens, 0);
     if (n < 2 || !Is(1, "V") || n < c + 4) {

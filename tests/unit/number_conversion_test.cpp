@@ -11,7 +11,7 @@
 
 namespace {
 
-// Tokens written by hand for the shapes the C library treats specially.
+// Tokens written by hand for the shapes the C library reads in its own way.
 // clang-format off
 const char* const kOddTokens[] = {
     "", "+", "-", ".", "+.", "-.", "e5", ".e5", "-e", "5.", "-.5", "+.5", "+5", "+-5", "-+5", "1e",
