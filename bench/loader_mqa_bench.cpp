@@ -2,8 +2,13 @@
 // plain fread of the same file as the ceiling.
 #include <benchmark/benchmark.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -100,6 +105,9 @@ void ReportRate(benchmark::State& state, std::size_t bytes) {
     state.counters["MB/s"] = benchmark::Counter(total / 1e6, benchmark::Counter::kIsRate);
 }
 
+// Each load gets its model's memory fresh from the system, as the first load
+// of a program does; on a virtual machine the page faults of that fresh
+// memory take a large share of the time.
 void BM_LoaderMQALoad(benchmark::State& state) {
     const BenchDocument& document = Document();
     for (auto _ : state) {
@@ -124,6 +132,19 @@ void BM_LoaderMQALoad(benchmark::State& state) {
     ReportRate(state, document.Size());
 }
 BENCHMARK(BM_LoaderMQALoad)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The reader's own work: the allocator is told to keep freed memory, so from
+// the second load on the model lands in pages already mapped. It changes the
+// allocator for the rest of the run, so it is registered last.
+void BM_LoaderMQALoadIntoMappedMemory(benchmark::State& state) {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    BM_LoaderMQALoad(state);
+#else
+    state.SkipWithError("needs the GNU C library's allocator settings");
+#endif
+}
 
 // The tokenizer alone: every line split into tokens, nothing converted or kept.
 void BM_AsciiFileStringReadLine(benchmark::State& state) {
@@ -166,5 +187,6 @@ void BM_FreadSameFile(benchmark::State& state) {
     ReportRate(state, document.Size());
 }
 BENCHMARK(BM_FreadSameFile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_LoaderMQALoadIntoMappedMemory)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 } // namespace

@@ -1,7 +1,7 @@
 // A growable, copyable list that keeps its first N elements inside the record
 // and moves to the heap only beyond them. Faces hold at most four indices and
 // UV pairs, so reading a face line allocates nothing, and a face stays small:
-// the whole list is N elements plus 16 bytes.
+// the list is its N elements (or the pointer that replaces them) and 8 bytes.
 #pragma once
 
 #include <algorithm>
@@ -20,7 +20,7 @@ template <typename T, std::size_t N> class InlineList {
     using iterator = T*;
     using const_iterator = const T*;
 
-    InlineList() = default;
+    InlineList() noexcept {} // user-provided: a const empty list needs no initialiser
     InlineList(std::initializer_list<T> values) { Append(values.begin(), values.size()); }
     InlineList(const InlineList& other) { Append(other.data(), other.size()); }
     InlineList(InlineList&& other) noexcept { TakeFrom(other); }
@@ -38,13 +38,13 @@ template <typename T, std::size_t N> class InlineList {
         }
         return *this;
     }
-    ~InlineList() = default;
+    ~InlineList() { Release(); }
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
-    T* data() { return spilled() ? heap_.get() : inline_; }
-    const T* data() const { return spilled() ? heap_.get() : inline_; }
+    T* data() { return spilled() ? heap_ : inline_; }
+    const T* data() const { return spilled() ? heap_ : inline_; }
 
     T& operator[](std::size_t index) { return data()[index]; }
     const T& operator[](std::size_t index) const { return data()[index]; }
@@ -58,7 +58,7 @@ template <typename T, std::size_t N> class InlineList {
 
     void push_back(const T& value) {
         const T copy = value; // value may live in the storage that Reserve replaces
-        Reserve(static_cast<std::size_t>(size_) + 1);
+        Reserve(std::size_t{size_} + 1);
         data()[size_++] = copy;
     }
 
@@ -73,9 +73,8 @@ template <typename T, std::size_t N> class InlineList {
 
     // Keeps no heap storage, so a cleared list is as cheap as a new one.
     void clear() {
+        Release();
         size_ = 0;
-        heap_.reset();
-        capacity_ = N;
     }
 
     friend bool operator==(const InlineList& a, const InlineList& b) {
@@ -83,6 +82,7 @@ template <typename T, std::size_t N> class InlineList {
     }
 
   private:
+    // Elements live on the heap exactly when the capacity exceeds N.
     bool spilled() const { return capacity_ > N; }
 
     void Reserve(std::size_t count) {
@@ -90,9 +90,10 @@ template <typename T, std::size_t N> class InlineList {
             return;
         }
         const std::size_t capacity = std::max<std::size_t>(count, 2 * std::size_t{capacity_});
-        auto bigger = std::make_unique<T[]>(capacity);
-        std::copy_n(data(), size_, bigger.get());
-        heap_ = std::move(bigger);
+        T* bigger = std::allocator<T>().allocate(capacity);
+        std::copy_n(data(), size_, bigger);
+        Release();
+        heap_ = bigger;
         capacity_ = static_cast<std::uint32_t>(capacity);
     }
 
@@ -102,21 +103,31 @@ template <typename T, std::size_t N> class InlineList {
         size_ += static_cast<std::uint32_t>(count);
     }
 
+    // Gives back the heap storage, if any; the elements are then in place again.
+    void Release() {
+        if (spilled()) {
+            std::allocator<T>().deallocate(heap_, capacity_);
+            capacity_ = N;
+        }
+    }
+
     // Takes other's elements and leaves it empty.
     void TakeFrom(InlineList& other) {
         if (other.spilled()) {
-            heap_ = std::move(other.heap_);
+            heap_ = other.heap_;
             capacity_ = other.capacity_;
+            other.capacity_ = N;
         } else {
             std::copy_n(other.inline_, other.size_, inline_);
         }
         size_ = other.size_;
         other.size_ = 0;
-        other.capacity_ = N;
     }
 
-    T inline_[N]{};              // the elements while there are at most N
-    std::unique_ptr<T[]> heap_;  // all elements once there are more
+    union {
+        T inline_[N]{}; // the elements while the capacity is N
+        T* heap_;       // all elements once there are more
+    };
     std::uint32_t size_ = 0;     // elements held
     std::uint32_t capacity_ = N; // elements that fit without growing
 };

@@ -14,6 +14,17 @@ namespace {
     throw static_cast<int>(code);
 }
 
+// Bytes from the stream's position to its end, or 0 when it cannot seek.
+long long RemainingBytes(std::FILE* stream) {
+    const long start = std::ftell(stream);
+    if (start < 0 || std::fseek(stream, 0, SEEK_END) != 0) {
+        return 0;
+    }
+    const long end = std::ftell(stream);
+    std::fseek(stream, start, SEEK_SET);
+    return end > start ? end - start : 0;
+}
+
 // Number of values of a material attribute the reader knows, 0 for any other word.
 int MaterialValueCount(const StringSeparator& tokens, int index) {
     if (TokenIs(tokens, index, "col")) {
@@ -88,6 +99,9 @@ LoaderMQA::LoaderMQA(std::FILE* input, Model* target)
 LoaderMQA::~LoaderMQA() = default;
 
 int LoaderMQA::Load() {
+    // No line of a list is shorter than four bytes (",,,\n" is a vertex), so
+    // the stream holds at most a quarter of its size in list lines.
+    reserveBudget = RemainingBytes(stream) / 4;
     try {
         ReadHeader();
         ReadChunks();
@@ -249,7 +263,25 @@ void LoaderMQA::ReadObjectChunk(ModelObject& object) {
     }
 }
 
+// The count in a list header never decides what is read, but it tells how long
+// the list will be: reserving that room at once spares a large list its growth
+// steps, each of which would copy the list into fresh memory. Counts are
+// believed only within a budget for the whole document (the most lines its
+// stream could hold), so false counts cost no more room than its size allows.
+template <typename List> void LoaderMQA::ReserveForCount(List& list) {
+    if (tokens->count != 3) {
+        return;
+    }
+    const long long wanted = std::min<long long>(TokenInt(*tokens, 1), reserveBudget);
+    if (wanted <= 0) {
+        return;
+    }
+    reserveBudget -= wanted;
+    list.reserve(list.size() + static_cast<std::size_t>(wanted));
+}
+
 void LoaderMQA::ReadVertexChunk(ModelObject& object) {
+    ReserveForCount(object.vertices);
     for (;;) {
         const int n = ReadLineInChunk();
         if (Is(0, "}")) {
@@ -266,6 +298,7 @@ void LoaderMQA::ReadFaceChunk(ModelObject& object) {
     // A line without an "M" part keeps the material of the line before; the
     // first line of a chunk has none to keep, so it gets -1 and is never drawn.
     int material = -1;
+    ReserveForCount(object.faces);
     for (;;) {
         const int n = ReadLineInChunk();
         if (n == 0) {
@@ -279,7 +312,7 @@ void LoaderMQA::ReadFaceChunk(ModelObject& object) {
 }
 
 // A face line: c V ( i1 .. ic ) [M ( m )] [UV ( u1 v1 .. uc vc )]. The face is
-// built in place at the end of the list and taken back when the line is dropped.
+// appended only once its line is complete; a dropped line adds nothing.
 void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     const long long c = TokenInt(*tokens, 0);
     if (n < 2 || !Is(1, "V") || n < c + 4) {
@@ -290,7 +323,7 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     if (!Is(2, "(") || !Is(static_cast<int>(std::max(c + 3, -1LL)), ")")) {
         return;
     }
-    Face& face = object.faces.emplace_back();
+    Face face;
     const int corners = static_cast<int>(std::min(c, 4LL));
     for (int k = 0; k < corners; ++k) {
         face.indices.push_back(TokenInt(*tokens, 3 + k));
@@ -298,7 +331,6 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     int e = static_cast<int>(c) + 4;
     if (Is(e, "M") && n >= e + 4) {
         if (!Is(e + 1, "(") || !Is(e + 3, ")")) {
-            object.faces.pop_back();
             return;
         }
         material = TokenInt(*tokens, e + 2);
@@ -308,7 +340,6 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     const long long uvEnd = e + 2 * c + 2;
     if (Is(e, "UV") && n >= uvEnd + 1) {
         if (!Is(e + 1, "(") || !Is(static_cast<int>(uvEnd), ")")) {
-            object.faces.pop_back();
             return;
         }
         for (int k = 1; k <= corners; ++k) {
@@ -316,6 +347,7 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
                 {TokenFloat(*tokens, e + 2 * k), TokenFloat(*tokens, e + 2 * k + 1)});
         }
     }
+    object.faces.push_back(std::move(face));
 }
 
 void LoaderMQA::ReadAnimationChunk(ModelObject& object) {

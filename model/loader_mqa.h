@@ -47,6 +47,9 @@ class LoaderMQA {
     void ReadFaceLine(ModelObject& object, int n, int& material);
     void ReadAnimationChunk(ModelObject& object);
 
+    // Reserves room in list for the count in the current list header line.
+    template <typename List> void ReserveForCount(List& list);
+
     // The next line's token count, raising kLoadUnexpectedEnd at the end of the stream.
     int ReadLineInChunk();
     bool Is(int index, const char* word) const { return TokenIs(*tokens, index, word); }
@@ -57,4 +60,5 @@ class LoaderMQA {
     std::FILE* stream;                       // the open document
     std::unique_ptr<AsciiFileString> tokens; // token source reading from stream
     bool objectClosed = false;               // set when the first Object chunk ends
+    long long reserveBudget = 0;             // list lines that header counts may still reserve
 };

@@ -19,6 +19,15 @@ bool IsLineEnd(unsigned char c) {
     return c == '\0' || c == '\n' || c == '\r';
 }
 
+// Each byte value as a text of its own, for separator tokens.
+constexpr auto kOneCharacterTexts = [] {
+    std::array<std::array<char, 2>, 256> texts{};
+    for (int value = 0; value < 256; ++value) {
+        texts[static_cast<std::size_t>(value)][0] = static_cast<char>(value);
+    }
+    return texts;
+}();
+
 } // namespace
 
 StringSeparator::StringSeparator() {
@@ -46,96 +55,113 @@ StringSeparator::StringSeparator() {
 
 StringSeparator::~StringSeparator() = default;
 
-void StringSeparator::BeginLine(std::size_t length) {
-    ++line_;
-    // Every byte of the line lands in at most one token and every token adds
-    // one NUL, so twice the length is always room enough; and no line has
-    // more tokens than bytes.
-    if (store_.size() < 2 * length + 2) {
-        store_.resize(2 * length + 2);
+char* StringSeparator::LineBuffer(std::size_t size) {
+    if (buffer_.size() < size) {
+        buffer_.resize(size);
     }
-    if (slots_.size() < length + 1) {
-        slots_.resize(length + 1);
-    }
-    storeUsed_ = 0;
+    return buffer_.data();
 }
 
 int StringSeparator::Separate(const char* text) {
-    BeginLine(std::strlen(text));
-    char* const base = store_.data();
-    char* out = base;
-    Slot* const slots = slots_.data();
+    const std::size_t length = std::strlen(text);
+    // text may be a token of this very buffer: then it already fits, and
+    // memmove copes with the overlap.
+    char* buffer = LineBuffer(length + 1);
+    std::memmove(buffer, text, length + 1);
+    return SeparateLine();
+}
+
+int StringSeparator::SeparateLine() {
+    ++line_;
+    auto* p = reinterpret_cast<unsigned char*>(buffer_.data());
+    Slot* slots = slots_.data();
+    auto slotCount = static_cast<int>(slots_.size());
     const ByteClass* const classes = classes_.data();
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const std::uint64_t line = line_;
     int t = 0;
-    // Ends the token whose text started at start: terminates it, fills slot t.
-    const auto endToken = [&](const char* start) {
-        slots[t++] = {static_cast<std::size_t>(start - base), static_cast<std::size_t>(out - start),
-                      line_};
-        *out++ = '\0';
+    const auto addToken = [&](const unsigned char* text, std::size_t length) {
+        if (t == slotCount) {
+            slots_.resize(2 * slots_.size() + 16);
+            slots = slots_.data();
+            slotCount = static_cast<int>(slots_.size());
+        }
+        slots[t++] = {reinterpret_cast<const char*>(text), length, line};
+    };
+    const auto finish = [&] {
+        capacity_ = std::max(capacity_, t);
+        count = t;
+        return t;
+    };
+    const auto addSeparator = [&](unsigned char c) {
+        addToken(reinterpret_cast<const unsigned char*>(kOneCharacterTexts[c].data()), 1);
     };
     // A lead byte takes the byte after it whatever that byte is, except a line
     // end: a lone lead byte just before the end stays in its token by itself.
-    const auto copyDoubleByte = [&] {
-        *out++ = static_cast<char>(*p++);
-        if (!IsLineEnd(*p)) {
-            *out++ = static_cast<char>(*p++);
+    const auto characterLength = [](const unsigned char* lead) {
+        return IsLineEnd(lead[1]) ? 1 : 2;
+    };
+    // Reads a quoted token whose opening quote p has just passed. Inside
+    // quotes only a lead byte, the closing quote and the line end mean
+    // anything; spaces and separators are kept. False at the line end.
+    const auto readQuoted = [&] {
+        const unsigned char* start = p;
+        ByteClass byteClass = classes[*p];
+        while (byteClass != kQuote && byteClass != kLineEnd) {
+            p += byteClass == kLeadByte ? characterLength(p) : 1;
+            byteClass = classes[*p];
         }
+        const auto length = static_cast<std::size_t>(p - start);
+        *p = '\0';
+        if (byteClass == kQuote) {
+            addToken(start, length); // closed: kept even when empty
+            ++p;
+            return true;
+        }
+        if (length > 0) {
+            addToken(start, length); // left open: the rest of the line is the last token
+        }
+        return false;
     };
     for (;;) {
-        switch (classes[*p]) {
+        const unsigned char c = *p;
+        switch (classes[c]) {
         case kLineEnd:
-            storeUsed_ = static_cast<std::size_t>(out - base);
-            capacity_ = std::max(capacity_, t);
-            count = t;
-            return t;
+            return finish();
         case kWhitespace:
             ++p;
             break;
-        case kSeparator: {
-            const char* start = out;
-            *out++ = static_cast<char>(*p++);
-            endToken(start);
-            break;
-        }
-        case kQuote: {
-            // Inside quotes only a lead byte, the closing quote and the line
-            // end mean anything; spaces and separators are kept.
+        case kSeparator:
+            addSeparator(c);
             ++p;
-            const char* start = out;
-            for (;;) {
-                const ByteClass byteClass = classes[*p];
-                if (byteClass == kQuote || byteClass == kLineEnd) {
-                    break;
-                }
-                if (byteClass == kLeadByte) {
-                    copyDoubleByte();
-                } else {
-                    *out++ = static_cast<char>(*p++);
-                }
-            }
-            if (classes[*p] == kQuote) {
-                endToken(start); // closed: kept even when empty
-                ++p;
-            } else if (out > start) {
-                endToken(start); // left open: the rest of the line is the last token
+            break;
+        case kQuote:
+            ++p;
+            if (!readQuoted()) {
+                return finish();
             }
             break;
-        }
         case kOrdinary:
         case kLeadByte: {
-            const char* start = out;
-            for (;;) {
-                const ByteClass byteClass = classes[*p];
-                if (byteClass == kOrdinary) {
-                    *out++ = static_cast<char>(*p++);
-                } else if (byteClass == kLeadByte) {
-                    copyDoubleByte();
-                } else {
-                    break;
-                }
+            const unsigned char* start = p;
+            ByteClass byteClass = classes[*p];
+            while (byteClass == kOrdinary || byteClass == kLeadByte) {
+                p += byteClass == kLeadByte ? characterLength(p) : 1;
+                byteClass = classes[*p];
             }
-            endToken(start);
+            // The byte after the word becomes its terminator; what it was
+            // (line end, space, separator or quote) is handled next.
+            const unsigned char delimiter = *p;
+            *p = '\0';
+            addToken(start, static_cast<std::size_t>(p - start));
+            if (byteClass == kLineEnd) {
+                return finish();
+            }
+            ++p;
+            if (byteClass == kSeparator) {
+                addSeparator(delimiter);
+            } else if (byteClass == kQuote && !readQuoted()) {
+                return finish();
+            }
             break;
         }
         }
@@ -146,25 +172,24 @@ bool StringSeparator::SetToken(int index, const char* text) {
     if (index < 0) {
         return false;
     }
-    const std::size_t length = std::strlen(text);
-    if (store_.size() < storeUsed_ + length + 1) {
-        store_.resize(storeUsed_ + length + 1);
-    }
-    std::memcpy(store_.data() + storeUsed_, text, length + 1);
     const auto slot = static_cast<std::size_t>(index);
+    if (assigned_.size() <= slot) {
+        assigned_.resize(slot + 1);
+    }
     if (slots_.size() <= slot) {
         slots_.resize(slot + 1);
     }
-    slots_[slot] = {storeUsed_, length, line_};
-    storeUsed_ += length + 1;
+    std::string& copy = assigned_[slot];
+    copy = text;
+    slots_[slot] = {copy.c_str(), copy.size(), line_};
     capacity_ = std::max(capacity_, index + 1);
     return true;
 }
 
 int AsciiFileString::ReadLine() {
-    if (std::fgets(line_.data(), kMaxPieceLength + 1, stream) == nullptr) {
+    if (std::fgets(LineBuffer(kMaxPieceLength + 1), kMaxPieceLength + 1, stream) == nullptr) {
         count = -1;
         return -1;
     }
-    return Separate(line_.data());
+    return SeparateLine();
 }

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,7 +39,7 @@ class StringSeparator {
         if (index >= 0 && index < capacity_) {
             const Slot& slot = slots_[static_cast<std::size_t>(index)];
             if (slot.line == line_) {
-                return {store_.data() + slot.offset, slot.length};
+                return {slot.text, slot.length};
             }
         }
         return {"", 0}; // still a C string: data() is never null
@@ -49,6 +51,13 @@ class StringSeparator {
     const std::array<unsigned char, 128> separators = kSeparatorTable; // non-zero: stands alone
     const char quote = '"'; // opens and closes a token that keeps spaces and separators
 
+  protected:
+    // The work buffer, with room for size bytes: a line written here,
+    // terminated by a NUL, is split by SeparateLine.
+    char* LineBuffer(std::size_t size);
+    // Splits the line in the work buffer into tokens, in place.
+    int SeparateLine();
+
   private:
     enum ByteClass : unsigned char {
         kOrdinary,
@@ -59,25 +68,25 @@ class StringSeparator {
         kSeparator
     };
 
-    // Where a slot's text lies in store_, and for which line it was written.
+    // A token's text and the line it belongs to.
     struct Slot {
-        std::size_t offset = 0;
+        const char* text = "";
         std::size_t length = 0;
         std::uint64_t line = 0;
     };
 
-    // Makes room for a line of length bytes: its tokens and their slots.
-    void BeginLine(std::size_t length);
-
-    // Every token of the current line, each followed by a NUL. Its size only
-    // grows, so once it has room for the longest line no line allocates.
-    std::vector<char> store_;
-    std::size_t storeUsed_ = 0;
-    // Room for as many tokens as the longest line could hold; only the first
-    // capacity_ of them count as slots.
+    // The current line. Tokens are cut out of it where they stand: the byte
+    // after each is overwritten with a NUL, and a separator, whose own byte
+    // may be overwritten so, is served from a table of one-character texts.
+    // It only grows, so once it has room for the longest line no line allocates.
+    std::vector<char> buffer_;
+    // Texts given to SetToken, by slot; a deque never moves them as it grows.
+    std::deque<std::string> assigned_;
+    // Room for tokens, grown ahead of need; only the first capacity_ of them
+    // count as slots.
     std::vector<Slot> slots_;
     int capacity_ = 0;
-    std::uint64_t line_ = 1; // counts Separate calls; slots of another line are stale
+    std::uint64_t line_ = 1; // counts lines split; slots of another line are stale
     // What every byte value means outside quotes, fixed at construction from
     // separators, quote and the code page's lead bytes.
     std::array<ByteClass, 256> classes_{};
@@ -95,15 +104,13 @@ class AsciiFileString : public FileStringSeparator {
     // A line longer than this is delivered in pieces of this many bytes.
     static constexpr int kMaxPieceLength = 8190;
 
-    explicit AsciiFileString(std::FILE* input) : stream(input) {}
+    // Gives the work buffer its 8192 bytes at once: fgets stores at most
+    // kMaxPieceLength bytes and a terminator there.
+    explicit AsciiFileString(std::FILE* input) : stream(input) { LineBuffer(8192); }
 
     int ReadLine() override;
 
     std::FILE* stream; // the open input; never closed here
-
-  private:
-    // fgets stores at most kMaxPieceLength bytes and a terminator.
-    std::array<char, 8192> line_{};
 };
 
 // True when index < count and token index equals word, ASCII letters compared

@@ -7,8 +7,8 @@
 // Allocations made since the process started.
 std::size_t AllocationCount();
 
-// False in builds that keep their own allocator (sanitizers): nothing is
-// counted there, so a test of allocation counts has nothing to check.
+// False where another allocator is in place (sanitizer builds, valgrind):
+// nothing is counted there, so a test of allocation counts has nothing to check.
 bool AllocationCountingActive();
 
 // Counts the allocations made while it is alive.

@@ -277,7 +277,7 @@ TEST(AsciiFileString, DeliversLongLinesInPiecesOf8190Bytes) {
 
 TEST(AsciiFileString, ReadingLinesAllocatesNothingOnceTheSlotsHaveGrown) {
     if (!AllocationCountingActive()) {
-        GTEST_SKIP() << "this build keeps its own allocator and counts nothing";
+        GTEST_SKIP() << "another allocator is in place and nothing is counted";
     }
     // The first line has the most tokens and the longest ones; every later
     // line fits in the storage it left behind.
