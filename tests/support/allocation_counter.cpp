@@ -34,17 +34,6 @@ AllocationFailure::~AllocationFailure() { allowedAllocations.store(-1, std::memo
 
 std::size_t AllocationCount() { return allocations.load(std::memory_order_relaxed); }
 
-// Called through a pointer, operator new is neither inlined nor optimised
-// away, so the probe shows whether ours is the one in use (valgrind, for one,
-// puts its own in place).
-bool AllocationCountingActive() {
-    void* (*volatile allocate)(std::size_t) = &::operator new;
-    void (*volatile release)(void*) noexcept = &::operator delete;
-    const std::size_t before = AllocationCount();
-    release(allocate(1));
-    return AllocationCount() != before;
-}
-
 // Sanitizer builds keep their own allocator so leaks and misuse stay visible.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(KORVANE_NO_ALLOCATION_COUNTER)
 void* operator new(std::size_t size) { return CountedAllocate(size); }
