@@ -5,7 +5,7 @@
 #include <string>
 
 // Caption of every start-up failure message.
-inline constexpr const char* kStartupFailureCaption = "Korvane";
+inline constexpr const char* kStartupFailureCaption = "Korvane エラー";
 
 // No Direct3D 9 device could be created for the window.
 inline constexpr const char* kNoGraphicsDeviceMessage =

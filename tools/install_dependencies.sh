@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev libstb-dev valgrind
     mingw-w64 wine wine64 xvfb xdotool x11-utils imagemagick libgl1-mesa-dri
+    locales fonts-wine fonts-ipafont-gothic
     python3 git
 )
 
