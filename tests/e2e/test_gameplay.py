@@ -63,6 +63,19 @@ def without_knight(image: Image) -> Image:
     return without(image, KNIGHT)
 
 
+def armour_centre(image: Image) -> tuple:
+    """Where the knight's blue armour is, on average, in the client area."""
+    knight = image.crop_rect(KNIGHT)
+    xs, ys = [], []
+    for index, (r, g, b) in enumerate(knight.pixels()):
+        if b > 150 and r < 100 and g < 120:
+            xs.append(index % knight.width)
+            ys.append(index // knight.width)
+    if len(xs) < 300:
+        raise AssertionError(f"only {len(xs)} pixels of blue armour where the knight stands")
+    return KNIGHT.left + sum(xs) / len(xs), KNIGHT.top + sum(ys) / len(ys)
+
+
 def facing_of(image: Image) -> int:
     """The knight's facing in degrees, told by what the camera sees of it: the
     white cross of its shield from the front (0), its red cape from behind
@@ -143,9 +156,7 @@ class GameplayTest(unittest.TestCase):
     def test_the_knight_stands_on_the_board_under_the_sky(self):
         with GameSession(self) as game:
             picture = game.wait_for_game("start")
-            knight = picture.crop_rect(KNIGHT)
-            blue = sum(1 for r, g, b in knight.pixels() if b > 150 and r < 100 and g < 120)
-            self.assertGreater(blue, 400, "blue armour in the middle of the view")
+            armour_centre(picture)  # blue armour in the middle of the view
             self.assertEqual(facing_of(picture), 0, "the knight starts facing the camera's side")
             board = picture.crop(0, 300, picture.width, picture.height)
             grass = sum(1 for r, g, b in board.pixels() if g > r + 20 and g > b + 20)
@@ -238,6 +249,24 @@ class GameplayTest(unittest.TestCase):
             game.tap("Right")
             after = self.settled(game, "after-about")
             self.assert_board_moved_one_cell(start, after, 0, 1)
+
+    def test_the_camera_follows_the_knight_up_and_down_the_terraces(self):
+        with GameSession(self) as game:
+            start = armour_centre(game.wait_for_game("start"))
+            heights = stage_heights()
+            cell = 0
+            for key in ("Down", "Down", "Right", "Right", "Down", "Right", "Down"):
+                game.tap(key)
+                cell += {"Down": 10, "Right": 1}[key]
+                picture = self.settled(game, f"cell-{cell}")
+                centre = armour_centre(picture)
+                # The armour bobs with the animation by a few pixels; a camera
+                # that stayed behind would leave it a cell's height or width away.
+                self.assertLess(math.hypot(centre[0] - start[0], centre[1] - start[1]), 10,
+                                f"the knight stays in the middle on cell {cell} "
+                                f"(height {heights[cell]}): {centre} against {start}")
+            # The last view, the knight among the terraces, is the README's picture.
+            picture.save_png(game.config.readme_screenshot)
 
     def test_without_the_knight_model_the_player_is_told_and_the_exit_code_is_1(self):
         config = Config.from_environment()

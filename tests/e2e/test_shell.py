@@ -74,7 +74,7 @@ class MainWindowTest(unittest.TestCase):
             self.assertEqual((left, top, right), (inside.left, inside.top, inside.right))
             self.assertEqual(window.crop(0, inside.bottom, window.width, window.height)
                              .count_of(SKY), 0, "no sky below the client area")
-            game.keep(window.crop_rect(inside), "readme").save_png(game.config.readme_screenshot)
+            game.keep(window.crop_rect(inside), "client-area")
 
 
 class AboutBoxTest(unittest.TestCase):
