@@ -6,13 +6,9 @@
 #include "model/loader_mqa.h"
 #include "model/model.h"
 #include "model/module_directory.h"
-#include "platform/system_services.h"
+#include "platform/file_handle.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
 
 const char* ReasonOf(int result) {
     switch (result) {
@@ -36,7 +32,7 @@ std::string DescribeModelLoadFailure(const std::string& relativeName) {
     const std::string path = std::string(GetModuleDirectory()) + relativeName;
     std::string message = "モデルファイル「" + relativeName + "」を読み込めませんでした。\n";
 
-    const std::unique_ptr<FILE, FileCloser> file(std::fopen(NativePath(path).c_str(), "rb"));
+    const FileHandle file = OpenFileForReading(path);
     if (!file) {
         return message + "ファイルが見つかりません: " + path;
     }

@@ -9,14 +9,10 @@
 #include "model/model.h"
 #include "model/module_directory.h"
 #include "platform/com_release.h"
-#include "platform/system_services.h"
+#include "platform/file_handle.h"
 #include "render/mesh_builder.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Whole-string compare, ASCII letters without regard to case.
 bool EqualsIgnoringCase(const std::string& text, std::string_view word) {
@@ -48,7 +44,7 @@ bool Model::LoadFromFile(std::string relativeName, IDirect3DDevice9* device) {
     // with it and is released by its destructor.
     try {
         const std::string path = std::string(GetModuleDirectory()) + relativeName;
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(NativePath(path).c_str(), "rb"));
+        FileHandle file = OpenFileForReading(path);
         if (file == nullptr) {
             return false;
         }

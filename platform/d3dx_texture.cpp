@@ -14,7 +14,7 @@
 #include <stb_image_resize.h>
 
 #include "platform/com_release.h"
-#include "platform/system_services.h"
+#include "platform/file_handle.h"
 
 namespace {
 
@@ -35,13 +35,9 @@ struct Image {
     }
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // Read in chunks rather than sized with ftell, which is 32-bit on Windows.
 bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(NativePath(path).c_str(), "rb"));
+    const FileHandle file = OpenFileForReading(path);
     if (file == nullptr) {
         return false;
     }

@@ -182,6 +182,7 @@ TEST_F(ModelDrawingTest, DrawingAllocatesNothing) {
 }
 
 TEST(SetUnitRotationTest, TurnsTheUnitModel) {
+    Model* const staticUnit = unitModel;
     Model unit;
     unitModel = &unit;
     SetUnitRotation(1.0f, 90.0f, -3.0f);
@@ -191,6 +192,7 @@ TEST(SetUnitRotationTest, TurnsTheUnitModel) {
     EXPECT_EQ(unit.world, IdentityMatrix()); // the frame update builds the matrix
     unitModel = nullptr;
     SetUnitRotation(0.0f, 0.0f, 0.0f); // without a unit there is nothing to turn
+    unitModel = staticUnit;
 }
 
 } // namespace
