@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/app_window.h"
 #include "platform/d3dx_math.h"
 #include "tests/support/recording_device.h"
@@ -40,19 +42,17 @@ TEST_F(GraphicsDeviceTest, CreatesAWindowedHardwareDeviceOnTheMainWindow) {
     EXPECT_EQ(request.focusWindow, mainWindow);
     EXPECT_EQ(request.behaviorFlags, static_cast<DWORD>(D3DCREATE_HARDWARE_VERTEXPROCESSING));
 
-    const D3DPRESENT_PARAMETERS& params = request.presentParams;
-    EXPECT_EQ(params.BackBufferWidth, 640u);
-    EXPECT_EQ(params.BackBufferHeight, 480u);
-    EXPECT_EQ(params.BackBufferFormat, D3DFMT_X8R8G8B8);
-    EXPECT_EQ(params.BackBufferCount, 0u);
-    EXPECT_EQ(params.MultiSampleType, D3DMULTISAMPLE_NONE);
-    EXPECT_EQ(params.SwapEffect, D3DSWAPEFFECT_FLIP);
-    EXPECT_EQ(params.hDeviceWindow, nullptr);
-    EXPECT_EQ(params.Windowed, TRUE);
-    EXPECT_EQ(params.EnableAutoDepthStencil, TRUE);
-    EXPECT_EQ(params.AutoDepthStencilFormat, D3DFMT_D16);
-    EXPECT_EQ(params.Flags, 0u);
-    EXPECT_EQ(params.PresentationInterval, 0u);
+    D3DPRESENT_PARAMETERS expected{};
+    expected.BackBufferWidth = 640;
+    expected.BackBufferHeight = 480;
+    expected.BackBufferFormat = D3DFMT_X8R8G8B8;
+    expected.SwapEffect = D3DSWAPEFFECT_FLIP;
+    expected.Windowed = TRUE;
+    expected.EnableAutoDepthStencil = TRUE;
+    expected.AutoDepthStencilFormat = D3DFMT_D16;
+    // Every member, the zeroed ones included: one back buffer, no multisampling,
+    // the focus window, the default interval.
+    EXPECT_EQ(std::memcmp(&request.presentParams, &expected, sizeof expected), 0);
 
     EXPECT_EQ(graphics->clearColor, 0xFF1E415Au);
     EXPECT_EQ(graphics->viewWidth, 640.0f);
@@ -175,28 +175,18 @@ TEST_F(GraphicsDeviceTest, DirectionalLightTravelsAlongTheNegatedTriple) {
     graphics->SetDirectionalLight(-2000.0f, -1000.0f, -2000.0f);
 
     ASSERT_EQ(device.Described(), std::vector<std::string>{"SetLight(0)"});
-    const D3DLIGHT9& light = device.calls[0].light;
-    EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
-    EXPECT_EQ(light.Diffuse.r, 0.8f);
-    EXPECT_EQ(light.Diffuse.g, 0.8f);
-    EXPECT_EQ(light.Diffuse.b, 0.8f);
-    EXPECT_EQ(light.Diffuse.a, 1.0f);
-    EXPECT_EQ(light.Specular.r, 0.8f);
-    EXPECT_EQ(light.Specular.a, 1.0f);
-    EXPECT_EQ(light.Ambient.r, 0.2f);
-    EXPECT_EQ(light.Ambient.b, 0.2f);
-    EXPECT_EQ(light.Ambient.a, 1.0f);
-    EXPECT_EQ(light.Position.x, 0.0f);
-    EXPECT_EQ(light.Direction.x, 2000.0f);
-    EXPECT_EQ(light.Direction.y, 1000.0f);
-    EXPECT_EQ(light.Direction.z, 2000.0f);
-    EXPECT_EQ(light.Range, 10000.0f);
-    EXPECT_EQ(light.Falloff, 1.0f);
-    EXPECT_EQ(light.Attenuation0, 0.0f);
-    EXPECT_EQ(light.Attenuation1, 0.0f);
-    EXPECT_EQ(light.Attenuation2, 0.0f);
-    EXPECT_EQ(light.Theta, 0.0f);
-    EXPECT_EQ(light.Phi, 3.1415927f);
+    D3DLIGHT9 expected{};
+    expected.Type = D3DLIGHT_DIRECTIONAL;
+    expected.Diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
+    expected.Specular = {0.8f, 0.8f, 0.8f, 1.0f};
+    expected.Ambient = {0.2f, 0.2f, 0.2f, 1.0f};
+    expected.Direction = {2000.0f, 1000.0f, 2000.0f};
+    expected.Range = 10000.0f;
+    expected.Falloff = 1.0f;
+    expected.Phi = 3.1415927f;
+    // Every member, the zeroed ones included (the record has no padding).
+    EXPECT_EQ(std::memcmp(&device.calls[0].light, &expected, sizeof expected), 0);
+    EXPECT_EQ(std::memcmp(&graphics->light, &expected, sizeof expected), 0);
     GraphicsDevice::Destroy(graphics);
 }
 
