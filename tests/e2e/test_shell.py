@@ -1,0 +1,251 @@
+"""The game's window, menu, About box and exits, driven as a player would."""
+
+import re
+import subprocess
+import time
+import unittest
+
+from pe_resources import (FALT, FVIRTKEY, LANG_JAPANESE_DEFAULT, PeResources,
+                          read_icon_image)
+from wine_harness import (BS_DEFPUSHBUTTON, BS_TYPEMASK, CLIENT_SIZE, SKY, SS_ICON,
+                          SS_TYPEMASK, WS_CAPTION, WS_GROUP, WS_MAXIMIZEBOX, WS_MINIMIZEBOX,
+                          WS_SYSMENU, WS_TABSTOP, WS_THICKFRAME, Config, GameSession,
+                          HarnessError, Image, Rect)
+
+ABOUT_TITLE = "バージョン情報"
+IDOK = 1
+ABOUT_ICON_ID = 2
+ICON_SIZE = 32  # the size the About box's icon control shows
+
+
+def wait_for_sky(game: GameSession, label: str) -> Image:
+    """The main window's client area once the game draws into it."""
+    return game.wait_for_picture(game.main_window.client, lambda image: image.is_filled_with(SKY),
+                                 label)
+
+
+def expected_icon(background: tuple) -> list:
+    """The 32 x 32 emblem of icon group 107 as it shows over background."""
+    resources = PeResources(Config.from_environment().require_game())
+    image = next(data for width, _, bits, data in resources.icon_group(107)
+                 if width == ICON_SIZE and bits == 32)
+    size, pixels = read_icon_image(image)
+    assert size == ICON_SIZE
+    return [tuple(round((c * a + k * (255 - a)) / 255) for c, k in zip((r, g, b), background))
+            for r, g, b, a in pixels]
+
+
+def icon_match_error(shot: Image, left: int, top: int, expected: list) -> int:
+    """The largest channel difference between shot at (left, top) and the expected icon."""
+    worst = 0
+    for y in range(ICON_SIZE):
+        row = shot.row(top + y)
+        for x in range(ICON_SIZE):
+            offset = (left + x) * 3
+            want = expected[y * ICON_SIZE + x]
+            worst = max(worst, abs(row[offset] - want[0]), abs(row[offset + 1] - want[1]),
+                        abs(row[offset + 2] - want[2]))
+    return worst
+
+
+class MainWindowTest(unittest.TestCase):
+
+    def test_window_is_titled_korvane_with_a_fixed_frame_and_the_menu(self):
+        with GameSession(self) as game:
+            window = game.main_window
+            self.assertEqual(window.class_name, "KORVANE")
+            self.assertEqual(window.style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
+                             WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
+            self.assertEqual(window.style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0,
+                             "the window can be neither resized nor maximised")
+            self.assertTrue(window.has_menu)
+            self.assertEqual((window.rect.left, window.rect.top), (0, 0))
+            # The X side agrees: the title a window list or task bar shows.
+            names = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Korvane$"],
+                                   env=game.env, capture_output=True, timeout=10)
+            self.assertEqual(len(names.stdout.split()), 1)
+            self.assertTrue(window.foreground)
+
+    def test_client_area_is_exactly_640_by_480_of_sky(self):
+        with GameSession(self) as game:
+            client = game.main_window.client
+            self.assertEqual((client.width, client.height), CLIENT_SIZE)
+            wait_for_sky(game, "client")
+            # Drawn area and client area coincide: no sky beyond the client's edges.
+            window = game.screenshot("window", game.main_window.rect)
+            inside = client.relative_to(game.main_window.rect)
+            self.assertEqual(window.bounding_box_of(SKY),
+                             (inside.left, inside.top, inside.right, inside.bottom))
+            game.keep(window.crop_rect(inside), "readme").save_png(game.config.readme_screenshot)
+
+
+class AboutBoxTest(unittest.TestCase):
+
+    def check_about_box(self, game: GameSession):
+        """The About box is open over the game, shows the icon and an OK button."""
+        about = game.wait_for_window(ABOUT_TITLE, class_name="#32770")
+        self.assertEqual(about.owner, game.main_window.hwnd)
+        self.assertTrue(game.wait_for(lambda: game.refresh(about).foreground, 10,
+                                      "the About box is active"))
+
+        icon = about.control(ABOUT_ICON_ID)
+        self.assertEqual(icon.style & SS_TYPEMASK, SS_ICON)
+        self.assertTrue(icon.has_icon)
+        button = about.control(IDOK)
+        self.assertEqual(button.text, "OK")
+        self.assertEqual(button.style & BS_TYPEMASK, BS_DEFPUSHBUTTON)
+        self.assertEqual(button.style & (WS_GROUP | WS_TABSTOP), WS_GROUP | WS_TABSTOP)
+        notice = about.control(-1)
+        self.assertTrue(notice.text.startswith("Korvane"), notice.text)
+
+        shot = game.screenshot("about", about.rect)
+        client = about.client.relative_to(about.rect)
+        face = shot.pixel(client.left + 4, client.bottom - 4)
+
+        # The emblem, pixel for pixel, where the icon control shows it.
+        area = icon.rect.relative_to(about.rect)
+        error = icon_match_error(shot, area.left, area.top, expected_icon(face))
+        self.assertLessEqual(error, 8, f"the icon at {area} differs by up to {error}")
+
+        # An OK button: a frame all round, darker than the dialog, around its face
+        # with the dark pixels of its caption in the middle.
+        button_shot = shot.crop_rect(button.rect.relative_to(about.rect))
+        width, height = button_shot.width, button_shot.height
+        ring = ([button_shot.pixel(x, y) for x in range(width) for y in (0, height - 1)]
+                + [button_shot.pixel(x, y) for y in range(height) for x in (0, width - 1)])
+        self.assertTrue(all(max(p) < min(face) - 40 for p in ring), "no frame round the button")
+        inside = button_shot.crop_rect(Rect(0, 0, width, height).inset(3))
+        self.assertGreater(inside.count_of(face, tolerance=8), inside.width * inside.height // 2)
+        self.assertGreater(sum(1 for p in inside.pixels() if max(p) < 96), 10)
+        return about
+
+    def check_closes(self, game: GameSession):
+        game.wait_until_gone(ABOUT_TITLE)
+        self.assertTrue(game.running)
+        main = game.wait_for(lambda: (lambda w: w if w.foreground else None)(
+            game.refresh(game.main_window)), 10, "the main window is active again")
+        self.assertEqual(main.client.width, CLIENT_SIZE[0])
+        wait_for_sky(game, "after-about")
+
+    def test_alt_question_mark_opens_it_and_escape_closes_it(self):
+        with GameSession(self) as game:
+            wait_for_sky(game, "before")
+            game.press("alt+question")
+            about = self.check_about_box(game)
+            game.press("Escape", window=about)
+            self.check_closes(game)
+
+    def test_alt_slash_opens_it_and_enter_closes_it(self):
+        with GameSession(self) as game:
+            wait_for_sky(game, "before")
+            game.press("alt+slash")
+            about = self.check_about_box(game)
+            game.press("Return", window=about)
+            self.check_closes(game)
+
+    def test_help_menu_opens_it_and_a_click_on_ok_closes_it(self):
+        with GameSession(self) as game:
+            wait_for_sky(game, "before")
+            game.press("alt", "h", "a")
+            about = self.check_about_box(game)
+            game.click(*about.control(IDOK).rect.centre)
+            self.check_closes(game)
+
+
+class ExitTest(unittest.TestCase):
+
+    def check_ends_with_code_0(self, game: GameSession, *keys: str):
+        wait_for_sky(game, "before")
+        game.press(*keys)
+        sent = time.monotonic()
+        self.assertEqual(game.wait_for_exit(timeout=5.0), 0)
+        self.assertLess(time.monotonic() - sent, 5.0)
+
+    def test_file_menu_exit_ends_the_game_with_code_0(self):
+        with GameSession(self) as game:
+            self.check_ends_with_code_0(game, "alt", "f", "x")
+
+    def test_alt_f4_ends_the_game_with_code_0(self):
+        with GameSession(self) as game:
+            self.check_ends_with_code_0(game, "alt+F4")
+
+    def test_no_graphics_device_is_reported_and_ends_with_code_1(self):
+        # Wine's Direct3D without 3D support: no device can be created.
+        with GameSession(self, extra_env={"WINE_D3D_CONFIG": "renderer=no3d"},
+                         wait_for_main_window=False) as game:
+            box = game.wait_for_window("エラー", class_name="#32770")
+            texts = [c.text for c in box.controls if c.class_name.lower() == "static"]
+            self.assertIn("Direct3D 9 のグラフィックデバイスを作成できませんでした", texts)
+            game.screenshot("message")
+            game.press("Return", window=box)
+            self.assertEqual(game.wait_for_exit(timeout=5.0), 1)
+
+
+class ExecutableTest(unittest.TestCase):
+    """What the built Korvane.exe carries, read from the file."""
+
+    # DLLs every Windows since Vista has; the C++ runtime is linked in.
+    SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "d3d9.dll", "dinput8.dll",
+                   "dsound.dll", "msvcrt.dll", "advapi32.dll", "ole32.dll", "winmm.dll",
+                   "shell32.dll"}
+
+    def setUp(self):
+        self.config = Config.from_environment()
+        self.exe = self.config.require_game()
+
+    def test_imports_only_system_dlls_and_no_d3dx9(self):
+        try:
+            dump = subprocess.run([self.config.objdump, "-p", str(self.exe)],
+                                  capture_output=True, timeout=60, check=True)
+        except (OSError, subprocess.CalledProcessError) as error:
+            raise HarnessError(f"{self.config.objdump} -p failed: {error}") from error
+        dlls = {name.lower() for name in
+                re.findall(r"DLL Name: (\S+)", dump.stdout.decode(errors="replace"))}
+        self.assertIn("d3d9.dll", dlls)
+        self.assertEqual([d for d in dlls if d.startswith("d3dx")], [])
+        self.assertLessEqual(dlls, self.SYSTEM_DLLS, f"not a system DLL: {dlls - self.SYSTEM_DLLS}")
+
+    def test_resources_are_japanese_with_the_captions_of_the_game(self):
+        resources = PeResources(self.exe)
+        for kind_and_id, languages in resources.entries.items():
+            self.assertEqual(list(languages), [LANG_JAPANESE_DEFAULT], kind_and_id)
+        self.assertEqual(resources.string(103), "Korvane")
+        self.assertEqual(resources.string(109), "KORVANE")
+        self.assertEqual(resources.menu(109), [
+            ("ファイル(&F)", [("アプリケーションの終了(&X)", 105)]),
+            ("ヘルプ(&H)", [("バージョン情報(&A)...", 104)]),
+        ])
+        # Character accelerators with Alt: no virtual-key flag.
+        self.assertEqual(resources.accelerators(109),
+                         [(FALT, ord("?"), 104), (FALT, ord("/"), 104)])
+        self.assertFalse(any(flags & FVIRTKEY for flags, _, _ in resources.accelerators(109)))
+
+        about = resources.dialog(103)
+        self.assertEqual(about.caption, ABOUT_TITLE)
+        self.assertEqual((about.x, about.y, about.width, about.height), (22, 17, 230, 75))
+        self.assertEqual((about.font_size, about.font_name), (9, "MS UI Gothic"))
+        ds_modalframe, ds_setfont = 0x80, 0x40
+        self.assertEqual(about.style, WS_CAPTION | WS_SYSMENU | ds_modalframe | ds_setfont)
+        icon, notice, button = about.controls
+        self.assertEqual((icon.id, icon.text, icon.style & SS_TYPEMASK), (2, 107, SS_ICON))
+        self.assertEqual((icon.x, icon.y, icon.width, icon.height), (14, 9, 16, 16))
+        self.assertEqual((notice.id, notice.class_name), (-1, 0x82))
+        self.assertEqual((notice.x, notice.y, notice.width, notice.height), (49, 20, 119, 8))
+        self.assertTrue(notice.style & WS_GROUP)
+        self.assertEqual((button.id, button.class_name, button.text), (IDOK, 0x80, "OK"))
+        self.assertEqual((button.x, button.y, button.width, button.height), (195, 6, 30, 11))
+        self.assertEqual(button.style & (BS_TYPEMASK | WS_GROUP | WS_TABSTOP),
+                         BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP)
+
+    def test_both_icon_groups_hold_the_eight_images(self):
+        resources = PeResources(self.exe)
+        expected = [(32, 32, 4), (16, 16, 4), (48, 48, 8), (32, 32, 8), (16, 16, 8),
+                    (48, 48, 32), (32, 32, 32), (16, 16, 32)]
+        large = resources.icon_group(107)
+        small = resources.icon_group(108)
+        self.assertEqual([image[:3] for image in large], expected)
+        self.assertEqual(small, large)
+
+
+if __name__ == "__main__":
+    unittest.main()
