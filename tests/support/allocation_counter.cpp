@@ -8,7 +8,8 @@ namespace {
 
 std::atomic<std::size_t> allocations{0};
 
-void* CountedAllocate(std::size_t size) {
+// Unused where the sanitizers keep their own allocator.
+[[maybe_unused]] void* CountedAllocate(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* memory = std::malloc(size == 0 ? 1 : size)) {
         return memory;
