@@ -7,10 +7,11 @@ import unittest
 
 from pe_resources import (FALT, FVIRTKEY, LANG_JAPANESE_DEFAULT, PeResources,
                           read_icon_image)
-from wine_harness import (BS_DEFPUSHBUTTON, BS_TYPEMASK, CLIENT_SIZE, SKY, SS_ICON,
-                          SS_TYPEMASK, WS_CAPTION, WS_GROUP, WS_MAXIMIZEBOX, WS_MINIMIZEBOX,
+from screen_image import Image, Rect
+from wine_harness import (BS_DEFPUSHBUTTON, BS_TYPEMASK, CLIENT_SIZE, SKY, SS_ICON, SS_TYPEMASK,
+                          WS_CAPTION, WS_DISABLED, WS_GROUP, WS_MAXIMIZEBOX, WS_MINIMIZEBOX,
                           WS_SYSMENU, WS_TABSTOP, WS_THICKFRAME, Config, GameSession,
-                          HarnessError, Image, Rect)
+                          HarnessError)
 
 ABOUT_TITLE = "バージョン情報"
 IDOK = 1
@@ -85,6 +86,8 @@ class AboutBoxTest(unittest.TestCase):
         """The About box is open over the game, shows the icon and an OK button."""
         about = game.wait_for_window(ABOUT_TITLE, class_name="#32770")
         self.assertEqual(about.owner, game.main_window.hwnd)
+        self.assertTrue(game.refresh(game.main_window).style & WS_DISABLED,
+                        "the About box is modal: the game window waits for it")
         self.assertTrue(game.wait_for(lambda: game.refresh(about).foreground, 10,
                                       "the About box is active"))
 
