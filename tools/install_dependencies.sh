@@ -6,16 +6,16 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev libstb-dev valgrind
-    mingw-w64 wine wine64 xvfb xdotool x11-utils imagemagick libgl1-mesa-dri
-    locales fonts-wine fonts-ipafont-gothic
-    python3 git
+    mingw-w64 wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick libgl1-mesa-dri
+    locales fonts-ipafont-gothic python3 git
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     echo "This is not a Debian-like system. Install by hand: CMake 3.25+, Ninja, a C++20"
     echo "compiler, clang with libFuzzer, GoogleTest, Google Benchmark, stb (stb_image,"
     echo "stb_image_resize, stb_image_write), valgrind, mingw-w64, Wine (64-bit), Xvfb,"
-    echo "xdotool, xwininfo, ImageMagick and Python 3."
+    echo "xdotool, xwininfo, ImageMagick, the glibc locale sources (localedef), a Japanese"
+    echo "font (IPA Gothic) and Python 3."
     exit 1
 fi
 

@@ -7,10 +7,11 @@ import unittest
 
 from pe_resources import (FALT, FVIRTKEY, LANG_JAPANESE_DEFAULT, PeResources,
                           read_icon_image)
-from wine_harness import (BS_DEFPUSHBUTTON, BS_TYPEMASK, CLIENT_SIZE, SKY, SS_ICON,
-                          SS_TYPEMASK, WS_CAPTION, WS_GROUP, WS_MAXIMIZEBOX, WS_MINIMIZEBOX,
+from screen_image import Image, Rect
+from wine_harness import (BS_DEFPUSHBUTTON, BS_TYPEMASK, CLIENT_SIZE, SKY, SS_ICON, SS_TYPEMASK,
+                          WS_CAPTION, WS_DISABLED, WS_GROUP, WS_MAXIMIZEBOX, WS_MINIMIZEBOX,
                           WS_SYSMENU, WS_TABSTOP, WS_THICKFRAME, Config, GameSession,
-                          HarnessError, Image, Rect)
+                          HarnessError)
 
 ABOUT_TITLE = "バージョン情報"
 STARTUP_FAILURE_TITLE = "Korvane エラー"
@@ -83,6 +84,8 @@ class AboutBoxTest(unittest.TestCase):
         """The About box is open over the game, shows the icon and an OK button."""
         about = game.wait_for_window(ABOUT_TITLE, class_name="#32770")
         self.assertEqual(about.owner, game.main_window.hwnd)
+        self.assertTrue(game.refresh(game.main_window).style & WS_DISABLED,
+                        "the About box is modal: the game window waits for it")
         self.assertTrue(game.wait_for(lambda: game.refresh(about).foreground, 10,
                                       "the About box is active"))
 
@@ -105,10 +108,14 @@ class AboutBoxTest(unittest.TestCase):
         error = icon_match_error(shot, area.left, area.top, expected_icon(face))
         self.assertLessEqual(error, 8, f"the icon at {area} differs by up to {error}")
 
-        # An OK button on screen: its face with dark caption pixels in the
-        # middle (the default-button style itself is checked above).
-        frame = shot.crop_rect(button.rect.relative_to(about.rect))
-        inside = frame.crop_rect(Rect(0, 0, frame.width, frame.height).inset(3))
+        # An OK button: a frame all round, darker than the dialog, around its face
+        # with the dark pixels of its caption in the middle.
+        button_shot = shot.crop_rect(button.rect.relative_to(about.rect))
+        width, height = button_shot.width, button_shot.height
+        ring = ([button_shot.pixel(x, y) for x in range(width) for y in (0, height - 1)]
+                + [button_shot.pixel(x, y) for y in range(height) for x in (0, width - 1)])
+        self.assertTrue(all(max(p) < min(face) - 40 for p in ring), "no frame round the button")
+        inside = button_shot.crop_rect(Rect(0, 0, width, height).inset(3))
         self.assertGreater(inside.count_of(face, tolerance=8), inside.width * inside.height // 2)
         self.assertGreater(sum(1 for p in inside.pixels() if max(p) < 96), 10)
         return about

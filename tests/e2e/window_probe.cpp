@@ -18,8 +18,8 @@ std::string Utf8(const std::wstring& text) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                            nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
-                        length, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length,
+                        nullptr, nullptr);
     return utf8;
 }
 
@@ -43,7 +43,8 @@ std::string Quoted(const std::wstring& text) {
 
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -108,10 +109,12 @@ std::string WindowJson(HWND window) {
     out += ", \"pid\": " + std::to_string(processId);
     out += ", \"title\": " + Quoted(WindowText(window));
     out += ", \"class\": " + Quoted(ClassOf(window));
-    out += ", \"style\": " + std::to_string(static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)));
+    out += ", \"style\": " +
+           std::to_string(static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)));
     out += ", \"visible\": " + std::string(IsWindowVisible(window) ? "true" : "false");
     out += ", \"foreground\": " + std::string(GetForegroundWindow() == window ? "true" : "false");
-    out += ", \"owner\": " + std::to_string(reinterpret_cast<UINT_PTR>(GetWindow(window, GW_OWNER)));
+    out +=
+        ", \"owner\": " + std::to_string(reinterpret_cast<UINT_PTR>(GetWindow(window, GW_OWNER)));
     out += ", \"window\": " + Rect(bounds);
     out += ", \"client\": " + Rect(ClientRectOnScreen(window));
     out += ", \"has_menu\": " + std::string(GetMenu(window) != nullptr ? "true" : "false");

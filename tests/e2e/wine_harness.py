@@ -33,15 +33,22 @@ program run in the same Wine session: title, class, styles, owner,
 activation, window and client rectangles (screen coordinates, which are the
 X root's) and controls. X alone cannot tell client rectangles or controls.
 
-Screenshots come from ImageMagick's `import` of the X root; every one taken
-is kept as PNG under <work>/screenshots/<test id>/, and a session that fails
-adds a last one named "failure".
+Screenshots come from ImageMagick's `import` of the X root (see
+screen_image.py for the pictures). Every screenshot a test takes (of a wait,
+the last one) is kept as PNG under <work>/screenshots/<test id>/, and a
+session that fails adds a last one named "failure"; logs go to
+<work>/logs/<test id>/.
+
+Writing a test: a module tests/e2e/test_<name>.py of unittest.TestCase
+classes, listed with korvane_add_e2e_tests in tests/e2e/CMakeLists.txt; each
+test method becomes one CTest test. Inside a test, `with GameSession(self) as
+game:` runs the game (see GameSession for what it offers).
 
 Configuration comes from the environment that CTest sets (see
 tests/e2e/CMakeLists.txt): KORVANE_GAME_DIR, KORVANE_E2E_WORK_DIR,
-KORVANE_WINDOW_PROBE, KORVANE_OBJDUMP, KORVANE_WINDRES.
+KORVANE_WINDOW_PROBE, KORVANE_OBJDUMP.
 
-Command line: `wine_harness.py prepare | cleanup | list MODULE`.
+The prefix is made and swept by wine_setup.py (CTest fixtures).
 """
 
 from __future__ import annotations
@@ -50,16 +57,16 @@ import json
 import os
 import shutil
 import signal
-import struct
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
-import zlib
 from dataclasses import dataclass, field
 from pathlib import Path
 from typing import Callable, Optional
+
+from screen_image import Image, Rect
 
 SKY = (180, 220, 255)  # the clear colour the game shows behind everything
 SCREEN_SIZE = (1024, 768)
@@ -99,7 +106,6 @@ class Config:
     work_dir: Path  # build folder of the end-to-end tests
     probe: Path  # window_probe.exe
     objdump: str  # x86_64-w64-mingw32-objdump
-    windres: str  # x86_64-w64-mingw32-windres
 
     @staticmethod
     def from_environment() -> "Config":
@@ -116,7 +122,6 @@ class Config:
             work_dir=Path(required("KORVANE_E2E_WORK_DIR")),
             probe=Path(required("KORVANE_WINDOW_PROBE")),
             objdump=os.environ.get("KORVANE_OBJDUMP", "x86_64-w64-mingw32-objdump"),
-            windres=os.environ.get("KORVANE_WINDRES", "x86_64-w64-mingw32-windres"),
         )
 
     @property
@@ -318,146 +323,7 @@ class XServer:
         self.process = None
 
 
-# --------------------------------------------------------------------- images
-
-
-class Image:
-    """An RGB picture, row by row from the top."""
-
-    def __init__(self, width: int, height: int, data: bytes):
-        if len(data) != width * height * 3:
-            raise ValueError("pixel data does not match the size")
-        self.width = width
-        self.height = height
-        self.data = data
-
-    @staticmethod
-    def from_ppm(ppm: bytes) -> "Image":
-        # P6 header: magic, width, height, maximum value, each followed by white space.
-        fields = []
-        position = 0
-        while len(fields) < 4:
-            while ppm[position:position + 1].isspace():
-                position += 1
-            start = position
-            while not ppm[position:position + 1].isspace():
-                position += 1
-            fields.append(ppm[start:position])
-        if fields[0] != b"P6" or fields[3] != b"255":
-            raise HarnessError("screenshot is not an 8-bit binary PPM")
-        width, height = int(fields[1]), int(fields[2])
-        return Image(width, height, ppm[position + 1:position + 1 + width * height * 3])
-
-    @staticmethod
-    def filled(width: int, height: int, colour: tuple) -> "Image":
-        return Image(width, height, bytes(colour) * (width * height))
-
-    def pixel(self, x: int, y: int) -> tuple:
-        offset = (y * self.width + x) * 3
-        return tuple(self.data[offset:offset + 3])
-
-    def row(self, y: int) -> bytes:
-        return self.data[y * self.width * 3:(y + 1) * self.width * 3]
-
-    def crop(self, left: int, top: int, right: int, bottom: int) -> "Image":
-        """The pixels with left <= x < right and top <= y < bottom."""
-        if not (0 <= left <= right <= self.width and 0 <= top <= bottom <= self.height):
-            raise HarnessError(f"crop ({left}, {top}, {right}, {bottom}) leaves the "
-                               f"{self.width} x {self.height} picture")
-        rows = [self.row(y)[left * 3:right * 3] for y in range(top, bottom)]
-        return Image(right - left, bottom - top, b"".join(rows))
-
-    def crop_rect(self, rect: "Rect") -> "Image":
-        return self.crop(rect.left, rect.top, rect.right, rect.bottom)
-
-    def pixels(self):
-        data = self.data
-        for offset in range(0, len(data), 3):
-            yield data[offset], data[offset + 1], data[offset + 2]
-
-    def count_of(self, colour: tuple, tolerance: int = 0) -> int:
-        """Pixels whose channels all lie within tolerance of colour."""
-        if tolerance == 0:
-            wanted = bytes(colour)
-            return sum(1 for offset in range(0, len(self.data), 3)
-                       if self.data[offset:offset + 3] == wanted)
-        r0, g0, b0 = colour
-        return sum(1 for r, g, b in self.pixels()
-                   if abs(r - r0) <= tolerance and abs(g - g0) <= tolerance
-                   and abs(b - b0) <= tolerance)
-
-    def is_filled_with(self, colour: tuple) -> bool:
-        expected = bytes(colour) * self.width
-        return all(self.row(y) == expected for y in range(self.height))
-
-    def bounding_box_of(self, colour: tuple) -> Optional[tuple]:
-        """(left, top, right, bottom) of the pixels of exactly colour, right and bottom exclusive."""
-        wanted = bytes(colour)
-        left, top, right, bottom = self.width, self.height, -1, -1
-        for y in range(self.height):
-            row = self.row(y)
-            first = next((x for x in range(self.width) if row[x * 3:x * 3 + 3] == wanted), None)
-            if first is None:
-                continue
-            last = next(x for x in range(self.width - 1, -1, -1) if row[x * 3:x * 3 + 3] == wanted)
-            left, right = min(left, first), max(right, last)
-            top, bottom = min(top, y), y
-        if right < 0:
-            return None
-        return left, top, right + 1, bottom + 1
-
-    def differing_pixels(self, other: "Image", tolerance: int = 0) -> int:
-        """Pixels where some channel differs by more than tolerance (same sizes only)."""
-        if (self.width, self.height) != (other.width, other.height):
-            raise HarnessError("pictures of different sizes cannot be compared")
-        a, b = self.data, other.data
-        return sum(1 for offset in range(0, len(a), 3)
-                   if max(abs(a[offset] - b[offset]), abs(a[offset + 1] - b[offset + 1]),
-                          abs(a[offset + 2] - b[offset + 2])) > tolerance)
-
-    def save_png(self, path: Path) -> Path:
-        def chunk(kind: bytes, body: bytes) -> bytes:
-            return (struct.pack(">I", len(body)) + kind + body
-                    + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-
-        raw = b"".join(b"\0" + self.row(y) for y in range(self.height))
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
-        path.parent.mkdir(parents=True, exist_ok=True)
-        path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-                         + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
-        return path
-
-
 # -------------------------------------------------------------------- windows
-
-
-@dataclass
-class Rect:
-    left: int
-    top: int
-    right: int
-    bottom: int
-
-    @property
-    def width(self) -> int:
-        return self.right - self.left
-
-    @property
-    def height(self) -> int:
-        return self.bottom - self.top
-
-    @property
-    def centre(self) -> tuple:
-        return (self.left + self.right) // 2, (self.top + self.bottom) // 2
-
-    def inset(self, amount: int) -> "Rect":
-        return Rect(self.left + amount, self.top + amount, self.right - amount,
-                    self.bottom - amount)
-
-    def relative_to(self, origin: "Rect") -> "Rect":
-        """This rectangle in the coordinates of origin's top-left corner."""
-        return Rect(self.left - origin.left, self.top - origin.top, self.right - origin.left,
-                    self.bottom - origin.top)
 
 
 @dataclass
@@ -545,7 +411,9 @@ class GameSession:
 
     def __enter__(self) -> "GameSession":
         self.config.require_prefix()
-        game = self.config.require_game() if self.game_dir is None else self.game_dir / "Korvane.exe"
+        game = self.config.require_game()
+        if self.game_dir is not None:
+            game = self.game_dir / "Korvane.exe"
         if not game.is_file():
             raise HarnessError(f"{game} does not exist")
         if not self.config.probe.is_file():
@@ -776,88 +644,3 @@ def copy_game_dir(config: Config, name: str) -> Path:
 
 def _raise_on_terminate(signum, frame):
     raise HarnessError("terminated (test timeout?)")
-
-
-# ------------------------------------------------------------------- fixtures
-
-
-def prepare(config: Config) -> None:
-    """Makes the Wine prefix and the Japanese locale the tests share."""
-    for tool, package in (("wine", "wine"), ("wineboot", "wine"), ("wineserver", "wine"),
-                          ("localedef", "locales"), ("Xvfb", "xvfb")):
-        require_tool(tool, package)
-    book = ProcessBook(config.pid_file)
-    book.stop_leftovers()
-    stop_wine(config)
-    shutil.rmtree(config.wine_dir, ignore_errors=True)
-    config.locale_dir.mkdir(parents=True)
-
-    # localedef warns about the locale's definitions but writes it all the same; the
-    # check below is what counts.
-    subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8",
-                    str(config.locale_dir / JAPANESE_LOCALE)], capture_output=True, timeout=120)
-    if not (config.locale_dir / JAPANESE_LOCALE / "LC_CTYPE").exists():
-        raise HarnessError("localedef could not build ja_JP.UTF-8 (is the locales package "
-                           "installed?)")
-
-    x_server = XServer(book, config.log_dir / "prepare" / "xvfb.log")
-    try:
-        env = config.wine_environment(x_server.start())
-        started = time.monotonic()
-        run(["wineboot", "--init"], env=env, timeout=300, what="wineboot --init")
-        run(["wineserver", "-w"], env=env, timeout=120, what="wineserver -w")
-        run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Decorated",
-             "/t", "REG_SZ", "/d", "N", "/f"], env=env, timeout=120,
-            what="setting Wine's own window decorations")
-        fonts = config.prefix / "drive_c" / "windows" / "Fonts"
-        if WINE_FONTS.is_dir():
-            for font in WINE_FONTS.glob("*.ttf"):
-                shutil.copy2(font, fonts / font.name)
-        stop_wine(config)
-        print(f"Wine prefix ready in {config.prefix} ({time.monotonic() - started:.1f} s)")
-    finally:
-        stop_wine(config)
-        x_server.stop()
-
-
-def cleanup(config: Config) -> None:
-    """Stops whatever the tests of this run left running."""
-    stop_wine(config)
-    ProcessBook(config.pid_file).stop_leftovers()
-
-
-def list_tests(module_name: str) -> None:
-    """Prints the ids of the tests in a module, one a line, for CTest."""
-    sys.path.insert(0, str(Path(__file__).parent))
-    suite = unittest.defaultTestLoader.loadTestsFromName(module_name)
-
-    def ids(item):
-        if isinstance(item, unittest.TestSuite):
-            for inner in item:
-                yield from ids(inner)
-        else:
-            yield item.id()
-
-    for test_id in ids(suite):
-        print(test_id)
-
-
-def main(arguments: list) -> int:
-    if arguments[:1] == ["list"] and len(arguments) == 2:
-        list_tests(arguments[1])
-        return 0
-    if arguments in (["prepare"], ["cleanup"]):
-        config = Config.from_environment()
-        (prepare if arguments[0] == "prepare" else cleanup)(config)
-        return 0
-    print(__doc__.split("\n\n")[0], file=sys.stderr)
-    print("usage: wine_harness.py prepare | cleanup | list MODULE", file=sys.stderr)
-    return 2
-
-
-if __name__ == "__main__":
-    try:
-        sys.exit(main(sys.argv[1:]))
-    except HarnessError as error:
-        print(f"error: {error}", file=sys.stderr)
-        sys.exit(1)
