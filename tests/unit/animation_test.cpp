@@ -14,7 +14,7 @@ D3DXMATRIX Key(float x) {
     return key;
 }
 
-KeyList Keys(int count, float base = 0.0f) {
+KeyList Keys(int count, float base) {
     KeyList keys;
     for (int k = 0; k < count; ++k) {
         keys.push_back(Key(base + static_cast<float>(k)));
@@ -47,135 +47,95 @@ TEST(KeyCountTest, TheFirstObjectDecides) {
     Model model;
     EXPECT_EQ(KeyCount(model), 0); // no objects at all
     model.objects.resize(2);
-    model.objects[0].animations = {Keys(3), Keys(5)};
-    model.objects[1].animations = {Keys(9)};
-    EXPECT_EQ(KeyCount(model), 3);
-    model.animationIndex = 1;
-    EXPECT_EQ(KeyCount(model), 5);
-    model.animationIndex = 2;
-    EXPECT_EQ(KeyCount(model), 0);
-    model.animationIndex = -1;
-    EXPECT_EQ(KeyCount(model), 0);
+    model.objects[0].animations = {Keys(3, 0.0f), Keys(5, 0.0f)};
+    model.objects[1].animations = {Keys(9, 0.0f)};
+    for (const auto& [animation, count] : {std::pair{0, 3}, {1, 5}, {2, 0}, {-1, 0}}) {
+        model.animationIndex = animation;
+        EXPECT_EQ(KeyCount(model), count) << "animation " << animation;
+    }
 }
 
 TEST(KeyIndexOfFrameTest, TruncatesTowardZero) {
-    EXPECT_EQ(KeyIndexOfFrame(0.0f), 0);
-    EXPECT_EQ(KeyIndexOfFrame(2.9f), 2);
-    EXPECT_EQ(KeyIndexOfFrame(-0.5f), 0);
-    EXPECT_EQ(KeyIndexOfFrame(-1.0f), -1);
-    EXPECT_EQ(KeyIndexOfFrame(3e9f), -1);
-    EXPECT_EQ(KeyIndexOfFrame(-3e9f), -1);
-}
-
-// Plays a model over many draws and reports which key each draw showed
-// (the translation x of the first object's world matrix) and the state after.
-struct Playback {
-    std::vector<float> shown;
-    float frame = 0.0f;
-    bool playing = false;
-};
-
-Playback Play(Model& model, int draws) {
-    RecordingDevice device;
-    Playback result;
-    for (int i = 0; i < draws; ++i) {
-        device.ClearCalls();
-        DrawModel(model, &device);
-        const std::vector<DeviceCall> transforms = device.CallsOf(DeviceOp::SetTransform);
-        result.shown.push_back(transforms.empty() ? -1.0f : transforms.front().matrix._41);
+    const std::pair<float, int> cases[] = {{0.0f, 0},   {2.9f, 2},  {-0.5f, 0},
+                                           {-1.0f, -1}, {3e9f, -1}, {-3e9f, -1}};
+    for (const auto& [frame, index] : cases) {
+        EXPECT_EQ(KeyIndexOfFrame(frame), index) << frame;
     }
-    result.frame = model.currentFrame;
-    result.playing = model.playing;
-    return result;
 }
 
-TEST(AdvancePlaybackTest, EndOfTheKeysFollowsTheFlags) {
+// Each row draws a model eight times and records which key each draw showed
+// for each object (its translation x; 0 is the identity, no key) and the
+// playback state after.
+TEST(AdvancePlaybackTest, EachDrawShowsTheFramesKeyThenPlaybackFollowsTheFlags) {
+    using Shown = std::vector<float>;
     struct Case {
         const char* name;
+        std::vector<KeyList> objects; // each object's only key list; empty for none
         bool loop;
         bool holdAtEnd;
         bool playing;
-        std::vector<float> shown;
+        std::vector<Shown> shown; // per object
         float frame;
         bool stillPlaying;
     };
-    const std::vector<Case> cases = {
-        {"loop", true, false, true, {0, 1, 2, 0, 1, 2, 0, 1}, 2.0f, true},
-        {"stop on key 0", false, false, true, {0, 1, 2, 0, 0, 0, 0, 0}, 0.0f, false},
-        {"hold the last key", true, true, true, {0, 1, 2, 2, 2, 2, 2, 2}, 2.0f, false},
-        {"hold without loop", false, true, true, {0, 1, 2, 2, 2, 2, 2, 2}, 2.0f, false},
-        {"not playing", true, false, false, {0, 0, 0, 0, 0, 0, 0, 0}, 0.0f, false},
+    const KeyList three = Keys(3, 1.0f);
+    const Case cases[] = {
+        {"loop", {three}, true, false, true, {{1, 2, 3, 1, 2, 3, 1, 2}}, 2.0f, true},
+        {"stop on key 0", {three}, false, false, true, {{1, 2, 3, 1, 1, 1, 1, 1}}, 0.0f, false},
+        {"hold the last key", {three}, true, true, true, {{1, 2, 3, 3, 3, 3, 3, 3}}, 2.0f, false},
+        {"hold without loop", {three}, false, true, true, {{1, 2, 3, 3, 3, 3, 3, 3}}, 2.0f, false},
+        {"not playing", {three}, true, false, false, {{1, 1, 1, 1, 1, 1, 1, 1}}, 0.0f, false},
+        {"without objects", {}, true, false, true, {}, 0.0f, true},
+        // Holding with no keys rests on no key at all.
+        {"hold without keys", {{}}, true, true, true, {Shown(8, 0.0f)}, -1.0f, false},
+        // Only the first object's keys count: here it has none.
+        {"keys on the second object only",
+         {{}, Keys(4, 7.0f)},
+         true,
+         false,
+         true,
+         {Shown(8, 0.0f), Shown(8, 7.0f)},
+         0.0f,
+         true},
+        // A shorter list shows no key for the last frames; a longer one is cut.
+        {"other objects follow the first's length",
+         {three, Keys(2, 10.0f), Keys(5, 20.0f)},
+         true,
+         false,
+         true,
+         {{1, 2, 3, 1, 2, 3, 1, 2},
+          {10, 11, 0, 10, 11, 0, 10, 11},
+          {20, 21, 22, 20, 21, 22, 20, 21}},
+         2.0f,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Model model;
-        model.objects.resize(1);
-        model.objects[0].animations = {Keys(3)};
+        for (const KeyList& keys : c.objects) {
+            ModelObject& object = model.objects.emplace_back();
+            if (!keys.empty()) {
+                object.animations = {keys};
+            }
+        }
         model.loop = c.loop;
         model.holdAtEnd = c.holdAtEnd;
         model.playing = c.playing;
-        const Playback playback = Play(model, 8);
-        EXPECT_EQ(playback.shown, c.shown);
-        EXPECT_EQ(playback.frame, c.frame);
-        EXPECT_EQ(playback.playing, c.stillPlaying);
-    }
-}
-
-TEST(AdvancePlaybackTest, WithoutKeysEveryDrawShowsKeyZeroOrTheIdentity) {
-    Model model;
-    model.objects.resize(2);
-    model.objects[1].animations = {Keys(4, 7.0f)}; // only the second object has keys
-    RecordingDevice device;
-    for (int i = 0; i < 5; ++i) {
-        device.ClearCalls();
-        DrawModel(model, &device);
-        EXPECT_EQ(model.currentFrame, 0.0f);
-        const std::vector<DeviceCall> transforms = device.CallsOf(DeviceOp::SetTransform);
-        ASSERT_EQ(transforms.size(), 2u);
-        EXPECT_EQ(D3DXMATRIX(transforms[0].matrix), IdentityMatrix());
-        EXPECT_EQ(transforms[1].matrix._41, 7.0f);
-    }
-}
-
-TEST(AdvancePlaybackTest, HoldingWithoutKeysRestsOnNoKey) {
-    Model model;
-    model.objects.resize(1);
-    model.holdAtEnd = true;
-    AdvancePlayback(model);
-    EXPECT_EQ(model.currentFrame, -1.0f);
-    EXPECT_FALSE(model.playing);
-    AdvancePlayback(model);
-    EXPECT_EQ(model.currentFrame, -1.0f);
-}
-
-TEST(AdvancePlaybackTest, AModelWithoutObjectsStaysOnFrameZero) {
-    Model model;
-    for (int i = 0; i < 3; ++i) {
-        AdvancePlayback(model);
-        EXPECT_EQ(model.currentFrame, 0.0f);
-        EXPECT_TRUE(model.playing);
-    }
-}
-
-TEST(AdvancePlaybackTest, OtherObjectsFollowTheFirstObjectsLength) {
-    Model model;
-    model.objects.resize(3);
-    model.objects[0].animations = {Keys(3)};
-    model.objects[1].animations = {Keys(2, 10.0f)}; // shorter: identity for frame 2
-    model.objects[2].animations = {Keys(5, 20.0f)}; // longer: keys 3 and 4 never shown
-    RecordingDevice device;
-    std::vector<std::vector<float>> shown(3);
-    for (int i = 0; i < 6; ++i) {
-        device.ClearCalls();
-        DrawModel(model, &device);
-        const std::vector<DeviceCall> transforms = device.CallsOf(DeviceOp::SetTransform);
-        ASSERT_EQ(transforms.size(), 3u);
-        for (std::size_t o = 0; o < 3; ++o) {
-            shown[o].push_back(transforms[o].matrix._41);
+        RecordingDevice device;
+        std::vector<Shown> shown(c.objects.size());
+        for (int draw = 0; draw < 8; ++draw) {
+            device.ClearCalls();
+            DrawModel(model, &device);
+            const std::vector<DeviceCall> transforms = device.CallsOf(DeviceOp::SetTransform);
+            ASSERT_EQ(transforms.size(), shown.size());
+            for (std::size_t o = 0; o < shown.size(); ++o) {
+                shown[o].push_back(transforms[o].matrix._41);
+            }
         }
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(model.currentFrame, c.frame);
+        EXPECT_EQ(model.playing, c.stillPlaying);
     }
-    EXPECT_EQ(shown[1], (std::vector<float>{10, 11, 0, 10, 11, 0}));
-    EXPECT_EQ(shown[2], (std::vector<float>{20, 21, 22, 20, 21, 22}));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "platform/d3dx_texture.h"
 
-#include <functional>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -11,14 +11,12 @@
 
 namespace {
 
-// The arguments of one load; the defaults are the ones the game passes.
+// The arguments of one load that tests vary; the defaults are the game's.
 struct Request {
     UINT width = 0;
     UINT height = 0;
     UINT levels = 0;
-    DWORD usage = 0;
     D3DFORMAT format = D3DFMT_A8R8G8B8;
-    D3DPOOL pool = D3DPOOL_MANAGED;
     DWORD filter = D3DX_FILTER_LINEAR;
     DWORD mipFilter = D3DX_FILTER_LINEAR;
     D3DCOLOR colorKey = 0;
@@ -27,38 +25,54 @@ struct Request {
 // Stands for "not set" in texture outputs, so a test sees the loader clear it.
 IDirect3DTexture9* const Unset = reinterpret_cast<IDirect3DTexture9*>(0x10);
 
-// Four distinct colours over two rows, alpha included.
-TestImage Sample() {
-    TestImage image = TestImage::Solid(4, 2, Rgba{});
-    image.texels = {{0x11, 0x22, 0x33, 0x44}, {0xFF, 0x00, 0x00, 0xFF}, {0x00, 0xFF, 0x00, 0x80},
-                    {0x00, 0x00, 0xFF, 0x00}, {0x10, 0x20, 0x30, 0xFF}, {0xFF, 0xFF, 0xFF, 0xFF},
-                    {0x00, 0x00, 0x00, 0xFF}, {0x7F, 0x7F, 0x7F, 0xC0}};
-    return image;
+HRESULT Create(IDirect3DDevice9* device, const char* path, const Request& r,
+               IDirect3DTexture9** out, D3DXIMAGE_INFO* info = nullptr) {
+    return D3DXCreateTextureFromFileExA(device, path, r.width, r.height, r.levels, 0, r.format,
+                                        D3DPOOL_MANAGED, r.filter, r.mipFilter, r.colorKey, info,
+                                        nullptr, out);
 }
 
-TestImage Grey(int width, int height, std::initializer_list<int> values) {
+using Texels = std::vector<std::uint32_t>; // 0xAARRGGBB, rows top first
+
+// Four distinct colours over two rows, alpha included.
+const Texels SampleTexels = {0x44112233, 0xFFFF0000, 0x8000FF00, 0x000000FF,
+                             0xFF102030, 0xFFFFFFFF, 0xFF000000, 0xC07F7F7F};
+
+// An image whose first texels are the given ones; the rest are opaque black.
+TestImage ImageOf(int width, int height, const Texels& texels) {
     TestImage image = TestImage::Solid(width, height, Rgba{});
-    std::size_t i = 0;
-    for (const int v : values) {
-        const auto value = static_cast<std::uint8_t>(v);
-        image.texels[i++] = Rgba{value, value, value, value};
+    for (std::size_t i = 0; i < texels.size(); ++i) {
+        const auto channel = [&](int shift) { return std::uint8_t(texels[i] >> shift); };
+        image.texels[i] = Rgba{channel(16), channel(8), channel(0), channel(24)};
     }
     return image;
 }
 
-std::uint32_t GreyArgb(int v) {
-    const auto value = static_cast<std::uint8_t>(v);
-    return Rgba{value, value, value, value}.Argb();
+const TestImage Sample = ImageOf(4, 2, SampleTexels);
+const Texels OpaqueSample = {0xFF112233, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                             0xFF102030, 0xFFFFFFFF, 0xFF000000, 0xFF7F7F7F};
+
+// Texels with the value in all four channels.
+Texels Greys(std::initializer_list<int> values) {
+    Texels texels;
+    for (const int v : values) {
+        texels.push_back(0x01010101u * static_cast<std::uint32_t>(v));
+    }
+    return texels;
 }
 
 class D3DXTextureTest : public ::testing::Test {
   protected:
     ~D3DXTextureTest() override {
+        ReleaseMade();
+        EXPECT_EQ(device.LiveTextures(), 0);
+        EXPECT_EQ(device.OverReleases(), 0);
+    }
+
+    void ReleaseMade() {
         if (texture != nullptr && texture != Unset) {
             texture->Release();
         }
-        EXPECT_EQ(device.LiveTextures(), 0);
-        EXPECT_EQ(device.OverReleases(), 0);
     }
 
     std::string Write(const std::string& name, const std::string& bytes) {
@@ -67,19 +81,15 @@ class D3DXTextureTest : public ::testing::Test {
     }
 
     HRESULT Load(const std::string& path, const Request& r = {}, D3DXIMAGE_INFO* info = nullptr) {
-        if (texture != nullptr && texture != Unset) {
-            texture->Release();
-        }
+        ReleaseMade();
         texture = Unset;
-        return D3DXCreateTextureFromFileExA(&device, path.c_str(), r.width, r.height, r.levels,
-                                            r.usage, r.format, r.pool, r.filter, r.mipFilter,
-                                            r.colorKey, info, nullptr, &texture);
+        return Create(&device, path.c_str(), r, &texture, info);
     }
 
     RecordingTexture& Made() { return *static_cast<RecordingTexture*>(texture); }
 
-    std::vector<std::uint32_t> Level(UINT level) {
-        std::vector<std::uint32_t> texels;
+    Texels Level(UINT level) {
+        Texels texels;
         for (UINT y = 0; y < Made().LevelHeight(level); ++y) {
             for (UINT x = 0; x < Made().LevelWidth(level); ++x) {
                 texels.push_back(Made().Texel(level, x, y));
@@ -93,85 +103,65 @@ class D3DXTextureTest : public ::testing::Test {
     IDirect3DTexture9* texture = nullptr;
 };
 
-std::vector<std::uint32_t> ArgbOf(const TestImage& image, bool opaque) {
-    std::vector<std::uint32_t> texels;
-    for (Rgba t : image.texels) {
-        if (opaque) {
-            t.a = 0xFF;
-        }
-        texels.push_back(t.Argb());
-    }
-    return texels;
-}
-
-TEST_F(D3DXTextureTest, ReadsEveryFormatTopRowFirstAsA8R8G8B8) {
-    const TestImage image = Sample();
-    struct Case {
-        const char* name;
-        std::string bytes;
-        bool keepsAlpha;
+TEST_F(D3DXTextureTest, ReadsEveryFormatTopRowFirstAtTheTexturesPitch) {
+    device.texturePitchPadding = 3;
+    constexpr D3DFORMAT Argb = D3DFMT_A8R8G8B8;
+    const std::tuple<const char*, std::string, Texels, D3DFORMAT> cases[] = {
+        {"sample8.bmp", EncodeBmp(Sample, 8), OpaqueSample, Argb},
+        {"sample24.bmp", EncodeBmp(Sample, 24), OpaqueSample, Argb},
+        {"sample32.bmp", EncodeBmp(Sample, 32), SampleTexels, Argb},
+        {"sample.png", EncodePng(Sample), SampleTexels, Argb},
+        {"sample-rle.tga", EncodeTga(Sample, true), SampleTexels, Argb},
+        {"sample.tga", EncodeTga(Sample, false), SampleTexels, Argb},
+        {"x8r8g8b8.png", EncodePng(Sample), OpaqueSample, D3DFMT_X8R8G8B8},
     };
-    const Case cases[] = {
-        {"sample8.bmp", EncodeBmp(image, 8), false},
-        {"sample24.bmp", EncodeBmp(image, 24), false},
-        {"sample32.bmp", EncodeBmp(image, 32), true},
-        {"sample.png", EncodePng(image), true},
-        {"sample-rle.tga", EncodeTga(image, true), true},
-        {"sample.tga", EncodeTga(image, false), true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, bytes, texels, format] : cases) {
+        SCOPED_TRACE(name);
         device.ClearCalls();
-        ASSERT_EQ(Load(Write(c.name, c.bytes)), S_OK);
+        ASSERT_EQ(Load(Write(name, bytes), {.format = format}), S_OK);
         ASSERT_NE(texture, nullptr);
-        EXPECT_EQ(device.Described(DeviceOp::CreateTexture),
-                  std::vector<std::string>{"CreateTexture(4, 2, 3, 21)"});
-        EXPECT_EQ(Made().pool, D3DPOOL_MANAGED);
-        EXPECT_EQ(Made().usage, 0u);
-        EXPECT_EQ(Level(0), ArgbOf(image, !c.keepsAlpha));
-    }
-}
-
-TEST_F(D3DXTextureTest, JpegKeepsItsColoursClosely) {
-    const Rgba colour{200, 100, 50, 255};
-    ASSERT_EQ(Load(Write("solid.jpg", EncodeJpeg(TestImage::Solid(8, 8, colour)))), S_OK);
-    for (UINT level = 0; level < Made().levelCount; ++level) {
-        for (const std::uint32_t texel : Level(level)) {
-            EXPECT_EQ(texel >> 24, 0xFFu);
-            EXPECT_NEAR(static_cast<int>((texel >> 16) & 0xFF), colour.r, 3);
-            EXPECT_NEAR(static_cast<int>((texel >> 8) & 0xFF), colour.g, 3);
-            EXPECT_NEAR(static_cast<int>(texel & 0xFF), colour.b, 3);
+        EXPECT_EQ(
+            device.Described(DeviceOp::CreateTexture),
+            std::vector<std::string>{"CreateTexture(4, 2, 3, " + std::to_string(format) + ")"});
+        EXPECT_EQ(std::tuple(Made().pool, Made().usage), std::tuple(D3DPOOL_MANAGED, DWORD{0}));
+        EXPECT_EQ(Level(0), texels);
+        // The padding after each row is left as the device made it.
+        for (UINT level = 0; level < Made().levelCount; ++level) {
+            for (UINT y = 0; y < Made().LevelHeight(level); ++y) {
+                for (UINT x = Made().LevelWidth(level); x < Made().RowStride(level); ++x) {
+                    ASSERT_EQ(Made().Texel(level, x, y), 0xCDCDCDCDu);
+                }
+            }
         }
     }
 }
 
-TEST_F(D3DXTextureTest, SizesRoundUpToPowersOfTwoWithAFullChain) {
-    struct Case {
-        int width;
-        int height;
-        UINT textureWidth;
-        UINT textureHeight;
-        UINT levels;
-    };
+TEST_F(D3DXTextureTest, SizeAndChainFollowTheRequestAndKeepASolidColour) {
+    // The image's width and height, the request, and the texture made.
+    using Case = std::tuple<int, int, Request, std::string>;
+    constexpr UINT Default = D3DX_DEFAULT;
+    constexpr UINT FromFile = D3DX_FROM_FILE;
     const Case cases[] = {
-        {1, 1, 1, 1, 1},     {3, 5, 4, 8, 4},     {17, 2, 32, 2, 6},
-        {64, 63, 64, 64, 7}, {100, 1, 128, 1, 8},
+        // By default sizes round up to powers of two, with a full chain.
+        {1, 1, {}, "CreateTexture(1, 1, 1, 21)"},
+        {3, 5, {}, "CreateTexture(4, 8, 4, 21)"},
+        {17, 2, {}, "CreateTexture(32, 2, 6, 21)"},
+        {64, 63, {}, "CreateTexture(64, 64, 7, 21)"},
+        {100, 1, {}, "CreateTexture(128, 1, 8, 21)"},
+        {3, 5, {8, 16, 2}, "CreateTexture(8, 16, 2, 21)"},
+        {3, 5, {D3DX_DEFAULT_NONPOW2, FromFile, FromFile}, "CreateTexture(3, 5, 1, 21)"},
+        {3, 5, {Default, Default, Default}, "CreateTexture(4, 8, 4, 21)"},
+        {3, 5, {0, 0, 99}, "CreateTexture(4, 8, 4, 21)"}, // more levels than the chain has
     };
     const Rgba colour{12, 34, 56, 78};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-        ASSERT_EQ(Load(Write("solid.png", EncodePng(TestImage::Solid(c.width, c.height, colour)))),
-                  S_OK);
-        EXPECT_EQ(Made().width, c.textureWidth);
-        EXPECT_EQ(Made().height, c.textureHeight);
-        ASSERT_EQ(Made().levelCount, c.levels);
-        EXPECT_EQ(Made().LevelWidth(c.levels - 1), 1u);
-        EXPECT_EQ(Made().LevelHeight(c.levels - 1), 1u);
-        // A solid image stays that colour through every resampling.
-        for (UINT level = 0; level < c.levels; ++level) {
-            for (const std::uint32_t texel : Level(level)) {
-                ASSERT_EQ(texel, colour.Argb()) << "level " << level;
-            }
+    for (const auto& [width, height, request, created] : cases) {
+        SCOPED_TRACE(created);
+        device.ClearCalls();
+        const TestImage image = TestImage::Solid(width, height, colour);
+        ASSERT_EQ(Load(Write("solid.png", EncodePng(image)), request), S_OK);
+        EXPECT_EQ(device.Described(DeviceOp::CreateTexture), std::vector<std::string>{created});
+        for (UINT level = 0; level < Made().levelCount; ++level) {
+            EXPECT_EQ(Level(level), Texels(Level(level).size(), colour.Argb())) << level;
         }
     }
 }
@@ -179,240 +169,131 @@ TEST_F(D3DXTextureTest, SizesRoundUpToPowersOfTwoWithAFullChain) {
 TEST_F(D3DXTextureTest, FiltersDecideHowAnImageIsEnlarged) {
     // A black and a white texel stretched to four; beyond the edges the
     // image wraps around unless mirroring is asked for.
-    const std::string path = Write("pair.png", EncodePng(Grey(2, 1, {0, 255})));
-    struct Case {
-        const char* name;
-        DWORD filter;
-        std::vector<std::uint32_t> texels;
+    const std::string path = Write("pair.png", EncodePng(ImageOf(2, 1, Greys({0, 255}))));
+    const std::pair<DWORD, Texels> cases[] = {
+        {D3DX_FILTER_LINEAR, Greys({64, 64, 191, 191})},
+        {D3DX_FILTER_LINEAR | D3DX_FILTER_MIRROR_U, Greys({0, 64, 191, 255})},
+        {D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER, Greys({64, 64, 191, 191})},
+        {D3DX_FILTER_POINT, Greys({0, 0, 255, 255})},
+        {D3DX_FILTER_NONE, Greys({0, 255, 0, 0})},
     };
-    const std::vector<Case> cases = {
-        {"linear", D3DX_FILTER_LINEAR, {GreyArgb(64), GreyArgb(64), GreyArgb(191), GreyArgb(191)}},
-        {"linear mirrored",
-         D3DX_FILTER_LINEAR | D3DX_FILTER_MIRROR_U,
-         {GreyArgb(0), GreyArgb(64), GreyArgb(191), GreyArgb(255)}},
-        {"triangle",
-         D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER,
-         {GreyArgb(64), GreyArgb(64), GreyArgb(191), GreyArgb(191)}},
-        {"point", D3DX_FILTER_POINT, {GreyArgb(0), GreyArgb(0), GreyArgb(255), GreyArgb(255)}},
-        {"none", D3DX_FILTER_NONE, {GreyArgb(0), GreyArgb(255), 0, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Request request;
-        request.width = 4;
-        request.height = 1;
-        request.levels = 1;
-        request.filter = c.filter;
-        ASSERT_EQ(Load(path, request), S_OK);
-        EXPECT_EQ(Level(0), c.texels);
+    for (const auto& [filter, texels] : cases) {
+        ASSERT_EQ(Load(path, {.width = 4, .height = 1, .levels = 1, .filter = filter}), S_OK);
+        EXPECT_EQ(Level(0), texels) << "filter " << std::hex << filter;
     }
 }
 
 TEST_F(D3DXTextureTest, EachMipLevelAveragesTheLevelAbove) {
     // Four 2 x 2 blocks, each averaging to one value: 60, 100, 100 and 25.
     // Alpha carries the same values and is filtered like any channel.
-    const TestImage image =
-        Grey(4, 4, {0, 40, 100, 100, 80, 120, 100, 100, 200, 0, 10, 20, 200, 0, 30, 40});
-    ASSERT_EQ(Load(Write("blocks.tga", EncodeTga(image, false))), S_OK);
+    const Texels blocks =
+        Greys({0, 40, 100, 100, 80, 120, 100, 100, 200, 0, 10, 20, 200, 0, 30, 40});
+    ASSERT_EQ(Load(Write("blocks.tga", EncodeTga(ImageOf(4, 4, blocks), false))), S_OK);
     ASSERT_EQ(Made().levelCount, 3u);
-    EXPECT_EQ(Level(1), (std::vector<std::uint32_t>{GreyArgb(60), GreyArgb(100), GreyArgb(100),
-                                                    GreyArgb(25)}));
-    EXPECT_EQ(Level(2), std::vector<std::uint32_t>{GreyArgb(71)}); // 71.25
+    EXPECT_EQ(Level(1), Greys({60, 100, 100, 25}));
+    EXPECT_EQ(Level(2), Greys({71})); // 71.25
 
-    ASSERT_EQ(Load(Write("checker.bmp", EncodeBmp(Grey(2, 2, {0, 255, 255, 0}), 32))), S_OK);
+    const TestImage checker = ImageOf(2, 2, Greys({0, 255, 255, 0}));
+    ASSERT_EQ(Load(Write("checker.bmp", EncodeBmp(checker, 32))), S_OK);
     const std::uint32_t grey = Made().Texel(1, 0, 0);
-    EXPECT_TRUE(grey == GreyArgb(127) || grey == GreyArgb(128)) << std::hex << grey;
+    EXPECT_TRUE(grey == Greys({127})[0] || grey == Greys({128})[0]) << std::hex << grey;
 }
 
-TEST_F(D3DXTextureTest, ExplicitSizesAndLevelsAreHonoured) {
-    const std::string odd = Write("odd.png", EncodePng(TestImage::Solid(3, 5, Rgba{9, 9, 9, 9})));
-    struct Case {
-        const char* name;
-        UINT width;
-        UINT height;
-        UINT levels;
-        std::string created;
-    };
-    const Case cases[] = {
-        {"larger, two levels", 8, 16, 2, "CreateTexture(8, 16, 2, 21)"},
-        {"exactly as in the file", D3DX_DEFAULT_NONPOW2, D3DX_FROM_FILE, D3DX_FROM_FILE,
-         "CreateTexture(3, 5, 1, 21)"},
-        {"defaults", D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, "CreateTexture(4, 8, 4, 21)"},
-        {"more levels than the chain has", 0, 0, 99, "CreateTexture(4, 8, 4, 21)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        device.ClearCalls();
-        Request request;
-        request.width = c.width;
-        request.height = c.height;
-        request.levels = c.levels;
-        ASSERT_EQ(Load(odd, request), S_OK);
-        EXPECT_EQ(device.Described(DeviceOp::CreateTexture), std::vector<std::string>{c.created});
-        EXPECT_EQ(Level(Made().levelCount - 1).front(), (Rgba{9, 9, 9, 9}.Argb()));
-    }
+TEST_F(D3DXTextureTest, TexelsMatchingTheColourKeyBecomeTransparentBlack) {
+    const std::string path = Write("sample.png", EncodePng(Sample));
+    Texels expected = SampleTexels;
+    ASSERT_EQ(Load(path, {.levels = 1, .colorKey = 0x80FF0000}), S_OK); // alpha is part of the key
+    EXPECT_EQ(Level(0), expected);
+    expected[1] = 0;
+    ASSERT_EQ(Load(path, {.levels = 1, .colorKey = 0xFFFF0000}), S_OK); // the second texel
+    EXPECT_EQ(Level(0), expected);
 }
 
-TEST_F(D3DXTextureTest, RowsAreWrittenAtTheTexturesPitch) {
-    device.texturePitchPadding = 3;
-    const TestImage image = Sample();
-    ASSERT_EQ(Load(Write("sample.png", EncodePng(image))), S_OK);
-    EXPECT_EQ(Level(0), ArgbOf(image, false));
-    // The padding after each row is left as the device made it.
-    for (UINT level = 0; level < Made().levelCount; ++level) {
-        for (UINT y = 0; y < Made().LevelHeight(level); ++y) {
-            for (UINT x = Made().LevelWidth(level); x < Made().RowStride(level); ++x) {
-                EXPECT_EQ(Made().Texel(level, x, y), 0xCDCDCDCDu);
+TEST_F(D3DXTextureTest, SourceInfoDescribesTheFileAndJpegKeepsItsColoursClosely) {
+    const Rgba colour{200, 100, 50, 255};
+    const TestImage image = TestImage::Solid(3, 5, colour);
+    // The last column: the tolerance per channel, for the lossy format.
+    const std::tuple<const char*, std::string, D3DFORMAT, D3DXIMAGE_FILEFORMAT, int> cases[] = {
+        {"a.png", EncodePng(image), D3DFMT_A8R8G8B8, D3DXIFF_PNG, 0},
+        {"a.bmp", EncodeBmp(image, 24), D3DFMT_R8G8B8, D3DXIFF_BMP, 0},
+        {"a.tga", EncodeTga(image, true), D3DFMT_A8R8G8B8, D3DXIFF_TGA, 0},
+        {"a.jpg", EncodeJpeg(image), D3DFMT_R8G8B8, D3DXIFF_JPG, 3},
+    };
+    for (const auto& [name, bytes, format, fileFormat, tolerance] : cases) {
+        SCOPED_TRACE(name);
+        D3DXIMAGE_INFO info{};
+        ASSERT_EQ(Load(Write(name, bytes), {}, &info), S_OK);
+        EXPECT_EQ(std::tuple(info.Width, info.Height, info.Depth, info.MipLevels),
+                  std::tuple(3u, 5u, 1u, 1u));
+        EXPECT_EQ(std::tuple(info.Format, info.ResourceType, info.ImageFileFormat),
+                  std::tuple(format, D3DRTYPE_TEXTURE, fileFormat));
+        for (UINT level = 0; level < Made().levelCount; ++level) {
+            for (const std::uint32_t texel : Level(level)) {
+                EXPECT_EQ(texel >> 24, 0xFFu);
+                for (const int shift : {16, 8, 0}) {
+                    EXPECT_NEAR(int(texel >> shift & 0xFF), int(colour.Argb() >> shift & 0xFF),
+                                tolerance);
+                }
             }
         }
     }
 }
 
-TEST_F(D3DXTextureTest, X8R8G8B8TexelsAreOpaque) {
-    Request request;
-    request.format = D3DFMT_X8R8G8B8;
-    const TestImage image = Sample();
-    ASSERT_EQ(Load(Write("sample.png", EncodePng(image)), request), S_OK);
-    EXPECT_EQ(Made().format, D3DFMT_X8R8G8B8);
-    EXPECT_EQ(Level(0), ArgbOf(image, true));
-}
-
-TEST_F(D3DXTextureTest, TexelsMatchingTheColourKeyBecomeTransparentBlack) {
-    const std::string path = Write("sample.png", EncodePng(Sample()));
-    Request request;
-    request.levels = 1;
-    request.colorKey = 0xFFFF0000; // opaque red, the second texel
-    ASSERT_EQ(Load(path, request), S_OK);
-    std::vector<std::uint32_t> expected = ArgbOf(Sample(), false);
-    expected[1] = 0;
-    EXPECT_EQ(Level(0), expected);
-
-    request.colorKey = 0x80FF0000; // alpha is part of the key
-    ASSERT_EQ(Load(path, request), S_OK);
-    EXPECT_EQ(Level(0), ArgbOf(Sample(), false));
-}
-
-TEST_F(D3DXTextureTest, SourceInfoDescribesTheFile) {
-    struct Case {
-        const char* name;
-        std::string bytes;
-        D3DFORMAT format;
-        D3DXIMAGE_FILEFORMAT fileFormat;
-    };
-    const TestImage image = TestImage::Solid(3, 5, Rgba{1, 2, 3, 255});
-    const Case cases[] = {
-        {"a.png", EncodePng(image), D3DFMT_A8R8G8B8, D3DXIFF_PNG},
-        {"a.bmp", EncodeBmp(image, 24), D3DFMT_R8G8B8, D3DXIFF_BMP},
-        {"a.tga", EncodeTga(image, true), D3DFMT_A8R8G8B8, D3DXIFF_TGA},
-        {"a.jpg", EncodeJpeg(image), D3DFMT_R8G8B8, D3DXIFF_JPG},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        D3DXIMAGE_INFO info{};
-        ASSERT_EQ(Load(Write(c.name, c.bytes), Request{}, &info), S_OK);
-        EXPECT_EQ(info.Width, 3u);
-        EXPECT_EQ(info.Height, 5u);
-        EXPECT_EQ(info.Depth, 1u);
-        EXPECT_EQ(info.MipLevels, 1u);
-        EXPECT_EQ(info.Format, c.format);
-        EXPECT_EQ(info.ResourceType, D3DRTYPE_TEXTURE);
-        EXPECT_EQ(info.ImageFileFormat, c.fileFormat);
-    }
-}
-
 TEST_F(D3DXTextureTest, FailuresLeaveNoTextureBehind) {
-    const std::string png = EncodePng(Sample());
+    const std::string png = EncodePng(Sample);
     const std::string good = Write("good.png", png);
+    const std::string huge = EncodeBmp(TestImage::Solid(16385, 1, Rgba{}), 24);
+    enum class Omit { Nothing, Device, File, Output };
     struct Case {
         const char* name;
-        std::function<void(RecordingDevice&)> arrange;
         std::string path;
         Request request;
         HRESULT result;
-        bool createsTexture;
+        HRESULT createResult = S_OK; // forced on the device
+        HRESULT lockResult = S_OK;   // forced on the device's textures
+        Omit omit = Omit::Nothing;
     };
-    Request badFormat;
-    badFormat.format = D3DFMT_R5G6B5;
-    Request noFilter;
-    noFilter.filter = 0;
-    Request badMipFilter;
-    badMipFilter.mipFilter = 6;
-    Request tooWide;
-    tooWide.width = 16385;
-    const auto nothing = [](RecordingDevice&) {};
-    const std::vector<Case> cases = {
-        {"missing file",
-         nothing,
-         folder.PathOf("missing.png").string(),
-         {},
-         D3DXERR_INVALIDDATA,
-         false},
-        {"empty file", nothing, Write("empty.png", ""), {}, D3DXERR_INVALIDDATA, false},
-        {"text", nothing, Write("text.png", "not an image at all"), {}, D3DXERR_INVALIDDATA, false},
-        {"truncated", nothing, Write("cut.png", png.substr(0, 40)), {}, D3DXERR_INVALIDDATA, false},
-        {"larger than any texture",
-         nothing,
-         Write("huge.bmp", EncodeBmp(TestImage::Solid(16385, 1, Rgba{}), 24)),
-         {},
-         D3DXERR_INVALIDDATA,
-         false},
-        {"format not written", nothing, good, badFormat, D3DERR_INVALIDCALL, false},
-        {"no filter", nothing, good, noFilter, D3DERR_INVALIDCALL, false},
-        {"unknown mip filter", nothing, good, badMipFilter, D3DERR_INVALIDCALL, false},
-        {"size beyond the limit", nothing, good, tooWide, D3DERR_INVALIDCALL, false},
-        {"device refuses",
-         [](RecordingDevice& d) { d.createTextureResult = E_OUTOFMEMORY; },
-         good,
-         {},
-         E_OUTOFMEMORY,
-         false},
-        {"lock refused",
-         [](RecordingDevice& d) { d.textureLockResult = D3DERR_INVALIDCALL; },
-         good,
-         {},
-         D3DERR_INVALIDCALL,
-         true},
+    constexpr HRESULT Invalid = D3DERR_INVALIDCALL;
+    constexpr HRESULT BadData = D3DXERR_INVALIDDATA;
+    const Case cases[] = {
+        {"missing file", folder.PathOf("missing.png").string(), {}, BadData},
+        {"empty file", Write("empty.png", ""), {}, BadData},
+        {"text", Write("text.png", "not an image at all"), {}, BadData},
+        {"truncated", Write("cut.png", png.substr(0, 40)), {}, BadData},
+        {"larger than any texture", Write("huge.bmp", huge), {}, BadData},
+        {"format not written", good, {.format = D3DFMT_R5G6B5}, Invalid},
+        {"no filter", good, {.filter = 0}, Invalid},
+        {"unknown mip filter", good, {.mipFilter = 6}, Invalid},
+        {"size beyond the limit", good, {.width = 16385}, Invalid},
+        {"device refuses", good, {}, E_OUTOFMEMORY, E_OUTOFMEMORY},
+        {"lock refused", good, {}, Invalid, S_OK, Invalid},
+        {"no device", good, {}, Invalid, S_OK, S_OK, Omit::Device},
+        {"no file name", good, {}, Invalid, S_OK, S_OK, Omit::File},
+        {"no output", good, {}, Invalid, S_OK, S_OK, Omit::Output},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingDevice failing;
-        c.arrange(failing);
-        IDirect3DTexture9* out = Unset;
-        const Request& r = c.request;
-        EXPECT_EQ(D3DXCreateTextureFromFileExA(&failing, c.path.c_str(), r.width, r.height,
-                                               r.levels, r.usage, r.format, r.pool, r.filter,
-                                               r.mipFilter, r.colorKey, nullptr, nullptr, &out),
+        failing.createTextureResult = c.createResult;
+        failing.textureLockResult = c.lockResult;
+        IDirect3DTexture9* out = c.omit == Omit::Output ? nullptr : Unset;
+        EXPECT_EQ(Create(c.omit == Omit::Device ? nullptr : &failing,
+                         c.omit == Omit::File ? nullptr : c.path.c_str(), c.request,
+                         c.omit == Omit::Output ? nullptr : &out),
                   c.result);
         EXPECT_EQ(out, nullptr);
-        EXPECT_EQ(failing.textures.size(), c.createsTexture ? 1u : 0u);
+        // Only a refused lock comes after the texture was made.
+        EXPECT_EQ(failing.textures.size(), c.lockResult != S_OK ? 1u : 0u);
         EXPECT_EQ(failing.LiveTextures(), 0);
         EXPECT_EQ(failing.OverReleases(), 0);
     }
-}
-
-TEST_F(D3DXTextureTest, MissingArgumentsAreInvalidCalls) {
-    const std::string path = Write("good.png", EncodePng(Sample()));
-    IDirect3DTexture9* out = Unset;
-    EXPECT_EQ(D3DXCreateTextureFromFileExA(nullptr, path.c_str(), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
-                                           D3DPOOL_MANAGED, 3, 3, 0, nullptr, nullptr, &out),
-              D3DERR_INVALIDCALL);
-    EXPECT_EQ(out, nullptr);
-    out = Unset;
-    EXPECT_EQ(D3DXCreateTextureFromFileExA(&device, nullptr, 0, 0, 0, 0, D3DFMT_A8R8G8B8,
-                                           D3DPOOL_MANAGED, 3, 3, 0, nullptr, nullptr, &out),
-              D3DERR_INVALIDCALL);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(D3DXCreateTextureFromFileExA(&device, path.c_str(), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
-                                           D3DPOOL_MANAGED, 3, 3, 0, nullptr, nullptr, nullptr),
-              D3DERR_INVALIDCALL);
-    EXPECT_TRUE(device.textures.empty());
 }
 
 TEST_F(D3DXTextureTest, RunningOutOfMemoryReleasesAHalfBuiltTexture) {
     if (!AllocationCountingActive()) {
         GTEST_SKIP() << "allocation failure cannot be injected in this build";
     }
-    const std::string path = Write("sample.png", EncodePng(Grey(5, 3, {1, 2, 3, 4, 5, 6, 7, 8})));
+    const std::string path = Write("odd.png", EncodePng(ImageOf(5, 3, Greys({1, 2, 3, 4, 5}))));
     int failures = 0;
     for (std::size_t allowed = 0;; ++allowed) {
         RecordingDevice failing;
@@ -420,9 +301,7 @@ TEST_F(D3DXTextureTest, RunningOutOfMemoryReleasesAHalfBuiltTexture) {
         HRESULT result = S_OK;
         {
             AllocationFailure failure(allowed);
-            result =
-                D3DXCreateTextureFromFileExA(&failing, path.c_str(), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
-                                             D3DPOOL_MANAGED, 3, 3, 0, nullptr, nullptr, &out);
+            result = Create(&failing, path.c_str(), {}, &out);
         }
         EXPECT_EQ(failing.OverReleases(), 0);
         if (result == S_OK) {
@@ -433,8 +312,7 @@ TEST_F(D3DXTextureTest, RunningOutOfMemoryReleasesAHalfBuiltTexture) {
         EXPECT_EQ(result, E_OUTOFMEMORY) << "after " << allowed << " allocations";
         EXPECT_EQ(out, nullptr);
         EXPECT_EQ(failing.LiveTextures(), 0);
-        ++failures;
-        ASSERT_LT(failures, 1000);
+        ASSERT_LT(++failures, 1000);
     }
     EXPECT_GT(failures, 3);
 }

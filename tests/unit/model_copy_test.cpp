@@ -1,4 +1,5 @@
 #include <memory>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -11,14 +12,16 @@
 
 namespace {
 
-// Frees a copy's own memory without touching the device objects it borrows.
-void DiscardCopy(std::unique_ptr<Model> copy) {
-    for (ModelObject& object : copy->objects) {
-        object.vertexBuffer = nullptr;
+// The reference counts of every buffer and texture the device made.
+std::vector<const ReferenceCount*> CountsOf(const RecordingDevice& device) {
+    std::vector<const ReferenceCount*> counts;
+    for (const auto& buffer : device.vertexBuffers) {
+        counts.push_back(&buffer->count);
     }
-    for (Material& material : copy->materials) {
-        material.texture = nullptr;
+    for (const auto& texture : device.textures) {
+        counts.push_back(&texture->count);
     }
+    return counts;
 }
 
 // A loaded tile: two textured materials, a body and a collision object.
@@ -42,49 +45,53 @@ class ModelCopyTest : public ::testing::Test {
         source->BuildMeshes(&device);
     }
 
+    // The owner releases everything; the copies only forget what they borrowed.
+    ~ModelCopyTest() override {
+        source.reset();
+        for (const auto& copy : copies) {
+            for (ModelObject& object : copy->objects) {
+                object.vertexBuffer = nullptr;
+            }
+            for (Material& material : copy->materials) {
+                material.texture = nullptr;
+            }
+        }
+        EXPECT_EQ(device.LiveVertexBuffers() + device.LiveTextures(), 0);
+        EXPECT_EQ(device.OverReleases(), 0);
+    }
+
+    Model& Copy() {
+        Model& copy = *copies.emplace_back(std::make_unique<Model>());
+        copy.CopyContentFrom(*source);
+        return copy;
+    }
+
     ScratchFolder textures;
     RecordingDevice device;
     std::unique_ptr<Model> source;
+    std::vector<std::unique_ptr<Model>> copies;
 };
 
 TEST_F(ModelCopyTest, CopiesBorrowAndTheOwnerReleasesEachObjectOnce) {
     ASSERT_EQ(device.vertexBuffers.size(), 2u);
     ASSERT_EQ(device.textures.size(), 2u);
-    std::vector<std::unique_ptr<Model>> copies;
     for (int i = 0; i < 99; ++i) {
-        copies.push_back(std::make_unique<Model>());
-        copies.back()->CopyContentFrom(*source);
+        const Model& copy = Copy();
+        ASSERT_EQ(copy.objects.size(), 2u);
+        EXPECT_EQ(copy.objects[0].vertexBuffer, source->objects[0].vertexBuffer);
+        EXPECT_EQ(copy.objects[1].vertexBuffer, source->objects[1].vertexBuffer);
+        EXPECT_EQ(copy.materials[1].texture, source->materials[1].texture);
     }
     // No new device objects and no references taken.
     EXPECT_EQ(device.vertexBuffers.size(), 2u);
     EXPECT_EQ(device.textures.size(), 2u);
-    for (const auto& buffer : device.vertexBuffers) {
-        EXPECT_EQ(buffer->count.references, 1u);
+    for (const ReferenceCount* count : CountsOf(device)) {
+        EXPECT_EQ(count->references, 1u);
     }
-    for (const auto& texture : device.textures) {
-        EXPECT_EQ(texture->count.references, 1u);
-    }
-    for (const auto& copy : copies) {
-        ASSERT_EQ(copy->objects.size(), 2u);
-        EXPECT_EQ(copy->objects[0].vertexBuffer, source->objects[0].vertexBuffer);
-        EXPECT_EQ(copy->objects[1].vertexBuffer, source->objects[1].vertexBuffer);
-        EXPECT_EQ(copy->materials[1].texture, source->materials[1].texture);
-    }
-
     source.reset();
-    for (const auto& buffer : device.vertexBuffers) {
-        EXPECT_EQ(buffer->count.releasesToZero, 1);
+    for (const ReferenceCount* count : CountsOf(device)) {
+        EXPECT_EQ(count->releasesToZero, 1);
     }
-    for (const auto& texture : device.textures) {
-        EXPECT_EQ(texture->count.releasesToZero, 1);
-    }
-    EXPECT_EQ(device.LiveVertexBuffers(), 0);
-    EXPECT_EQ(device.LiveTextures(), 0);
-    EXPECT_EQ(device.OverReleases(), 0);
-    for (auto& copy : copies) {
-        DiscardCopy(std::move(copy));
-    }
-    EXPECT_EQ(device.OverReleases(), 0);
 }
 
 TEST_F(ModelCopyTest, ACopyKeepsItsOwnPlacementAndPlayback) {
@@ -97,35 +104,28 @@ TEST_F(ModelCopyTest, ACopyKeepsItsOwnPlacementAndPlayback) {
     source->rotation = D3DXVECTOR3(0.0f, 90.0f, 0.0f);
     source->scale = D3DXVECTOR3(1.0f, 2.0f, 1.0f);
 
-    auto copy = std::make_unique<Model>();
-    copy->CopyContentFrom(*source);
+    const Model& copy = Copy();
 
     EXPECT_EQ(source->collisionObject, 1);
-    EXPECT_EQ(copy->collisionObject, -1);
-    EXPECT_EQ(copy->world, IdentityMatrix());
-    EXPECT_EQ(copy->rotation.y, 0.0f);
-    EXPECT_EQ(copy->scale.y, 1.0f);
-    EXPECT_EQ(copy->currentFrame, 0.0f);
-    EXPECT_EQ(copy->animationIndex, 0);
-    EXPECT_TRUE(copy->loop);
-    EXPECT_FALSE(copy->holdAtEnd);
-    EXPECT_TRUE(copy->playing);
-    EXPECT_EQ(copy->animationNames, std::vector<std::string>{"idle"});
-    DiscardCopy(std::move(copy));
+    EXPECT_EQ(copy.collisionObject, -1);
+    EXPECT_EQ(copy.world, IdentityMatrix());
+    EXPECT_EQ(std::tuple(copy.rotation.y, copy.scale.y), std::tuple(0.0f, 1.0f));
+    EXPECT_EQ(std::tuple(copy.currentFrame, copy.animationIndex), std::tuple(0.0f, 0));
+    EXPECT_EQ(std::tuple(copy.loop, copy.holdAtEnd, copy.playing), std::tuple(true, false, true));
+    EXPECT_EQ(copy.animationNames, std::vector<std::string>{"idle"});
 }
 
 TEST_F(ModelCopyTest, ChangingACopyLeavesTheSourceAlone) {
-    auto copy = std::make_unique<Model>();
-    copy->CopyContentFrom(*source);
-    ModelObject& object = copy->objects[0];
+    Model& copy = Copy();
+    ModelObject& object = copy.objects[0];
     object.name = "renamed";
     object.vertices[0].x = 99.0f;
     object.faces[0].indices[0] = 3;
     object.faces[0].corners[0].faceIndices.push_back(42);
     object.materialTriangleCounts[0] = 0;
-    copy->materials[0].name = "other";
-    copy->animationNames[0] = "run";
-    copy->objects.pop_back();
+    copy.materials[0].name = "other";
+    copy.animationNames[0] = "run";
+    copy.objects.pop_back();
 
     ASSERT_EQ(source->objects.size(), 2u);
     const ModelObject& original = source->objects[0];
@@ -136,37 +136,31 @@ TEST_F(ModelCopyTest, ChangingACopyLeavesTheSourceAlone) {
     EXPECT_EQ(original.materialTriangleCounts, (std::vector<int>{1, 1}));
     EXPECT_EQ(source->materials[0].name, "top");
     EXPECT_EQ(source->animationNames, std::vector<std::string>{"idle"});
-    DiscardCopy(std::move(copy));
 }
 
 TEST_F(ModelCopyTest, TheCollisionObjectIsDrawnForACopyOnly) {
-    auto copy = std::make_unique<Model>();
-    copy->CopyContentFrom(*source);
+    Model& copy = Copy();
     DrawModel(*source, &device);
     EXPECT_EQ(device.CallsOf(DeviceOp::SetStreamSource).size(), 1u);
     device.ClearCalls();
-    DrawModel(*copy, &device);
+    DrawModel(copy, &device);
     const std::vector<DeviceCall> streams = device.CallsOf(DeviceOp::SetStreamSource);
     ASSERT_EQ(streams.size(), 2u);
     EXPECT_EQ(streams[1].object, source->objects[1].vertexBuffer);
-    DiscardCopy(std::move(copy));
 }
 
 TEST_F(ModelCopyTest, CopyingAnEmptyModelOrItselfChangesNothingElse) {
     const Model empty;
-    auto copy = std::make_unique<Model>();
-    copy->CopyContentFrom(empty);
-    EXPECT_TRUE(copy->objects.empty());
-    EXPECT_TRUE(copy->materials.empty());
-    EXPECT_TRUE(copy->animationNames.empty());
+    Model& copy = *copies.emplace_back(std::make_unique<Model>());
+    copy.CopyContentFrom(empty);
+    EXPECT_TRUE(copy.objects.empty());
+    EXPECT_TRUE(copy.materials.empty());
+    EXPECT_TRUE(copy.animationNames.empty());
 
     source->CopyContentFrom(*source);
     EXPECT_EQ(source->objects.size(), 2u);
     EXPECT_EQ(source->objects[0].vertexBuffer, device.vertexBuffers[0].get());
     EXPECT_EQ(source->materials[0].texture, device.textures[0].get());
-    source.reset();
-    EXPECT_EQ(device.OverReleases(), 0);
-    EXPECT_EQ(device.LiveVertexBuffers() + device.LiveTextures(), 0);
 }
 
 } // namespace

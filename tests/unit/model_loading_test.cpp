@@ -1,18 +1,17 @@
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "model/model.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/image_files.h"
+#include "tests/support/load_document.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/test_files.h"
 
 namespace {
-
-const std::string Header = "Metasequoia Document\nFormat Text Ver 1.0\n";
 
 std::string Quad(const std::string& name, int material) {
     return "Object \"" + name +
@@ -22,12 +21,8 @@ std::string Quad(const std::string& name, int material) {
 }
 
 int OpenFileCount() {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/fd")) {
-        ++count;
-    }
-    return count;
+    const std::filesystem::directory_iterator files("/proc/self/fd");
+    return static_cast<int>(std::distance(begin(files), end(files)));
 }
 
 // Documents are written beside the test executable, as the game's lie
@@ -38,7 +33,11 @@ class ModelLoadingTest : public ::testing::Test {
         textures.Write("wall.png", EncodePng(TestImage::Solid(2, 2, Rgba{10, 20, 30, 255})));
     }
 
-    ~ModelLoadingTest() override { EXPECT_EQ(device.OverReleases(), 0); }
+    // Each test's model is gone by now, and with it every device object.
+    ~ModelLoadingTest() override {
+        EXPECT_EQ(device.LiveVertexBuffers() + device.LiveTextures(), 0);
+        EXPECT_EQ(device.OverReleases(), 0);
+    }
 
     // Writes a document and gives its name relative to the executable.
     std::string Document(const std::string& file, const std::string& text) {
@@ -48,7 +47,8 @@ class ModelLoadingTest : public ::testing::Test {
 
     // A two-material document: a textured quad, a "Collision" quad, then more.
     std::string Scene(const std::string& rest = {}) {
-        return Header + "Scene {\n\tpos 0 0 1500\n}\nMaterial 2 {\n\t\"wall\" col(1 1 1 1) tex(\"" +
+        return kDocumentHeader +
+               "Scene {\n\tpos 0 0 1500\n}\nMaterial 2 {\n\t\"wall\" col(1 1 1 1) tex(\"" +
                textures.NameFromParent("wall.png") + "\")\n\t\"plain\" col(1 0 0 1)\n}\n" +
                Quad("body", 0) + Quad("Collision", 1) + rest;
     }
@@ -82,18 +82,25 @@ TEST_F(ModelLoadingTest, ALoadedModelIsReadyToDraw) {
                                         "CreateVertexBuffer(192, 0, 0x112, 1)"}));
 }
 
-TEST_F(ModelLoadingTest, AMissingFileLeavesTheModelAsConstructed) {
-    Model model;
-    EXPECT_FALSE(model.LoadFromFile(documents.NameFromExecutable("absent.mqo"), &device));
-    EXPECT_TRUE(model.objects.empty());
-    EXPECT_TRUE(model.materials.empty());
-    EXPECT_EQ(model.collisionObject, -1);
+TEST_F(ModelLoadingTest, NothingReadMeansNothingMade) {
+    Model missing;
+    Model rejected;
+    missing.collisionObject = rejected.collisionObject = 7;
+    EXPECT_FALSE(missing.LoadFromFile(documents.NameFromExecutable("absent.mqo"), &device));
+    EXPECT_EQ(missing.collisionObject, 7); // the model is left as it was
+    const std::string bad = Document("bad.mqo", "Metasequoia\n" + Quad("a", 0));
+    EXPECT_FALSE(rejected.LoadFromFile(bad, &device));
+    EXPECT_EQ(rejected.collisionObject, -1); // the lookup still runs
+    for (const Model* model : {&missing, &rejected}) {
+        EXPECT_TRUE(model->objects.empty());
+        EXPECT_TRUE(model->materials.empty());
+    }
     EXPECT_TRUE(device.calls.empty());
 }
 
 TEST_F(ModelLoadingTest, AReaderErrorStillCompletesWhatWasRead) {
-    // The document ends inside its third object.
     Model model;
+    // The document ends inside its third object.
     EXPECT_FALSE(model.LoadFromFile(
         Document("cut.mqo", Scene("Object \"tail\" {\n\tvertex 3 {\n\t\t0 0 0\n")), &device));
     ASSERT_EQ(model.objects.size(), 3u);
@@ -104,53 +111,35 @@ TEST_F(ModelLoadingTest, AReaderErrorStillCompletesWhatWasRead) {
     EXPECT_EQ(model.objects[2].materialTriangleCounts, (std::vector<int>{0, 0}));
 }
 
-TEST_F(ModelLoadingTest, ARejectedHeaderGivesAnEmptyModel) {
-    Model model;
-    model.collisionObject = 7; // the lookup still runs and resets it
-    EXPECT_FALSE(model.LoadFromFile(Document("bad.mqo", "Metasequoia\n" + Quad("a", 0)), &device));
-    EXPECT_TRUE(model.objects.empty());
-    EXPECT_EQ(model.collisionObject, -1);
-    EXPECT_TRUE(device.calls.empty());
-}
-
-TEST_F(ModelLoadingTest, NamesResolveAgainstTheExecutableNotTheWorkingDirectory) {
-    const std::string name = Document("scene.mqo", Scene());
+TEST_F(ModelLoadingTest, NamesResolveAgainstTheExecutableWithoutALengthLimit) {
+    const std::string deep = std::string(200, 'd') + "/" + std::string(200, 'e') + "/deep.mqo";
+    const std::string name = Document(deep, Scene());
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path("/");
     Model model;
     const bool loaded = model.LoadFromFile(name, &device);
     std::filesystem::current_path(previous);
     EXPECT_TRUE(loaded);
+    EXPECT_EQ(model.objects.size(), 2u);
     EXPECT_NE(model.materials[0].texture, nullptr);
 }
 
-TEST_F(ModelLoadingTest, PathsHaveNoLengthLimit) {
-    const std::string deep = std::string(200, 'd') + "/" + std::string(200, 'e') + "/deep.mqo";
-    Model model;
-    EXPECT_TRUE(model.LoadFromFile(Document(deep, Scene()), &device));
-    EXPECT_EQ(model.objects.size(), 2u);
-}
-
 TEST(FindCollisionObjectTest, MatchesTheWholeNameInAnyLetterCase) {
-    struct Case {
-        std::vector<std::string> names;
-        int expected;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<std::string>, int> cases[] = {
         {{"body", "collision"}, 1},
         {{"COLLISION", "collision"}, 0},
         {{"a", "CoLLiSiOn"}, 1},
         {{"collision ", "collisions", "xcollision", "collisio", ""}, -1},
         {{}, -1},
     };
-    for (const Case& c : cases) {
+    for (const auto& [names, expected] : cases) {
         Model model;
-        for (const std::string& name : c.names) {
+        for (const std::string& name : names) {
             model.objects.emplace_back().name = name;
         }
         model.collisionObject = 5;
         model.FindCollisionObject();
-        EXPECT_EQ(model.collisionObject, c.expected) << testing::PrintToString(c.names);
+        EXPECT_EQ(model.collisionObject, expected) << testing::PrintToString(names);
     }
 }
 
@@ -177,11 +166,11 @@ TEST_F(ModelLoadingTest, RunningOutOfMemoryClosesTheFileAndFails) {
         RecordingDevice failing;
         bool loaded = false;
         {
-            auto model = std::make_unique<Model>();
+            auto failed = std::make_unique<Model>();
             std::string argument = name; // the caller's copy, made before the failure
             {
                 AllocationFailure failure(allowed);
-                loaded = model->LoadFromFile(std::move(argument), &failing);
+                loaded = failed->LoadFromFile(std::move(argument), &failing);
             }
             EXPECT_EQ(OpenFileCount(), openFiles) << "after " << allowed << " allocations";
         }
@@ -192,8 +181,7 @@ TEST_F(ModelLoadingTest, RunningOutOfMemoryClosesTheFileAndFails) {
         if (loaded) {
             break;
         }
-        ++failures;
-        ASSERT_LT(failures, 10000);
+        ASSERT_LT(++failures, 10000);
     }
     EXPECT_GT(failures, 20);
 }

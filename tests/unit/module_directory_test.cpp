@@ -1,5 +1,6 @@
 #include "model/module_directory.h"
 
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -11,11 +12,7 @@ namespace {
 
 TEST(DirectoryOfModulePathTest, CutsJustAfterTheLastBackslash) {
     const std::string longDirectory = "C:\\" + std::string(300, 'd') + "\\";
-    struct Case {
-        std::string path;
-        std::string directory;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"C:\\Game\\bin\\run.exe", "C:\\Game\\bin\\"},
         {"C:\\run.exe", "C:\\"},
         {"\\\\server\\share\\run.exe", "\\\\server\\share\\"},
@@ -26,8 +23,8 @@ TEST(DirectoryOfModulePathTest, CutsJustAfterTheLastBackslash) {
         {"\\", "\\"},
         {"C:/Game/run.exe", ""}, // only the backslash separates
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DirectoryOfModulePath(c.path), c.directory) << c.path;
+    for (const auto& [path, directory] : cases) {
+        EXPECT_EQ(DirectoryOfModulePath(path), directory) << path;
     }
 }
 
@@ -43,11 +40,7 @@ TEST(DirectoryOfModulePathTest, ADoubleByteTrailIsNoBackslash) {
 
 TEST(GetModuleDirectoryTest, IsTheExecutablesDirectoryWithAFinalBackslash) {
     std::string expected = TestExecutableDirectory().string() + "/";
-    for (char& c : expected) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
+    std::replace(expected.begin(), expected.end(), '/', '\\');
     const char* directory = GetModuleDirectory();
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(std::string(directory), expected);
