@@ -1,8 +1,12 @@
 #include "model/loader_mqa.h"
 
+#include <array>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "model/model.h"
 #include "tests/support/allocation_counter.h"
@@ -10,6 +14,9 @@
 #include "tests/support/memory_stream.h"
 
 namespace {
+
+using Names = std::vector<std::string>;
+using Xyz = std::array<float, 3>;
 
 // Reads text through a real temporary file instead of a memory stream:
 // seeking past the end behaves differently there.
@@ -21,10 +28,22 @@ int LoadThroughFile(const std::string& text, Model& model) {
     }
     std::fwrite(text.data(), 1, text.size(), file);
     std::rewind(file);
-    LoaderMQA loader(file, &model);
-    const int result = loader.Load();
+    const int result = LoaderMQA(file, &model).Load();
     std::fclose(file);
     return result;
+}
+
+// Loads text from memory (the first) or through a file (the second).
+int LoadEitherWay(bool throughFile, const std::string& text, Model& model) {
+    return throughFile ? LoadThroughFile(text, model) : LoadDocument(text, model);
+}
+
+std::vector<Xyz> Positions(const ModelObject& object) {
+    std::vector<Xyz> positions;
+    for (const D3DXVECTOR3& vertex : object.vertices) {
+        positions.push_back({vertex.x, vertex.y, vertex.z});
+    }
+    return positions;
 }
 
 D3DXMATRIX KeyFromFirstSixteen(float first) {
@@ -34,19 +53,13 @@ D3DXMATRIX KeyFromFirstSixteen(float first) {
 } // namespace
 
 TEST(LoaderMQA, ResultCodesAreTheDocumentedNumbers) {
-    EXPECT_EQ(kLoadOk, 0);
-    EXPECT_EQ(kLoadFormatError, -1);
-    EXPECT_EQ(kLoadUnexpectedEnd, -2);
-    EXPECT_EQ(kLoadBadHeader, -3);
-    EXPECT_EQ(kLoadBadVersion, -4);
+    EXPECT_EQ((std::array<int, 5>{kLoadOk, kLoadFormatError, kLoadUnexpectedEnd, kLoadBadHeader,
+                                  kLoadBadVersion}),
+              (std::array{0, -1, -2, -3, -4}));
 }
 
 TEST(LoaderMQA, ChecksTheHeaderAndFormatLines) {
-    struct Case {
-        std::string document;
-        int result;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, int> cases[] = {
         {kDocumentHeader, kLoadOk},
         {"metasequoia document\nformat text ver 1\n", kLoadOk},
         {"METASEQUOIA DOCUMENT and more\nFORMAT TEXT VER 1.000 and more\n", kLoadOk},
@@ -69,108 +82,54 @@ TEST(LoaderMQA, ChecksTheHeaderAndFormatLines) {
         {"Metasequoia Document\nFormat Binary Ver 1.0\n", kLoadBadVersion},
         {"Metasequoia Document\nFormat Text Version 1.0\n", kLoadBadVersion},
     };
-    for (const Case& c : cases) {
+    for (const auto& [document, result] : cases) {
         Model model;
-        EXPECT_EQ(LoadDocument(c.document, model), c.result) << c.document;
-        EXPECT_TRUE(model.objects.empty());
-        EXPECT_TRUE(model.materials.empty());
+        EXPECT_EQ(LoadDocument(document, model), result) << document;
+        EXPECT_TRUE(model.objects.empty() && model.materials.empty()) << document;
     }
 }
 
-TEST(LoaderMQA, ReadsAWholeDocument) {
-    const std::string document = kDocumentHeader + R"(
-Scene {
-	pos 0.0000 0.0000 1500.0000
-	dirlights 1 {
-		light {
-			dir 0.408 0.408 0.816
-		}
-	}
-}
-Material 1 {
-	"red" col(1.000 0.000 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00) tex("red.bmp")
-}
-Object "body" {
-	visible 15
-	facet 59.5
-	mirror_axis 1
-	vertex 3 {
-		0 0 0
-		100 0 0
-		0 100 0
-	}
-	face 1 {
-		3 V(0 1 2) M(0) UV(0 0 1 0 0 1)
-	}
-	animation "walk" {
-		1 0 0 0 0 1 0 0 0 0 1 0 0 10 0 1
-	}
-}
-Eof
-)";
-    Model model;
-    ASSERT_EQ(LoadDocument(document, model), kLoadOk);
-
-    ASSERT_EQ(model.materials.size(), 1u);
-    const Material& red = model.materials[0];
-    EXPECT_EQ(red.name, "red");
-    EXPECT_EQ(red.color.r, 1.0f);
-    EXPECT_EQ(red.color.g, 0.0f);
-    EXPECT_EQ(red.diffuse, 0.8f);
-    EXPECT_EQ(red.ambient, 0.6f);
-    EXPECT_EQ(red.power, 5.0f);
-    EXPECT_EQ(red.textureName, "red.bmp");
-    EXPECT_EQ(red.deviceMaterial.Diffuse.r, 0.8f);
-    EXPECT_EQ(red.deviceMaterial.Ambient.r, 0.6f);
-
-    ASSERT_EQ(model.objects.size(), 1u);
-    const ModelObject& body = model.objects[0];
-    EXPECT_EQ(body.name, "body");
-    EXPECT_EQ(body.facet, 59.5f);
-    EXPECT_EQ(body.mirrorAxis, 1);
-    ASSERT_EQ(body.vertices.size(), 3u);
-    EXPECT_EQ(body.vertices[1].x, 100.0f);
-    EXPECT_EQ(body.vertices[2].y, 100.0f);
-    ASSERT_EQ(body.faces.size(), 1u);
-    EXPECT_EQ(body.faces[0].indices, (InlineList<int, 4>{0, 1, 2}));
-    EXPECT_EQ(body.faces[0].material, 0);
-    EXPECT_EQ(body.faces[0].uvs, (InlineList<TexCoord, 4>{{0, 0}, {1, 0}, {0, 1}}));
-    ASSERT_EQ(body.animations.size(), 1u);
-    ASSERT_EQ(body.animations[0].size(), 1u);
-    EXPECT_EQ(body.animations[0][0], D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 10, 0, 1));
-    EXPECT_EQ(model.animationNames, (std::vector<std::string>{"walk"}));
+TEST(LoaderMQA, ReadsAWholeDocumentWithKeywordsInAnyLetterCase) {
+    const std::string documents[] = {
+        "Scene {\n\tpos 0.0000 0.0000 1500.0000\n\tdirlights 1 {\n\t\tlight {\n"
+        "\t\t\tdir 0.408 0.408 0.816\n\t\t}\n\t}\n}\n"
+        "Material 1 {\n\t\"red\" col(1.000 0.000 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) "
+        "spc(0.000) power(5.00) tex(\"red.bmp\")\n}\n"
+        "Object \"body\" {\n\tvisible 15\n\tfacet 59.5\n\tmirror_axis 1\n"
+        "\tvertex 3 {\n\t\t0 0 0\n\t\t100 0 0\n\t\t0 100 0\n\t}\n"
+        "\tface 1 {\n\t\t3 V(0 1 2) M(0) UV(0 0 1 0 0 1)\n\t}\n"
+        "\tanimation \"walk\" {\n\t\t1 0 0 0 0 1 0 0 0 0 1 0 0 10 0 1\n\t}\n}\nEof\n",
+        "MATERIAL 1 {\n\"red\" COL(1 0 0 1) DIF(0.8) AMB(0.6) Power(5) tex(\"red.bmp\")\n}\n"
+        "oBjEcT \"body\" {\nFACET 59.5\nMirror_Axis 1\nVERTEX 3 {\n0 0 0\n100 0 0\n0 100 0\n}\n"
+        "Face 1 {\n3 v(0 1 2) m(0) uv(0 0 1 0 0 1)\n}\n"
+        "ANIMATION \"walk\" {\n1 0 0 0 0 1 0 0 0 0 1 0 0 10 0 1\n}\n}\n",
+    };
+    for (const std::string& document : documents) {
+        Model model;
+        ASSERT_EQ(LoadDocument(kDocumentHeader + document, model), kLoadOk) << document;
+        ASSERT_EQ(model.materials.size(), 1u);
+        const Material& red = model.materials[0];
+        EXPECT_EQ(std::tuple(red.name, red.color.r, red.color.g, red.diffuse, red.ambient,
+                             red.power, red.textureName),
+                  std::tuple("red", 1.0f, 0.0f, 0.8f, 0.6f, 5.0f, "red.bmp"));
+        EXPECT_EQ(std::tuple(red.deviceMaterial.Diffuse.r, red.deviceMaterial.Ambient.r),
+                  std::tuple(0.8f, 0.6f));
+        ASSERT_EQ(model.objects.size(), 1u);
+        const ModelObject& body = model.objects[0];
+        EXPECT_EQ(std::tuple(body.name, body.facet, body.mirrorAxis), std::tuple("body", 59.5f, 1));
+        EXPECT_EQ(Positions(body), (std::vector<Xyz>{{0, 0, 0}, {100, 0, 0}, {0, 100, 0}}));
+        ASSERT_EQ(body.faces.size(), 1u);
+        EXPECT_EQ(std::tuple(body.faces[0].indices, body.faces[0].material, body.faces[0].uvs),
+                  std::tuple(InlineList<int, 4>{0, 1, 2}, 0,
+                             InlineList<TexCoord, 4>{{0, 0}, {1, 0}, {0, 1}}));
+        ASSERT_EQ(body.animations.size(), 1u);
+        EXPECT_EQ(body.animations[0],
+                  KeyList{D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 10, 0, 1)});
+        EXPECT_EQ(model.animationNames, Names{"walk"});
+    }
 }
 
-TEST(LoaderMQA, KeywordsMatchInAnyLetterCase) {
-    const std::string document = kDocumentHeader + "MATERIAL 1 {\n"
-                                                   "\"m\" COL(0.5 0.5 0.5 1) DIF(0.25)\n"
-                                                   "}\n"
-                                                   "oBjEcT \"o\" {\n"
-                                                   "FACET 30\n"
-                                                   "Mirror_Axis 2\n"
-                                                   "VERTEX 1 {\n1 2 3\n}\n"
-                                                   "Face 1 {\n3 v(0 0 0) m(0) uv(0 0 0 0 0 0)\n}\n"
-                                                   "ANIMATION \"a\" {\n"
-                                                   "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n}\n"
-                                                   "}\n";
-    Model model;
-    ASSERT_EQ(LoadDocument(document, model), kLoadOk);
-    ASSERT_EQ(model.materials.size(), 1u);
-    EXPECT_EQ(model.materials[0].color.r, 0.5f);
-    EXPECT_EQ(model.materials[0].diffuse, 0.25f);
-    ASSERT_EQ(model.objects.size(), 1u);
-    const ModelObject& object = model.objects[0];
-    EXPECT_EQ(object.facet, 30.0f);
-    EXPECT_EQ(object.mirrorAxis, 2);
-    EXPECT_EQ(object.vertices.size(), 1u);
-    ASSERT_EQ(object.faces.size(), 1u);
-    EXPECT_EQ(object.faces[0].material, 0);
-    EXPECT_EQ(object.faces[0].uvs.size(), 3u);
-    ASSERT_EQ(object.animations.size(), 1u);
-    EXPECT_EQ(object.animations[0].size(), 1u);
-}
-
-TEST(LoaderMQA, ObjectLinesSetNameSmoothingAngleAndMirrorAxis) {
+TEST(LoaderMQA, ObjectLinesSetNameSmoothingAngleAndMirrorAxisAndNothingElse) {
     struct Case {
         std::string chunk;
         std::string name;
@@ -186,56 +145,36 @@ TEST(LoaderMQA, ObjectLinesSetNameSmoothingAngleAndMirrorAxis) {
         {"Object \"o\" {\nfacet 10\nfacet 20\n}\n", "o", 20.0f, 0},
         {"Object \"o\" {\nfacet abc\nmirror_axis 2x\n}\n", "o", 0.0f, 2},
         {"Object \"o\" {\nvisible 15\ncolor 0.1 0.2 0.3\nscale 1 1 1\n\n}\n", "o", 0.0f, 0},
+        // List headers without a count are stepped over unread.
+        {"Object \"o\" {\nvertex {\n1 2 3\n}\nface {\n3 V(0 1 2)\n}\nanimation {\n"
+         "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n}\n}\n",
+         "o", 0.0f, 0},
     };
     for (const Case& c : cases) {
         Model model;
         ASSERT_EQ(LoadDocument(kDocumentHeader + c.chunk, model), kLoadOk) << c.chunk;
         ASSERT_EQ(model.objects.size(), 1u) << c.chunk;
-        EXPECT_EQ(model.objects[0].name, c.name) << c.chunk;
-        EXPECT_EQ(model.objects[0].facet, c.facet) << c.chunk;
-        EXPECT_EQ(model.objects[0].mirrorAxis, c.mirrorAxis) << c.chunk;
+        const ModelObject& object = model.objects[0];
+        EXPECT_EQ(std::tuple(object.name, object.facet, object.mirrorAxis),
+                  std::tuple(c.name, c.facet, c.mirrorAxis))
+            << c.chunk;
+        EXPECT_TRUE(object.vertices.empty() && object.faces.empty() && object.animations.empty())
+            << c.chunk;
+        EXPECT_TRUE(model.animationNames.empty()) << c.chunk;
     }
 }
 
 TEST(LoaderMQA, VertexLinesNeedThreeNumbersAndKeepTheirExactValues) {
-    const std::string document = kDocumentHeader + "Object \"o\" {\n"
-                                                   "vertex 99 {\n"
-                                                   "\t\t12.345678 -3.141593 100.000000\n"
-                                                   "1 2\n"
-                                                   "\n"
-                                                   "4 5 6 7\n"
-                                                   "a b c\n"
-                                                   "-1.5e2 +2 0x10\n"
-                                                   "}\n"
-                                                   "}\n";
     Model model;
-    ASSERT_EQ(LoadDocument(document, model), kLoadOk);
-    const auto& vertices = model.objects.at(0).vertices;
-    ASSERT_EQ(vertices.size(), 4u) << "the chunk's count is ignored";
-    EXPECT_EQ(vertices[0].x, 12.345678f);
-    EXPECT_EQ(vertices[0].y, -3.141593f);
-    EXPECT_EQ(vertices[0].z, 100.0f);
-    EXPECT_EQ(vertices[1].z, 6.0f);
-    EXPECT_EQ(vertices[2].x, 0.0f);
-    EXPECT_EQ(vertices[3].x, -150.0f);
-    EXPECT_EQ(vertices[3].y, 2.0f);
-    EXPECT_EQ(vertices[3].z, 16.0f);
-}
-
-TEST(LoaderMQA, ListHeadersWithoutACountAreSteppedOverUnread) {
-    const std::string document = kDocumentHeader + "Object \"o\" {\n"
-                                                   "vertex {\n1 2 3\n}\n"
-                                                   "face {\n3 V(0 1 2)\n}\n"
-                                                   "animation {\n"
-                                                   "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n}\n"
-                                                   "}\n";
-    Model model;
-    ASSERT_EQ(LoadDocument(document, model), kLoadOk);
-    ASSERT_EQ(model.objects.size(), 1u);
-    EXPECT_TRUE(model.objects[0].vertices.empty());
-    EXPECT_TRUE(model.objects[0].faces.empty());
-    EXPECT_TRUE(model.objects[0].animations.empty());
-    EXPECT_TRUE(model.animationNames.empty());
+    ASSERT_EQ(LoadDocument(kDocumentHeader + "Object \"o\" {\nvertex 99 {\n"
+                                             "\t\t12.345678 -3.141593 100.000000\n1 2\n\n"
+                                             "4 5 6 7\na b c\n-1.5e2 +2 0x10\n}\n}\n",
+                           model),
+              kLoadOk);
+    // The chunk's count is ignored; short lines add nothing, long ones keep three numbers.
+    EXPECT_EQ(
+        Positions(model.objects.at(0)),
+        (std::vector<Xyz>{{12.345678f, -3.141593f, 100.0f}, {4, 5, 6}, {0, 0, 0}, {-150, 2, 16}}));
 }
 
 TEST(LoaderMQA, AnimationsAreNamedOnlyByTheFirstObject) {
@@ -243,189 +182,122 @@ TEST(LoaderMQA, AnimationsAreNamedOnlyByTheFirstObject) {
                              "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15\n"       // 15 numbers: ignored
                              "2 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\n" // 17: first 16 used
                              "\n";
-    const std::string document = kDocumentHeader +
-                                 "Object \"first\" {\n"
-                                 "animation \"walk\" {\n" +
+    const std::string document = kDocumentHeader + "Object \"first\" {\nanimation \"walk\" {\n" +
                                  keys + "}\nanimation \"idle\" {\n}\n}\n" +
-                                 "Object \"second\" {\n"
-                                 "animation \"other\" {\n" +
-                                 keys + "}\nanimation \"more\" {\n}\n}\n";
+                                 "Object \"second\" {\nanimation \"other\" {\n" + keys +
+                                 "}\nanimation \"more\" {\n}\n}\n";
     Model model;
     ASSERT_EQ(LoadDocument(document, model), kLoadOk);
-    EXPECT_EQ(model.animationNames, (std::vector<std::string>{"walk", "idle"}));
+    EXPECT_EQ(model.animationNames, (Names{"walk", "idle"}));
     ASSERT_EQ(model.objects.size(), 2u);
     for (const ModelObject& object : model.objects) {
         ASSERT_EQ(object.animations.size(), 2u) << object.name;
-        ASSERT_EQ(object.animations[0].size(), 2u) << object.name;
-        EXPECT_EQ(object.animations[0][0], KeyFromFirstSixteen(1));
-        EXPECT_EQ(object.animations[0][1], KeyFromFirstSixteen(2));
+        EXPECT_EQ(object.animations[0], (KeyList{KeyFromFirstSixteen(1), KeyFromFirstSixteen(2)}));
         EXPECT_TRUE(object.animations[1].empty());
     }
     // Rows come in reading order: the translation is tokens 12 to 14.
     EXPECT_EQ(model.objects[0].animations[0][0]._41, 13.0f);
     EXPECT_EQ(model.objects[0].animations[0][0]._43, 15.0f);
+
+    // A first object without animations leaves the later ones unnamed.
+    Model unnamed;
+    ASSERT_EQ(LoadDocument(kDocumentHeader + "Object \"first\" {\n}\n"
+                                             "Object \"second\" {\nanimation \"walk\" {\n}\n}\n",
+                           unnamed),
+              kLoadOk);
+    EXPECT_TRUE(unnamed.animationNames.empty());
+    EXPECT_EQ(unnamed.objects.at(1).animations.size(), 1u);
 }
 
-TEST(LoaderMQA, AnObjectWithoutAnimationsLeavesLaterOnesUnnamed) {
-    const std::string document = kDocumentHeader +
-                                 "Object \"first\" {\n}\n"
-                                 "Object \"second\" {\nanimation \"walk\" {\n}\n}\n";
-    Model model;
-    ASSERT_EQ(LoadDocument(document, model), kLoadOk);
-    EXPECT_TRUE(model.animationNames.empty());
-    EXPECT_EQ(model.objects.at(1).animations.size(), 1u);
-}
-
-TEST(LoaderMQA, StepsOverUnknownChunksNestedChunksAndBinaryBlocks) {
+TEST(LoaderMQA, StepsOverUnknownChunksAndBinaryBlocksUnlessTheyCannotBeSkipped) {
+    struct Case {
+        const char* name;
+        std::string body;
+        int result;
+        std::size_t objects, vertices;
+    };
     // The raw bytes of each block hold braces, line ends and NUL that would
     // change the nesting if the tokenizer saw them.
     const std::string raw = std::string("}\n{\n\0}", 6);
-    const std::string document = kDocumentHeader +
-                                 "BackImage {\n"
-                                 "\tnested {\n"
-                                 "\t\tdeeper {\n"
-                                 "\t\t}\n"
-                                 "\t}\n"
-                                 "\tVector 2 [6]\n" +
-                                 raw +
-                                 "\n}\n"
-                                 "}\n" // a stray brace at the top level
-                                 "Blob [6]\n" +
-                                 raw +
-                                 "Empty [0]\n"
-                                 "Object \"o\" {\n"
-                                 "\tBVertex {\n"
-                                 "\t\tVector 1 [+6]\n" +
-                                 raw +
-                                 "\n\t}\n"
-                                 "\tvertex 1 {\n\t\t1 2 3\n\t}\n"
-                                 "}\n"
-                                 "Eof\n"
-                                 "Object \"after the end marker\" {\n}\n";
-    for (const bool throughFile : {false, true}) {
-        Model model;
-        const int result =
-            throughFile ? LoadThroughFile(document, model) : LoadDocument(document, model);
-        ASSERT_EQ(result, kLoadOk) << (throughFile ? "file" : "memory");
-        ASSERT_EQ(model.objects.size(), 2u);
-        EXPECT_EQ(model.objects[0].vertices.size(), 1u);
-        EXPECT_EQ(model.objects[1].name, "after the end marker");
-    }
-}
-
-TEST(LoaderMQA, OnlyTheLastTokenOfALineCountsForNesting) {
-    // "x } {" opens one more level; counting every brace would close the
-    // chunk at the next line and read the object.
-    const std::string document = kDocumentHeader + "Skip {\n"
-                                                   "x } {\n"
-                                                   "}\n"
-                                                   "Object \"o\" {\n"
-                                                   "}\n";
-    Model model;
-    EXPECT_EQ(LoadDocument(document, model), kLoadUnexpectedEnd);
-    EXPECT_TRUE(model.objects.empty());
-
-    Model closed;
-    EXPECT_EQ(LoadDocument(kDocumentHeader + "Skip {\na { b }\n}\nObject \"o\" {\n}\n", closed),
-              kLoadOk);
-    EXPECT_EQ(closed.objects.size(), 1u) << "\"a { b }\" closed the chunk by its last token";
-}
-
-TEST(LoaderMQA, BinaryBlocksThatCannotBeSkippedAreFormatErrors) {
-    struct Case {
-        const char* name;
-        std::string document;
-        int result;
-    };
-    const std::string inChunk = kDocumentHeader + "Skip {\nVector 2 ";
+    const std::string inChunk = "Skip {\nVector 2 ";
     const Case cases[] = {
+        {"nested chunks and blocks",
+         "BackImage {\n\tnested {\n\t\tdeeper {\n\t\t}\n\t}\n\tVector 2 [6]\n" + raw +
+             "\n}\n}\nBlob [6]\n" + raw + "Empty [0]\nObject \"o\" {\n\tBVertex {\n" +
+             "\t\tVector 1 [+6]\n" + raw + "\n\t}\n\tvertex 1 {\n\t\t1 2 3\n\t}\n}\n" +
+             "Eof\nObject \"after the end marker\" {\n}\n", // with a stray brace at the top level
+         kLoadOk, 2, 1},
+        // Only the last token of a line counts for nesting: "x } {" opens one
+        // more level, and counting every brace would read the object.
+        {"brace opened last", "Skip {\nx } {\n}\nObject \"o\" {\n}\n", kLoadUnexpectedEnd, 0, 0},
+        {"brace closed last", "Skip {\na { b }\n}\nObject \"o\" {\n}\n", kLoadOk, 1, 0},
         // A negative count would seek backwards and read the same lines forever.
-        {"negative count", inChunk + "[-14]\n}\n", kLoadFormatError},
-        {"negative count at the top level", kDocumentHeader + "Blob [-20]\n", kLoadFormatError},
-        {"count that is no number", inChunk + "[abc]\n}\n", kLoadFormatError},
-        {"count beyond the int range", inChunk + "[99999999999]\n}\n", kLoadFormatError},
-        {"block cut short by the end", inChunk + "[100]\nabc", kLoadFormatError},
-        {"block cut short at the top level", kDocumentHeader + "Blob [4]\nabc", kLoadFormatError},
-        {"block ending exactly at the end", kDocumentHeader + "Blob [4]\nabcd", kLoadOk},
-        {"count followed by garbage", inChunk + "[3x]\nabc\n}\n", kLoadOk},
-        {"brackets not at the end", inChunk + "[-1] 2\n}\n", kLoadOk},
+        {"negative count", inChunk + "[-14]\n}\n", kLoadFormatError, 0, 0},
+        {"negative count at the top level", "Blob [-20]\n", kLoadFormatError, 0, 0},
+        {"count that is no number", inChunk + "[abc]\n}\n", kLoadFormatError, 0, 0},
+        {"count beyond the int range", inChunk + "[99999999999]\n}\n", kLoadFormatError, 0, 0},
+        {"block cut short by the end", inChunk + "[100]\nabc", kLoadFormatError, 0, 0},
+        {"block cut short at the top level", "Blob [4]\nabc", kLoadFormatError, 0, 0},
+        {"block ending exactly at the end", "Blob [4]\nabcd", kLoadOk, 0, 0},
+        {"count followed by garbage", inChunk + "[3x]\nabc\n}\n", kLoadOk, 0, 0},
+        {"brackets not at the end", inChunk + "[-1] 2\n}\n", kLoadOk, 0, 0},
     };
     for (const Case& c : cases) {
         for (const bool throughFile : {false, true}) {
             Model model;
-            const int result =
-                throughFile ? LoadThroughFile(c.document, model) : LoadDocument(c.document, model);
-            EXPECT_EQ(result, c.result) << c.name << (throughFile ? " (file)" : " (memory)");
+            const std::string way = throughFile ? " (file)" : " (memory)";
+            EXPECT_EQ(LoadEitherWay(throughFile, kDocumentHeader + c.body, model), c.result)
+                << c.name << way;
+            ASSERT_EQ(model.objects.size(), c.objects) << c.name << way;
+            EXPECT_EQ(c.objects > 0 ? model.objects[0].vertices.size() : 0u, c.vertices) << c.name;
         }
     }
 }
 
-TEST(LoaderMQA, AnEndInsideAnyChunkKeepsEverythingReadBefore) {
+TEST(LoaderMQA, ABrokenChunkEndsReadingAndKeepsEverythingReadBefore) {
     struct Case {
         const char* name;
-        std::string document;
+        std::string body;
+        int result;
         std::size_t materials, objects, vertices, faces, keys;
     };
     const std::string object = "Object \"o\" {\nfacet 30\n";
+    const std::string vertex = object + "vertex 1 {\n1 2 3\n}\n";
     const std::string key = "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n";
+    const int end = kLoadUnexpectedEnd;
+    const int format = kLoadFormatError;
     const Case cases[] = {
-        {"skipped chunk", kDocumentHeader + "Scene {\nnested {\n}\n", 0, 0, 0, 0, 0},
-        {"material chunk", kDocumentHeader + "Material 3 {\n\"a\"\n\"b\" col(1 0 0 1)\n", 2, 0, 0,
-         0, 0},
-        {"object chunk", kDocumentHeader + "Material 1 {\n\"a\"\n}\n" + object, 1, 1, 0, 0, 0},
-        {"chunk inside an object", kDocumentHeader + object + "BVertex {\n", 0, 1, 0, 0, 0},
-        {"vertex list", kDocumentHeader + object + "vertex 3 {\n1 2 3\n4 5 6\n", 0, 1, 2, 0, 0},
-        {"face list", kDocumentHeader + object + "vertex 3 {\n1 2 3\n}\nface 2 {\n3 V(0 0 0)\n", 0,
-         1, 1, 1, 0},
-        {"animation", kDocumentHeader + object + "animation \"a\" {\n" + key + key, 0, 1, 0, 0, 2},
+        // The input ends inside a chunk.
+        {"skipped chunk", "Scene {\nnested {\n}\n", end, 0, 0, 0, 0, 0},
+        {"material chunk", "Material 3 {\n\"a\"\n\"b\" col(1 0 0 1)\n", end, 2, 0, 0, 0, 0},
+        {"object chunk", "Material 1 {\n\"a\"\n}\n" + object, end, 1, 1, 0, 0, 0},
+        {"chunk inside an object", object + "BVertex {\n", end, 0, 1, 0, 0, 0},
+        {"vertex list", object + "vertex 3 {\n1 2 3\n4 5 6\n", end, 0, 1, 2, 0, 0},
+        {"face list", vertex + "face 2 {\n3 V(0 0 0)\n", end, 0, 1, 1, 1, 0},
+        {"animation", object + "animation \"a\" {\n" + key + key, end, 0, 1, 0, 0, 2},
+        // A chunk header is not followed by its brace.
+        {"Material", "Material 1\n\"a\"\n}\n", format, 0, 0, 0, 0, 0},
+        {"Object", "Object \"a\"\n}\n", format, 0, 0, 0, 0, 0},
+        {"Object after an object", vertex + "}\nObject \"b\" x\n", format, 0, 1, 1, 0, 0},
+        {"vertex", vertex + "vertex 3 x\n", format, 0, 1, 1, 0, 0},
+        {"face", vertex + "face 2 [\n", format, 0, 1, 1, 0, 0},
+        {"animation", vertex + "animation \"a\" x\n", format, 0, 1, 1, 0, 0},
+        // "Material" and "Object" alone are no chunk headers: they are stepped over.
+        {"keywords alone", "Material\nObject\n}\n\n", kLoadOk, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         Model model;
-        EXPECT_EQ(LoadDocument(c.document, model), kLoadUnexpectedEnd) << c.name;
+        EXPECT_EQ(LoadDocument(kDocumentHeader + c.body, model), c.result) << c.name;
         EXPECT_EQ(model.materials.size(), c.materials) << c.name;
         ASSERT_EQ(model.objects.size(), c.objects) << c.name;
         if (c.objects > 0) {
             const ModelObject& read = model.objects[0];
-            EXPECT_EQ(read.name, "o") << c.name;
-            EXPECT_EQ(read.facet, 30.0f) << c.name;
-            EXPECT_EQ(read.vertices.size(), c.vertices) << c.name;
-            EXPECT_EQ(read.faces.size(), c.faces) << c.name;
-            EXPECT_EQ(read.animations.empty() ? 0u : read.animations[0].size(), c.keys) << c.name;
+            EXPECT_EQ(std::tuple(read.name, read.facet, read.vertices.size(), read.faces.size(),
+                                 read.animations.empty() ? 0u : read.animations[0].size()),
+                      std::tuple("o", 30.0f, c.vertices, c.faces, c.keys))
+                << c.name;
         }
     }
-}
-
-TEST(LoaderMQA, ChunkHeadersWithoutTheirBraceAreFormatErrors) {
-    struct Case {
-        const char* name;
-        std::string tail;
-        std::size_t objects, vertices;
-    };
-    const std::string object = "Object \"o\" {\nvertex 1 {\n1 2 3\n}\n";
-    const Case cases[] = {
-        {"Material", "Material 1\n\"a\"\n}\n", 0, 0},
-        {"Object", "Object \"a\"\n}\n", 0, 0},
-        {"Object after an object", object + "}\nObject \"b\" x\n", 1, 1},
-        {"vertex", object + "vertex 3 x\n", 1, 1},
-        {"face", object + "face 2 [\n", 1, 1},
-        {"animation", object + "animation \"a\" x\n", 1, 1},
-    };
-    for (const Case& c : cases) {
-        Model model;
-        EXPECT_EQ(LoadDocument(kDocumentHeader + c.tail, model), kLoadFormatError) << c.name;
-        ASSERT_EQ(model.objects.size(), c.objects) << c.name;
-        if (c.objects > 0) {
-            EXPECT_EQ(model.objects[0].vertices.size(), c.vertices) << c.name;
-        }
-    }
-}
-
-TEST(LoaderMQA, ShortLinesThatLookLikeChunksAreIgnored) {
-    // "Material" and "Object" alone are no chunk headers: they are stepped over.
-    Model model;
-    EXPECT_EQ(LoadDocument(kDocumentHeader + "Material\nObject\n}\n\n", model), kLoadOk);
-    EXPECT_TRUE(model.objects.empty());
-    EXPECT_TRUE(model.materials.empty());
 }
 
 TEST(LoaderMQA, ReadingListsAllocatesOnlyToGrowThem) {
@@ -433,17 +305,15 @@ TEST(LoaderMQA, ReadingListsAllocatesOnlyToGrowThem) {
         GTEST_SKIP() << "another allocator is in place and nothing is counted";
     }
     const int lines = 20000;
-    std::string document = kDocumentHeader + "Object \"o\" {\nvertex 1 {\n";
+    std::string vertices;
+    std::string faces;
     for (int i = 0; i < lines; ++i) {
-        document += "\t\t12.345678 -3.141593 100.000000\n";
+        vertices += "\t\t12.345678 -3.141593 100.000000\n";
+        faces += "\t\t4 V(0 1 2 3) M(0) UV(0.00000 0.00000 1.00000 0.00000 1.00000 1.00000 "
+                 "0.00000 1.00000)\n";
     }
-    document += "\t}\n\tface 1 {\n";
-    for (int i = 0; i < lines; ++i) {
-        document += "\t\t4 V(0 1 2 3) M(0) UV(0.00000 0.00000 1.00000 0.00000 1.00000 1.00000 "
-                    "0.00000 1.00000)\n";
-    }
-    document += "\t}\n}\n";
-    MemoryStream input(document);
+    MemoryStream input(kDocumentHeader + "Object \"o\" {\nvertex 1 {\n" + vertices +
+                       "\t}\n\tface 1 {\n" + faces + "\t}\n}\n");
     Model model;
     LoaderMQA loader(input.get(), &model);
     AllocationScope scope;
@@ -460,33 +330,24 @@ TEST(LoaderMQA, AllocationFailureLeavesLoadAsStdBadAlloc) {
     const std::string document = kDocumentHeader +
                                  "Material 1 {\n\"a\" tex(\"a long texture name.bmp\")\n}\n"
                                  "Object \"a long object name here\" {\n"
-                                 "vertex 2 {\n1 2 3\n4 5 6\n}\n"
-                                 "face 1 {\n3 V(0 1 1)\n}\n"
-                                 "animation \"walk\" {\n"
-                                 "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n}\n}\n";
+                                 "vertex 2 {\n1 2 3\n4 5 6\n}\nface 1 {\n3 V(0 1 1)\n}\n"
+                                 "animation \"walk\" {\n1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n}\n}\n";
     // Fail the first allocation, then the second, and so on, until the load
     // gets through: every failure must come out as std::bad_alloc.
     int failures = 0;
     for (std::size_t allowed = 0;; ++allowed) {
         MemoryStream input(document);
         Model model;
-        bool threw = false;
         int result = 1;
-        {
-            AllocationFailure failure(allowed);
-            try {
-                LoaderMQA loader(input.get(), &model);
-                result = loader.Load();
-            } catch (const std::bad_alloc&) {
-                threw = true;
-            }
+        try {
+            const AllocationFailure failure(allowed);
+            result = LoaderMQA(input.get(), &model).Load();
+        } catch (const std::bad_alloc&) {
+            ASSERT_LT(++failures, 1000);
+            continue;
         }
-        if (!threw) {
-            EXPECT_EQ(result, kLoadOk);
-            break;
-        }
-        ++failures;
-        ASSERT_LT(failures, 1000);
+        EXPECT_EQ(result, kLoadOk);
+        break;
     }
     EXPECT_GT(failures, 5);
 }
@@ -497,15 +358,14 @@ TEST(LoaderMQA, ListHeaderCountsReserveNoMoreThanTheDocumentCouldHold) {
     // size in list entries.
     std::string document = kDocumentHeader;
     for (int i = 0; i < 200; ++i) {
-        document += "Object \"o\" {\nvertex 2000000000 {\n1 2 3\n}\nface 2000000000 {\n3 V(0 0 "
-                    "0)\n}\n}\n";
+        document += "Object \"o\" {\nvertex 2000000000 {\n1 2 3\n}\n"
+                    "face 2000000000 {\n3 V(0 0 0)\n}\n}\n";
     }
     Model model;
     ASSERT_EQ(LoadDocument(document, model), kLoadOk);
     std::size_t reserved = 0;
     for (const ModelObject& object : model.objects) {
-        EXPECT_EQ(object.vertices.size(), 1u);
-        EXPECT_EQ(object.faces.size(), 1u);
+        EXPECT_EQ(std::tuple(object.vertices.size(), object.faces.size()), std::tuple(1u, 1u));
         reserved += object.vertices.capacity() + object.faces.capacity();
     }
     EXPECT_LE(reserved, document.size() / 4 + 2 * model.objects.size());
