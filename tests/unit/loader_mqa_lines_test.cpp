@@ -1,8 +1,10 @@
 // Face lines and material lines of the document reader.
 #include "model/loader_mqa.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/model.h"
@@ -11,17 +13,17 @@
 namespace {
 
 using Indices = std::vector<int>;
-using Uvs = std::vector<TexCoord>;
+using Rgba = std::array<float, 4>;
 
 // A face line and what reading it gives: a result code, and when the line
-// adds a face, that face.
+// adds a face, that face (its UV pairs flattened).
 struct FaceCase {
     std::string line;
     int result;
     bool added;
-    Indices indices;
-    int material;
-    Uvs uvs;
+    Indices indices = {};
+    int material = -1;
+    std::vector<float> uvs = {};
 };
 
 std::string FaceDocument(const std::string& faceLines) {
@@ -31,8 +33,13 @@ std::string FaceDocument(const std::string& faceLines) {
 Indices IndicesOf(const Face& face) {
     return Indices(face.indices.begin(), face.indices.end());
 }
-Uvs UvsOf(const Face& face) {
-    return Uvs(face.uvs.begin(), face.uvs.end());
+
+std::vector<float> UvsOf(const Face& face) {
+    std::vector<float> uvs;
+    for (const TexCoord& uv : face.uvs) {
+        uvs.insert(uvs.end(), {uv.u, uv.v});
+    }
+    return uvs;
 }
 
 Material ReadMaterialLine(const std::string& line) {
@@ -46,52 +53,48 @@ Material ReadMaterialLine(const std::string& line) {
 } // namespace
 
 TEST(LoaderMQAFaces, FaceLinesFollowTheirCountsAndParts) {
-    const Uvs none;
+    const int ok = kLoadOk;
+    const int error = kLoadFormatError;
     const FaceCase cases[] = {
-        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1)", kLoadOk, true, {0, 1, 2}, 1, {{0, 0}, {1, 0}, {1, 1}}},
-        {"4 V(0 1 2 3)", kLoadOk, true, {0, 1, 2, 3}, -1, none},
-        {"3 v(5 6 7) m(2) uv(0.5 0.25 1 1 0 0)",
-         kLoadOk,
-         true,
-         {5, 6, 7},
-         2,
-         {{0.5f, 0.25f}, {1, 1}, {0, 0}}},
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1)", ok, true, {0, 1, 2}, 1, {0, 0, 1, 0, 1, 1}},
+        {"4 V(0 1 2 3)", ok, true, {0, 1, 2, 3}},
+        {"3 v(5 6 7) m(2) uv(0.5 0.25 1 1 0 0)", ok, true, {5, 6, 7}, 2, {0.5f, 0.25f, 1, 1, 0, 0}},
         // Five corners keep their first four indices and UV pairs.
         {"5 V(0 1 2 3 4) M(2) UV(0 0 1 0 2 0 3 0 4 0)",
-         kLoadOk,
+         ok,
          true,
          {0, 1, 2, 3},
          2,
-         {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
-        {"5 V(0 1 2 3 4)", kLoadOk, true, {0, 1, 2, 3}, -1, none},
+         {0, 0, 1, 0, 2, 0, 3, 0}},
+        {"5 V(0 1 2 3 4)", ok, true, {0, 1, 2, 3}},
         // Counts and indices are stored as written, never checked.
-        {"0 V()", kLoadOk, true, {}, -1, none},
-        {"3 V(-1 99999 a) M(-7)", kLoadOk, true, {-1, 99999, 0}, -7, none},
+        {"0 V()", ok, true, {}},
+        {"3 V(-1 99999 a) M(-7)", ok, true, {-1, 99999, 0}, -7},
         // The second token must be "V" and the line long enough for the count.
-        {"3 X(0 1 2)", kLoadFormatError, false, {}, 0, none},
-        {"3", kLoadFormatError, false, {}, 0, none},
-        {"3 V(0 1 2", kLoadFormatError, false, {}, 0, none},
-        {"2147483647 V(0)", kLoadFormatError, false, {}, 0, none},
+        {"3 X(0 1 2)", error, false},
+        {"3", error, false},
+        {"3 V(0 1 2", error, false},
+        {"2147483647 V(0)", error, false},
         // Parentheses that do not match the count drop the line.
-        {"3 V(0 1 2 3)", kLoadOk, false, {}, 0, none},
-        {"3 V[0 1 2]", kLoadOk, false, {}, 0, none},
-        {"2 V(0 1 2)", kLoadOk, false, {}, 0, none},
-        {"-1 V(0)", kLoadOk, false, {}, 0, none},
-        {"-2147483648 V(0)", kLoadOk, false, {}, 0, none},
+        {"3 V(0 1 2 3)", ok, false},
+        {"3 V[0 1 2]", ok, false},
+        {"2 V(0 1 2)", ok, false},
+        {"-1 V(0)", ok, false},
+        {"-2147483648 V(0)", ok, false},
         // A material part cut short is not read; one in the wrong form drops the line.
-        {"3 V(0 1 2) M(1", kLoadOk, true, {0, 1, 2}, -1, none},
-        {"3 V(0 1 2) M 1", kLoadOk, true, {0, 1, 2}, -1, none},
-        {"3 V(0 1 2) M[1] UV(0 0 1 0 1 1)", kLoadOk, false, {}, 0, none},
-        {"3 V(0 1 2) M(1 2)", kLoadOk, false, {}, 0, none},
-        {"3 V(0 1 2) M(x)", kLoadOk, true, {0, 1, 2}, 0, none},
+        {"3 V(0 1 2) M(1", ok, true, {0, 1, 2}},
+        {"3 V(0 1 2) M 1", ok, true, {0, 1, 2}},
+        {"3 V(0 1 2) M[1] UV(0 0 1 0 1 1)", ok, false},
+        {"3 V(0 1 2) M(1 2)", ok, false},
+        {"3 V(0 1 2) M(x)", ok, true, {0, 1, 2}, 0},
         // A UV part cut short is not read; one in the wrong form drops the line.
-        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1", kLoadOk, true, {0, 1, 2}, 1, none},
-        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1 2)", kLoadOk, false, {}, 0, none},
-        {"3 V(0 1 2) UV[0 0 1 0 1 1]", kLoadOk, false, {}, 0, none},
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1", ok, true, {0, 1, 2}, 1},
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1 2)", ok, false},
+        {"3 V(0 1 2) UV[0 0 1 0 1 1]", ok, false},
         // Parts in another order or of other kinds are not seen.
-        {"3 V(0 1 2) UV(0 0 1 0 1 1) M(1)", kLoadOk, true, {0, 1, 2}, -1, {{0, 0}, {1, 0}, {1, 1}}},
-        {"3 V(0 1 2) COL(1 1 1) M(1)", kLoadOk, true, {0, 1, 2}, -1, none},
-        {"3 V(0 1 2) M(1) COL(1 2 3) UV(0 0 1 0 1 1)", kLoadOk, true, {0, 1, 2}, 1, none},
+        {"3 V(0 1 2) UV(0 0 1 0 1 1) M(1)", ok, true, {0, 1, 2}, -1, {0, 0, 1, 0, 1, 1}},
+        {"3 V(0 1 2) COL(1 1 1) M(1)", ok, true, {0, 1, 2}},
+        {"3 V(0 1 2) M(1) COL(1 2 3) UV(0 0 1 0 1 1)", ok, true, {0, 1, 2}, 1},
     };
     for (const FaceCase& c : cases) {
         Model model;
@@ -100,28 +103,20 @@ TEST(LoaderMQAFaces, FaceLinesFollowTheirCountsAndParts) {
         const std::vector<Face>& faces = model.objects[0].faces;
         ASSERT_EQ(faces.size(), c.added ? 1u : 0u) << c.line;
         if (c.added) {
-            EXPECT_EQ(IndicesOf(faces[0]), c.indices) << c.line;
-            EXPECT_EQ(faces[0].material, c.material) << c.line;
-            EXPECT_EQ(UvsOf(faces[0]), c.uvs) << c.line;
+            EXPECT_EQ(std::tuple(IndicesOf(faces[0]), faces[0].material, UvsOf(faces[0])),
+                      std::tuple(c.indices, c.material, c.uvs))
+                << c.line;
             EXPECT_TRUE(faces[0].corners.empty()) << c.line;
         }
     }
 }
 
 TEST(LoaderMQAFaces, AFaceWithoutMaterialTakesThePreviousLinesOrMinusOne) {
-    const std::string document = kDocumentHeader + "Object \"o\" {\n"
-                                                   "face 4 {\n"
-                                                   "3 V(0 1 2)\n"
-                                                   "\n"
-                                                   "3 V(0 1 2) M(2)\n"
-                                                   "3 V(3 4 5)\n"
+    // A dropped line in between adds nothing, and reading goes on after it.
+    const std::string document = kDocumentHeader + "Object \"o\" {\nface 4 {\n3 V(0 1 2)\n\n"
+                                                   "3 V(0 1 2) M(2)\n3 V(3 4 5)\n3 V(0 1 2 3)\n"
                                                    "4 V(0 1 2 3) M(5) UV(0 0 1 0 1 1 0 1)\n"
-                                                   "3 V(0 1 2)\n"
-                                                   "}\n"
-                                                   "face 1 {\n"
-                                                   "3 V(0 1 2)\n"
-                                                   "}\n"
-                                                   "}\n";
+                                                   "3 V(0 1 2)\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n";
     Model model;
     ASSERT_EQ(LoadDocument(document, model), kLoadOk);
     const std::vector<Face>& faces = model.objects.at(0).faces;
@@ -132,26 +127,18 @@ TEST(LoaderMQAFaces, AFaceWithoutMaterialTakesThePreviousLinesOrMinusOne) {
     }
     // Each line starts with empty lists: nothing of the line before remains.
     EXPECT_EQ(IndicesOf(faces[2]), (Indices{3, 4, 5}));
+    EXPECT_EQ(faces[3].indices.size(), 4u);
     EXPECT_TRUE(faces[4].uvs.empty());
-}
-
-TEST(LoaderMQAFaces, ADroppedLineAddsNothingAndReadingGoesOn) {
-    Model model;
-    ASSERT_EQ(LoadDocument(FaceDocument("3 V(0 1 2)\n3 V(0 1 2 3)\n4 V(0 1 2 3)\n"), model),
-              kLoadOk);
-    const std::vector<Face>& faces = model.objects.at(0).faces;
-    ASSERT_EQ(faces.size(), 2u);
-    EXPECT_EQ(faces[1].indices.size(), 4u);
 }
 
 TEST(LoaderMQAMaterials, AttributeScanAppliesWhatItCanRead) {
     struct Case {
         std::string line;
-        D3DCOLORVALUE color;
+        Rgba color;
         float diffuse, ambient, emissive, specular, power;
     };
-    const D3DCOLORVALUE grey = {0.8f, 0.8f, 0.8f, 1.0f};
-    const D3DCOLORVALUE red = {1.0f, 0.0f, 0.0f, 1.0f};
+    const Rgba grey = {0.8f, 0.8f, 0.8f, 1.0f};
+    const Rgba red = {1.0f, 0.0f, 0.0f, 1.0f};
     const Case cases[] = {
         {"\"m\" col(1 0 0 1) dif(0.5)", red, 0.5f, 1.0f, 0.0f, 0.0f, 0.2f},
         {"\"m\" dif(0.1) amb(0.2) emi(0.3) spc(0.4) power(50)", grey, 0.1f, 0.2f, 0.3f, 0.4f,
@@ -177,56 +164,43 @@ TEST(LoaderMQAMaterials, AttributeScanAppliesWhatItCanRead) {
         {"\"m\" amb(0.3) dif", grey, 1.0f, 0.3f, 0.0f, 0.0f, 0.2f},
     };
     for (const Case& c : cases) {
-        const Material material = ReadMaterialLine(c.line);
-        EXPECT_EQ(material.name, "m") << c.line;
-        EXPECT_EQ(material.color.r, c.color.r) << c.line;
-        EXPECT_EQ(material.color.g, c.color.g) << c.line;
-        EXPECT_EQ(material.color.b, c.color.b) << c.line;
-        EXPECT_EQ(material.color.a, c.color.a) << c.line;
-        EXPECT_EQ(material.diffuse, c.diffuse) << c.line;
-        EXPECT_EQ(material.ambient, c.ambient) << c.line;
-        EXPECT_EQ(material.emissive, c.emissive) << c.line;
-        EXPECT_EQ(material.specular, c.specular) << c.line;
-        EXPECT_EQ(material.power, c.power) << c.line;
+        const Material m = ReadMaterialLine(c.line);
+        const Rgba color = {m.color.r, m.color.g, m.color.b, m.color.a};
+        EXPECT_EQ(std::tuple(m.name, color, m.diffuse, m.ambient, m.emissive, m.specular, m.power),
+                  std::tuple("m", c.color, c.diffuse, c.ambient, c.emissive, c.specular, c.power))
+            << c.line;
         // The device material follows the line's values.
-        EXPECT_EQ(material.deviceMaterial.Diffuse.r, c.diffuse * c.color.r) << c.line;
-        EXPECT_EQ(material.deviceMaterial.Ambient.r, c.ambient * c.color.r) << c.line;
-        EXPECT_EQ(material.deviceMaterial.Power, c.power) << c.line;
+        const D3DMATERIAL9& device = m.deviceMaterial;
+        EXPECT_EQ(std::tuple(device.Diffuse.r, device.Ambient.r, device.Power),
+                  std::tuple(c.diffuse * c.color[0], c.ambient * c.color[0], c.power))
+            << c.line;
     }
 }
 
 TEST(LoaderMQAMaterials, FileNamesAreWholeTokens) {
     const Material material =
         ReadMaterialLine("\"stone wall\" tex(\"my file.bmp\") aplane(\"a(1).bmp\") bump(b.bmp)");
-    EXPECT_EQ(material.name, "stone wall");
-    EXPECT_EQ(material.textureName, "my file.bmp");
-    EXPECT_EQ(material.alphaPlaneName, "a(1).bmp");
-    EXPECT_EQ(material.bumpName, "b.bmp");
-
+    EXPECT_EQ(
+        std::tuple(material.name, material.textureName, material.alphaPlaneName, material.bumpName),
+        std::tuple("stone wall", "my file.bmp", "a(1).bmp", "b.bmp"));
     const Material unquoted = ReadMaterialLine("plain");
     EXPECT_EQ(unquoted.name, "plain");
     EXPECT_TRUE(unquoted.textureName.empty());
 }
 
 TEST(LoaderMQAMaterials, EveryNonBlankLineIsOneMaterialWhateverTheCount) {
-    const std::string document = kDocumentHeader + "Material 2 {\n"
-                                                   "\t\"first\" dif(0.5) tex(\"a.bmp\")\n"
-                                                   "\n"
-                                                   "\t\"second\"\n"
-                                                   "\t\"third\" col(1 0 0 1)\n"
-                                                   "}\n"
-                                                   "Material 1 {\n"
-                                                   "\t\"fourth\"\n"
-                                                   "}\n";
     Model model;
-    ASSERT_EQ(LoadDocument(document, model), kLoadOk);
+    ASSERT_EQ(LoadDocument(kDocumentHeader + "Material 2 {\n\t\"first\" dif(0.5) tex(\"a.bmp\")\n"
+                                             "\n\t\"second\"\n\t\"third\" col(1 0 0 1)\n}\n"
+                                             "Material 1 {\n\t\"fourth\"\n}\n",
+                           model),
+              kLoadOk);
     ASSERT_EQ(model.materials.size(), 4u);
-    EXPECT_EQ(model.materials[0].name, "first");
-    EXPECT_EQ(model.materials[1].name, "second");
-    EXPECT_EQ(model.materials[2].name, "third");
-    EXPECT_EQ(model.materials[3].name, "fourth");
+    const auto& m = model.materials;
+    EXPECT_EQ(std::tuple(m[0].name, m[1].name, m[2].name, m[3].name),
+              std::tuple("first", "second", "third", "fourth"));
     // Each line starts again from the defaults.
-    EXPECT_EQ(model.materials[1].diffuse, 1.0f);
-    EXPECT_TRUE(model.materials[1].textureName.empty());
-    EXPECT_EQ(model.materials[3].color.g, 0.8f);
+    EXPECT_EQ(m[1].diffuse, 1.0f);
+    EXPECT_TRUE(m[1].textureName.empty());
+    EXPECT_EQ(m[3].color.g, 0.8f);
 }
