@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/system_services.h"
@@ -35,7 +37,11 @@ std::vector<Tokens> ReadAllLines(const std::string& bytes) {
     while (file.ReadLine() != -1) {
         lines.push_back(CurrentTokens(file));
     }
-    EXPECT_EQ(file.count, -1);
+    // The end, once reached, stays reported.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(file.count, -1);
+        EXPECT_EQ(file.ReadLine(), -1);
+    }
     return lines;
 }
 
@@ -48,12 +54,8 @@ class CodePageTest : public testing::Test {
 
 } // namespace
 
-TEST(StringSeparator, SplitsLinesIntoWordsSeparatorsAndQuotedTokens) {
-    struct Case {
-        std::string line;
-        Tokens tokens;
-    };
-    const Case cases[] = {
+TEST_F(CodePageTest, SplitsLinesIntoWordsSeparatorsAndQuotedTokens) {
+    const std::pair<std::string, Tokens> cases[] = {
         {"col(0.8 0.8 0.8 1.0)", {"col", "(", "0.8", "0.8", "0.8", "1.0", ")"}},
         {"tex(\"my file.bmp\")", {"tex", "(", "my file.bmp", ")"}},
         {"Object \"obj 1\" {", {"Object", "obj 1", "{"}},
@@ -87,80 +89,57 @@ TEST(StringSeparator, SplitsLinesIntoWordsSeparatorsAndQuotedTokens) {
         {"\x01x\x7F \v5\f", {"\x01x\x7F", "\v5\f"}},
         {"\xB1\xB2 \xA0\xDF \xFD\xFE\xFF \x80", {"\xB1\xB2", "\xA0\xDF", "\xFD\xFE\xFF", "\x80"}},
     };
-    SetLeadByteCodePage(932);
-    for (const Case& c : cases) {
-        EXPECT_EQ(Separate(c.line), c.tokens) << "line: " << c.line;
+    for (const auto& [line, tokens] : cases) {
+        EXPECT_EQ(Separate(line), tokens) << "line: " << line;
     }
 }
 
 TEST_F(CodePageTest, DoubleByteCharactersStayWholeWhateverTheirSecondByte) {
-    struct Case {
-        std::string line;
-        Tokens tokens;
-    };
-    const Case cases[] = {
+    const std::tuple<int, std::string, Tokens> cases[] = {
         // Second bytes that are separators: "ー" 81 5B, "‐" 81 5D, "＋" 81 7B, "｝" 81 7D.
-        {"x\x81\x5By", {"x\x81\x5By"}},
-        {"\x81\x5D \x81\x7B\x81\x7D", {"\x81\x5D", "\x81\x7B\x81\x7D"}},
-        {"col(\x81\x5B)", {"col", "(", "\x81\x5B", ")"}},
+        {932, "x\x81\x5By", {"x\x81\x5By"}},
+        {932, "\x81\x5D \x81\x7B\x81\x7D", {"\x81\x5D", "\x81\x7B\x81\x7D"}},
+        {932, "col(\x81\x5B)", {"col", "(", "\x81\x5B", ")"}},
         // Second byte a backslash: "ソ" 83 5C, "表" 95 5C.
-        {"\x83\x5C\x95\x5C.bmp", {"\x83\x5C\x95\x5C.bmp"}},
-        {"tex(\"\x95\x5C\")", {"tex", "(", "\x95\x5C", ")"}},
+        {932, "\x83\x5C\x95\x5C.bmp", {"\x83\x5C\x95\x5C.bmp"}},
+        {932, "tex(\"\x95\x5C\")", {"tex", "(", "\x95\x5C", ")"}},
         // Second byte a quote, outside and inside quotes: never opens or closes.
-        {"a\x81\"b c", {"a\x81\"b", "c"}},
-        {"\"\x81\"\" x", {"\x81\"", "x"}},
+        {932, "a\x81\"b c", {"a\x81\"b", "c"}},
+        {932, "\"\x81\"\" x", {"\x81\"", "x"}},
         // Second byte whitespace, ")" or "," is taken as well.
-        {"\xE0 a", {"\xE0 a"}},
-        {"\x81)\x9F,", {"\x81)\x9F,"}},
+        {932, "\xE0 a", {"\xE0 a"}},
+        {932, "\x81)\x9F,", {"\x81)\x9F,"}},
         // A lead byte right before the line end has no second byte: the lone
         // byte is kept in its token and the line ends as usual.
-        {"ab\x81", {"ab\x81"}},
-        {"ab\x81\n", {"ab\x81"}},
-        {"ab \x81\r\nc", {"ab", "\x81"}},
-        {"\"ab\x81\n", {"ab\x81"}},
-        {"\x81", {"\x81"}},
+        {932, "ab\x81", {"ab\x81"}},
+        {932, "ab\x81\n", {"ab\x81"}},
+        {932, "ab \x81\r\nc", {"ab", "\x81"}},
+        {932, "\"ab\x81\n", {"ab\x81"}},
+        {932, "\x81", {"\x81"}},
+        // Lead bytes are those of the chosen code page: 0xA1 is a single
+        // half-width katakana in Shift-JIS but a lead byte in GBK, and a
+        // single-byte code page has none.
+        {932, "\xA1[ \x81[x", {"\xA1", "[", "\x81[x"}},
+        {936, "\xA1[ \x81[x", {"\xA1[", "\x81[x"}},
+        {1252, "\xA1[ \x81[x", {"\xA1", "[", "\x81", "[", "x"}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Separate(c.line), c.tokens) << "line: " << c.line;
+    for (const auto& [codePage, line, tokens] : cases) {
+        SetLeadByteCodePage(codePage);
+        EXPECT_EQ(Separate(line), tokens) << "code page " << codePage << ", line: " << line;
     }
-}
-
-TEST_F(CodePageTest, LeadBytesAreThoseOfTheChosenCodePage) {
-    // 0xA1 is a single half-width katakana in Shift-JIS but a lead byte in GBK.
-    EXPECT_EQ(Separate("\xA1[ \x81[x"), (Tokens{"\xA1", "[", "\x81[x"}));
-    SetLeadByteCodePage(936);
-    EXPECT_EQ(Separate("\xA1[ \x81[x"), (Tokens{"\xA1[", "\x81[x"}));
-    // A single-byte code page has no lead bytes.
-    SetLeadByteCodePage(1252);
-    EXPECT_EQ(Separate("\xA1[ \x81[x"), (Tokens{"\xA1", "[", "\x81", "[", "x"}));
-}
-
-TEST_F(CodePageTest, LoneLeadByteNeverTakesBytesOfAnEarlierLongerLine) {
-    // The work buffer still holds the first line's bytes behind the second
-    // line's terminator; none of them may reach a token.
-    const auto lines = ReadAllLines("aaaaaaaaaaaaaaaaaaaaaaaa bbbbbbbbbbbbbbbbbbb\nb\x81");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], (Tokens{"b\x81"}));
 }
 
 TEST(StringSeparator, SetTokenGrowsToTheLargestIndexAndNeverShrinks) {
     StringSeparator separator;
-    EXPECT_EQ(separator.Capacity(), 0);
-    EXPECT_EQ(separator.count, 0);
-
+    EXPECT_EQ(std::tuple(separator.Capacity(), separator.count), std::tuple(0, 0));
     EXPECT_TRUE(separator.SetToken(4, "five"));
-    EXPECT_EQ(separator.Capacity(), 5);
-    EXPECT_EQ(separator.Token(4), "five");
-    EXPECT_EQ(separator.Token(0), "");
+    EXPECT_EQ(std::tuple(separator.Capacity(), separator.Token(4), separator.Token(0)),
+              std::tuple(5, "five", ""));
     EXPECT_EQ(separator.count, 0) << "SetToken does not change the line's count";
-
     EXPECT_TRUE(separator.SetToken(1, "a much longer token than fits in place"));
     EXPECT_TRUE(separator.SetToken(1, "b"));
-    EXPECT_EQ(separator.Token(1), "b");
-    EXPECT_EQ(separator.Capacity(), 5);
     EXPECT_FALSE(separator.SetToken(-1, "x"));
-    EXPECT_EQ(separator.Capacity(), 5);
-
+    EXPECT_EQ(std::tuple(separator.Capacity(), separator.Token(1)), std::tuple(5, "b"));
     EXPECT_EQ(separator.Separate("a b c d e f g h i"), 9);
     EXPECT_EQ(separator.Capacity(), 9);
     EXPECT_EQ(separator.Separate("x y"), 2);
@@ -172,27 +151,20 @@ TEST(StringSeparator, HelpersSeeOnlyTheTokensOfTheCurrentLine) {
     separator.Separate("1 2 3 4 5 6 7 8 9");
     separator.Separate("10 2.5");
     ASSERT_EQ(separator.count, 2);
-    EXPECT_EQ(TokenInt(separator, 0), 10);
-    EXPECT_EQ(TokenFloat(separator, 1), 2.5f);
+    EXPECT_EQ(std::tuple(TokenInt(separator, 0), TokenFloat(separator, 1)), std::tuple(10, 2.5f));
     for (int i = 2; i < 9; ++i) {
         EXPECT_FALSE(TokenIs(separator, i, std::to_string(i + 1).c_str())) << i;
-        EXPECT_EQ(TokenInt(separator, i), 0) << i;
-        EXPECT_EQ(TokenFloat(separator, i), 0.0f) << i;
+        EXPECT_EQ(std::tuple(TokenInt(separator, i), TokenFloat(separator, i)),
+                  std::tuple(0, 0.0f));
     }
     // At the end of the input no token is reachable at all.
     separator.count = -1;
     EXPECT_FALSE(TokenIs(separator, 0, "10"));
-    EXPECT_EQ(TokenInt(separator, 0), 0);
-    EXPECT_EQ(TokenFloat(separator, 0), 0.0f);
+    EXPECT_EQ(std::tuple(TokenInt(separator, 0), TokenFloat(separator, 0)), std::tuple(0, 0.0f));
 }
 
 TEST(StringSeparator, TokenIsFoldsOnlyAsciiLetters) {
-    struct Case {
-        const char* token;
-        const char* word;
-        bool equal;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"Object", "Object", true},
         {"object", "Object", true},
         {"OBJECT", "object", true},
@@ -206,72 +178,45 @@ TEST(StringSeparator, TokenIsFoldsOnlyAsciiLetters) {
         {"\xC4", "\xE4", false},
         {"\x81\x5B", "\x81\x5B", true},
     };
-    for (const Case& c : cases) {
+    for (const auto& [token, word, equal] : cases) {
         StringSeparator separator;
-        separator.SetToken(0, c.token);
+        separator.SetToken(0, token);
         separator.count = 1;
-        EXPECT_EQ(TokenIs(separator, 0, c.word), c.equal) << c.token << " vs " << c.word;
+        EXPECT_EQ(TokenIs(separator, 0, word), equal) << token << " vs " << word;
     }
 }
 
-TEST(AsciiFileString, ReadsLinesUntilTheEndOfTheInput) {
-    struct Case {
-        const char* name;
-        std::string bytes;
-        std::vector<Tokens> lines;
-    };
-    const Case cases[] = {
+TEST_F(CodePageTest, ReadsLinesUntilTheEndOfTheInputInPiecesOf8190Bytes) {
+    const int piece = AsciiFileString::kMaxPieceLength;
+    ASSERT_EQ(piece, 8190);
+    const std::string full(piece, 'a');
+    const std::string most(piece - 1, 'a');
+    const std::tuple<const char*, std::string, std::vector<Tokens>> cases[] = {
         {"empty input", "", {}},
         {"blank lines count as lines", "\n  \t\n\nx\n", {{}, {}, {}, {"x"}}},
         {"last line without newline", "a b\nc", {{"a", "b"}, {"c"}}},
         {"CR LF and LF alike", "a b\r\nc\r\n", {{"a", "b"}, {"c"}}},
         {"CR inside a line ends it", "a\rlost\nb\n", {{"a"}, {"b"}}},
         {"NUL inside a line ends it", std::string("a\0lost\nb\n", 9), {{"a"}, {"b"}}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ReadAllLines(c.bytes), c.lines) << c.name;
-    }
-}
-
-TEST(AsciiFileString, KeepsReportingTheEndOnceReached) {
-    MemoryStream input("only\n");
-    AsciiFileString file(input.get());
-    EXPECT_EQ(file.ReadLine(), 1);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(file.ReadLine(), -1);
-        EXPECT_EQ(file.count, -1);
-    }
-}
-
-TEST(AsciiFileString, DeliversLongLinesInPiecesOf8190Bytes) {
-    const int piece = AsciiFileString::kMaxPieceLength;
-    ASSERT_EQ(piece, 8190);
-    const std::string full(piece, 'a');
-    struct Case {
-        const char* name;
-        std::string bytes;
-        std::vector<Tokens> lines;
-    };
-    const Case cases[] = {
-        {"a line of exactly one piece, newline included",
-         std::string(piece - 1, 'a') + "\nnext\n",
-         {{std::string(piece - 1, 'a')}, {"next"}}},
+        // The work buffer still holds the first line's bytes behind the second
+        // line's terminator; none of them may reach the lone lead byte's token.
+        {"lone lead byte after a longer line",
+         "aaaaaaaaaaaaaaaaaaaaaaaa bbbbbbbbbbbbbbbbbbb\nb\x81",
+         {{"aaaaaaaaaaaaaaaaaaaaaaaa", "bbbbbbbbbbbbbbbbbbb"}, {"b\x81"}}},
+        {"a line of exactly one piece, newline included", most + "\nnext\n", {{most}, {"next"}}},
         {"the newline alone makes a second, blank piece",
          full + "\nnext\n",
          {{full}, {}, {"next"}}},
         {"a token across the boundary is split in two",
-         std::string(piece - 1, 'a') + "bc d\n",
-         {{std::string(piece - 1, 'a') + "b"}, {"c", "d"}}},
+         most + "bc d\n",
+         {{most + "b"}, {"c", "d"}}},
         {"three pieces", full + full + "tail\n", {{full}, {full}, {"tail"}}},
         // The piece ends between the two bytes of a character: the lead byte
         // stays alone, and the second byte, here "[", starts the next piece.
-        {"a character across the boundary",
-         std::string(piece - 1, 'a') + "\x81\x5B\n",
-         {{std::string(piece - 1, 'a') + "\x81"}, {"["}}},
+        {"a character across the boundary", most + "\x81\x5B\n", {{most + "\x81"}, {"["}}},
     };
-    SetLeadByteCodePage(932);
-    for (const Case& c : cases) {
-        EXPECT_EQ(ReadAllLines(c.bytes), c.lines) << c.name;
+    for (const auto& [name, bytes, lines] : cases) {
+        EXPECT_EQ(ReadAllLines(bytes), lines) << name;
     }
 }
 
@@ -287,16 +232,15 @@ TEST(AsciiFileString, ReadingLinesAllocatesNothingOnceTheSlotsHaveGrown) {
     }
     document += "\n";
     for (int i = 0; i < 2000; ++i) {
-        document += "\t\t12.345678 -3.141593 100.000000\n";
-        document += "\t\t4 V(0 1 2 3) M(0) UV(0.00000 0.00000 1.00000 0.00000 1.00000 1.00000 "
-                    "0.00000 1.00000)\n";
-        document += "\"material with a long quoted name\" col(1 1 1 1) tex(\"a/long/path.bmp\")\n";
+        document += "\t\t12.345678 -3.141593 100.000000\n\t\t4 V(0 1 2 3) M(0) UV(0.00000 0.00000 "
+                    "1.00000 0.00000 1.00000 1.00000 0.00000 1.00000)\n\"material with a long "
+                    "quoted name\" col(1 1 1 1) tex(\"a/long/path.bmp\")\n";
     }
     MemoryStream input(document);
     AsciiFileString file(input.get());
     ASSERT_EQ(file.ReadLine(), 24);
 
-    AllocationScope scope;
+    const AllocationScope scope;
     int lines = 0;
     while (file.ReadLine() != -1) {
         ++lines;
