@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "model/model.h"
@@ -15,19 +16,24 @@ namespace {
 using Indices = std::vector<int>;
 using Rgba = std::array<float, 4>;
 
-// A face line and what reading it gives: a result code, and when the line
-// adds a face, that face (its UV pairs flattened).
+// A face line that adds a face, and that face (its UV pairs flattened).
 struct FaceCase {
     std::string line;
-    int result;
-    bool added;
-    Indices indices = {};
+    Indices indices;
     int material = -1;
     std::vector<float> uvs = {};
 };
 
-std::string FaceDocument(const std::string& faceLines) {
-    return kDocumentHeader + "Object \"o\" {\nface 1 {\n" + faceLines + "}\n}\n";
+// Reads one face line in an object of its own, expecting the given result;
+// returns the faces it added.
+std::vector<Face> ReadFaceLine(const std::string& line, int result) {
+    Model model;
+    EXPECT_EQ(
+        LoadDocument(kDocumentHeader + "Object \"o\" {\nface 1 {\n" + line + "\n}\n}\n", model),
+        result)
+        << line;
+    EXPECT_EQ(model.objects.size(), 1u) << line;
+    return model.objects.empty() ? std::vector<Face>() : model.objects[0].faces;
 }
 
 Indices IndicesOf(const Face& face) {
@@ -53,60 +59,50 @@ Material ReadMaterialLine(const std::string& line) {
 } // namespace
 
 TEST(LoaderMQAFaces, FaceLinesFollowTheirCountsAndParts) {
-    const int ok = kLoadOk;
-    const int error = kLoadFormatError;
     const FaceCase cases[] = {
-        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1)", ok, true, {0, 1, 2}, 1, {0, 0, 1, 0, 1, 1}},
-        {"4 V(0 1 2 3)", ok, true, {0, 1, 2, 3}},
-        {"3 v(5 6 7) m(2) uv(0.5 0.25 1 1 0 0)", ok, true, {5, 6, 7}, 2, {0.5f, 0.25f, 1, 1, 0, 0}},
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1)", {0, 1, 2}, 1, {0, 0, 1, 0, 1, 1}},
+        {"4 V(0 1 2 3)", {0, 1, 2, 3}},
+        {"3 v(5 6 7) m(2) uv(0.5 0.25 1 1 0 0)", {5, 6, 7}, 2, {0.5f, 0.25f, 1, 1, 0, 0}},
         // Five corners keep their first four indices and UV pairs.
-        {"5 V(0 1 2 3 4) M(2) UV(0 0 1 0 2 0 3 0 4 0)",
-         ok,
-         true,
-         {0, 1, 2, 3},
-         2,
-         {0, 0, 1, 0, 2, 0, 3, 0}},
-        {"5 V(0 1 2 3 4)", ok, true, {0, 1, 2, 3}},
+        {"5 V(0 1 2 3 4) M(2) UV(0 0 1 0 2 0 3 0 4 0)", {0, 1, 2, 3}, 2, {0, 0, 1, 0, 2, 0, 3, 0}},
+        {"5 V(0 1 2 3 4)", {0, 1, 2, 3}},
         // Counts and indices are stored as written, never checked.
-        {"0 V()", ok, true, {}},
-        {"3 V(-1 99999 a) M(-7)", ok, true, {-1, 99999, 0}, -7},
-        // The second token must be "V" and the line long enough for the count.
-        {"3 X(0 1 2)", error, false},
-        {"3", error, false},
-        {"3 V(0 1 2", error, false},
-        {"2147483647 V(0)", error, false},
-        // Parentheses that do not match the count drop the line.
-        {"3 V(0 1 2 3)", ok, false},
-        {"3 V[0 1 2]", ok, false},
-        {"2 V(0 1 2)", ok, false},
-        {"-1 V(0)", ok, false},
-        {"-2147483648 V(0)", ok, false},
-        // A material part cut short is not read; one in the wrong form drops the line.
-        {"3 V(0 1 2) M(1", ok, true, {0, 1, 2}},
-        {"3 V(0 1 2) M 1", ok, true, {0, 1, 2}},
-        {"3 V(0 1 2) M[1] UV(0 0 1 0 1 1)", ok, false},
-        {"3 V(0 1 2) M(1 2)", ok, false},
-        {"3 V(0 1 2) M(x)", ok, true, {0, 1, 2}, 0},
-        // A UV part cut short is not read; one in the wrong form drops the line.
-        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1", ok, true, {0, 1, 2}, 1},
-        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1 2)", ok, false},
-        {"3 V(0 1 2) UV[0 0 1 0 1 1]", ok, false},
+        {"0 V()", {}},
+        {"3 V(-1 99999 a) M(-7)", {-1, 99999, 0}, -7},
+        // A material or UV part cut short is not read.
+        {"3 V(0 1 2) M(1", {0, 1, 2}},
+        {"3 V(0 1 2) M 1", {0, 1, 2}},
+        {"3 V(0 1 2) M(x)", {0, 1, 2}, 0},
+        {"3 V(0 1 2) M(1) UV(0 0 1 0 1 1", {0, 1, 2}, 1},
         // Parts in another order or of other kinds are not seen.
-        {"3 V(0 1 2) UV(0 0 1 0 1 1) M(1)", ok, true, {0, 1, 2}, -1, {0, 0, 1, 0, 1, 1}},
-        {"3 V(0 1 2) COL(1 1 1) M(1)", ok, true, {0, 1, 2}},
-        {"3 V(0 1 2) M(1) COL(1 2 3) UV(0 0 1 0 1 1)", ok, true, {0, 1, 2}, 1},
+        {"3 V(0 1 2) UV(0 0 1 0 1 1) M(1)", {0, 1, 2}, -1, {0, 0, 1, 0, 1, 1}},
+        {"3 V(0 1 2) COL(1 1 1) M(1)", {0, 1, 2}},
+        {"3 V(0 1 2) M(1) COL(1 2 3) UV(0 0 1 0 1 1)", {0, 1, 2}, 1},
     };
     for (const FaceCase& c : cases) {
-        Model model;
-        EXPECT_EQ(LoadDocument(FaceDocument(c.line + "\n"), model), c.result) << c.line;
-        ASSERT_EQ(model.objects.size(), 1u) << c.line;
-        const std::vector<Face>& faces = model.objects[0].faces;
-        ASSERT_EQ(faces.size(), c.added ? 1u : 0u) << c.line;
-        if (c.added) {
-            EXPECT_EQ(std::tuple(IndicesOf(faces[0]), faces[0].material, UvsOf(faces[0])),
-                      std::tuple(c.indices, c.material, c.uvs))
-                << c.line;
-            EXPECT_TRUE(faces[0].corners.empty()) << c.line;
+        const std::vector<Face> faces = ReadFaceLine(c.line, kLoadOk);
+        ASSERT_EQ(faces.size(), 1u) << c.line;
+        EXPECT_EQ(std::tuple(IndicesOf(faces[0]), faces[0].material, UvsOf(faces[0])),
+                  std::tuple(c.indices, c.material, c.uvs))
+            << c.line;
+        EXPECT_TRUE(faces[0].corners.empty()) << c.line;
+    }
+}
+
+TEST(LoaderMQAFaces, MalformedFaceLinesAddNothing) {
+    const std::pair<int, std::vector<std::string>> groups[] = {
+        // The second token must be "V" and the line long enough for the count.
+        {kLoadFormatError, {"3 X(0 1 2)", "3", "3 V(0 1 2", "2147483647 V(0)"}},
+        // Parentheses that do not match the count drop the line, and so do
+        // material and UV parts in the wrong form.
+        {kLoadOk,
+         {"3 V(0 1 2 3)", "3 V[0 1 2]", "2 V(0 1 2)", "-1 V(0)", "-2147483648 V(0)",
+          "3 V(0 1 2) M[1] UV(0 0 1 0 1 1)", "3 V(0 1 2) M(1 2)",
+          "3 V(0 1 2) M(1) UV(0 0 1 0 1 1 2)", "3 V(0 1 2) UV[0 0 1 0 1 1]"}},
+    };
+    for (const auto& [result, lines] : groups) {
+        for (const std::string& line : lines) {
+            EXPECT_TRUE(ReadFaceLine(line, result).empty()) << line;
         }
     }
 }

@@ -130,13 +130,8 @@ TEST(LoaderMQA, ReadsAWholeDocumentWithKeywordsInAnyLetterCase) {
 }
 
 TEST(LoaderMQA, ObjectLinesSetNameSmoothingAngleAndMirrorAxisAndNothingElse) {
-    struct Case {
-        std::string chunk;
-        std::string name;
-        float facet;
-        int mirrorAxis;
-    };
-    const Case cases[] = {
+    // An object chunk, and the name, smoothing angle and mirror axis it gives.
+    const std::tuple<std::string, std::string, float, int> cases[] = {
         {"Object {\n}\n", "", 0.0f, 0},
         {"Object \"two words\" {\n}\n", "two words", 0.0f, 0},
         {"Object plain extra {\n}\n", "plain", 0.0f, 0},
@@ -150,17 +145,17 @@ TEST(LoaderMQA, ObjectLinesSetNameSmoothingAngleAndMirrorAxisAndNothingElse) {
          "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n}\n}\n",
          "o", 0.0f, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& [chunk, name, facet, mirrorAxis] : cases) {
         Model model;
-        ASSERT_EQ(LoadDocument(kDocumentHeader + c.chunk, model), kLoadOk) << c.chunk;
-        ASSERT_EQ(model.objects.size(), 1u) << c.chunk;
+        ASSERT_EQ(LoadDocument(kDocumentHeader + chunk, model), kLoadOk) << chunk;
+        ASSERT_EQ(model.objects.size(), 1u) << chunk;
         const ModelObject& object = model.objects[0];
         EXPECT_EQ(std::tuple(object.name, object.facet, object.mirrorAxis),
-                  std::tuple(c.name, c.facet, c.mirrorAxis))
-            << c.chunk;
+                  std::tuple(name, facet, mirrorAxis))
+            << chunk;
         EXPECT_TRUE(object.vertices.empty() && object.faces.empty() && object.animations.empty())
-            << c.chunk;
-        EXPECT_TRUE(model.animationNames.empty()) << c.chunk;
+            << chunk;
+        EXPECT_TRUE(model.animationNames.empty()) << chunk;
     }
 }
 
