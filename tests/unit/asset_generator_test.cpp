@@ -148,22 +148,18 @@ TEST(AssetGenerator, EndCapsTakeTheirOwnMaterials) {
 }
 
 TEST(AssetGenerator, LoftTextureCoordinatesStandUprightAndRunRound) {
-    struct Case {
-        const char* name;
-        LoftUv uv;
-        int segments;
-    };
-    for (const Case& c :
-         {Case{"per side", LoftUv::PerSide, 4}, Case{"wrapped", LoftUv::Wrapped, 8}}) {
+    for (const LoftUv uv : {LoftUv::PerSide, LoftUv::Wrapped}) {
+        const bool perSide = uv == LoftUv::PerSide;
+        const char* name = perSide ? "per side" : "wrapped";
         DocumentObject object;
         ShapeBuilder shapes(object);
         const Ring bottom =
-            c.segments == 4 ? RectangleRing(0.0f, 1.0f, 1.0f) : EllipseRing(0.0f, 1.0f, 1.0f, 8);
+            perSide ? RectangleRing(0.0f, 1.0f, 1.0f) : EllipseRing(0.0f, 1.0f, 1.0f, 8);
         Ring top = bottom;
         for (Vec3& p : top) {
             p.y = 2.0f;
         }
-        shapes.AddLoft({bottom, top}, c.uv);
+        shapes.AddLoft({bottom, top}, uv);
         float covered = 0.0f;
         for (const DocumentFace& face : object.faces) {
             float low = 1e9f;
@@ -180,13 +176,12 @@ TEST(AssetGenerator, LoftTextureCoordinatesStandUprightAndRunRound) {
             }
             for (std::size_t k = 0; k < face.indices.size(); ++k) {
                 const float y = object.vertices[static_cast<std::size_t>(face.indices[k])].y;
-                EXPECT_FLOAT_EQ(face.uvs[k].y, y == 2.0f ? 0.0f : 1.0f) << c.name;
+                EXPECT_FLOAT_EQ(face.uvs[k].y, y == 2.0f ? 0.0f : 1.0f) << name;
             }
-            const float expected = c.uv == LoftUv::PerSide ? 1.0f : 1.0f / 8.0f;
-            EXPECT_FLOAT_EQ(low + expected, high) << c.name;
+            EXPECT_FLOAT_EQ(low + (perSide ? 1.0f : 1.0f / 8.0f), high) << name;
             covered += high - low;
         }
-        EXPECT_FLOAT_EQ(covered, c.uv == LoftUv::PerSide ? 4.0f : 1.0f) << c.name;
+        EXPECT_FLOAT_EQ(covered, perSide ? 4.0f : 1.0f) << name;
     }
 }
 
