@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <string_view>
 
@@ -67,38 +66,6 @@ TEST(MovementTest, OnlyAKeyThatWentDownAtThisTickCounts) {
         keys.left = keys.right = keys.up = keys.down = state;
         EXPECT_EQ(DecideUnitMove(keys, 500, 500).step, UnitStep::None) << state;
     }
-}
-
-TEST(MovementTest, TenRightPressesReachTheEdgeInNineSteps) {
-    ArrowKeyStates keys;
-    float x = 0.0f;
-    int steps = 0;
-    for (int press = 1; press <= 10; ++press) {
-        keys.right = LatchKeyState(keys.right, true);
-        const UnitMove move = DecideUnitMove(keys, x, 0.0f);
-        if (press == 10) {
-            EXPECT_EQ(move.step, UnitStep::None);
-        }
-        steps += move.step == UnitStep::Right ? 1 : 0;
-        x = move.x;
-        // Two ticks up between presses: a press right after a release counts as held.
-        for (int tick = 0; tick < 2; ++tick) {
-            keys.right = LatchKeyState(keys.right, false);
-            EXPECT_EQ(DecideUnitMove(keys, x, 0.0f).step, UnitStep::None);
-        }
-    }
-    EXPECT_EQ(steps, 9);
-    EXPECT_EQ(x, 900.0f);
-}
-
-TEST(MovementTest, HoldingAKeyMovesOneCellOnly) {
-    ArrowKeyStates keys;
-    float z = 0.0f;
-    for (int tick = 0; tick < 60; ++tick) {
-        keys.down = LatchKeyState(keys.down, true);
-        z = DecideUnitMove(keys, 0.0f, z).z;
-    }
-    EXPECT_EQ(z, 100.0f);
 }
 
 TEST(MovementTest, TileIndexIsColumnPlusTenRows) {
