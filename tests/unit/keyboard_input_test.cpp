@@ -158,17 +158,18 @@ TEST_F(KeyboardInputTest, AFailedAcquireStillSucceedsAndActivationAcquiresLater)
 TEST_F(KeyboardInputTest, EveryUpdateReadsAFreshSnapshotAndLatchesTheKey) {
     Start();
     int state = kKeyUp;
-    const struct {
+    struct Poll {
         std::vector<bool> downBeforePoll; // the key's changes since the last poll
         bool answer;
         int after;
-    } polls[] =
-        {
-            {{true}, true, kKeyPressed},    {{}, true, kKeyHeld},
-            {{false}, false, kKeyReleased}, {{}, false, kKeyUp},
-            {{true, false}, false, kKeyUp}, // down and up again between two polls: never seen
-        };
-    for (const auto& poll : polls) {
+    };
+    // The last poll: down and up again between two polls is never seen.
+    const Poll polls[] = {{{true}, true, kKeyPressed},
+                          {{}, true, kKeyHeld},
+                          {{false}, false, kKeyReleased},
+                          {{}, false, kKeyUp},
+                          {{true, false}, false, kKeyUp}};
+    for (const Poll& poll : polls) {
         for (const bool down : poll.downBeforePoll) {
             device->SetKeyDown(DIK_RIGHT, down);
         }
