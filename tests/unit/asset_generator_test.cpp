@@ -60,66 +60,48 @@ TEST(AssetGenerator, FormatsNumbersInFixedNotationWithoutNegativeZero) {
 }
 
 TEST(AssetGenerator, ShapesAreClosedClockwiseFromOutsideAndEncloseTheirVolume) {
+    const Vec3 low{-1.0f, 0.0f, -2.0f};
+    const Vec3 high{1.0f, 3.0f, 2.0f};
+    const Vec3 zero{0.0f, 0.0f, 0.0f};
+    const Vec3 size{2.0f, 3.0f, 4.0f};
+    const Vec2 bottom{2.0f, 2.0f};
+    const Vec2 top{1.0f, 1.0f};
+    const std::vector<Ring> chamfered = {ChamferedRing(0.0f, 3.0f, 2.0f, 1.0f),
+                                         ChamferedRing(4.0f, 3.0f, 2.0f, 1.0f)};
+    const std::vector<Vec3> path = {{0.0f, 0.0f, 0.0f}, {0.0f, 2.0f, 1.0f}, {0.0f, 3.0f, 4.0f}};
+    const std::vector<Vec2> radii = {{0.0f, 0.0f}, {1.0f, 1.5f}, {0.0f, 0.0f}};
+    const Vec3 side{1.0f, 0.0f, 0.0f};
+    const Vec3 radii3{1.0f, 2.0f, 3.0f};
+    const Vec3 dome{3.0f, 2.0f, 3.0f};
     struct Case {
         const char* name;
         std::function<void(ShapeBuilder&)> build;
-        double volume; // enclosed volume; 0 when only its sign is checked
+        double volume;     // enclosed volume; 0 when only its sign is checked
+        Matrix place = {}; // from the shape's frame into the object
     };
     const Case cases[] = {
-        {"box",
-         [](ShapeBuilder& s) {
-             s.AddBox({-1.0f, 0.0f, -2.0f}, {1.0f, 3.0f, 2.0f});
-         },
-         24.0},
-        {"mirrored box",
-         [](ShapeBuilder& s) {
-             s.place = Scaling({-1.0f, 1.0f, 1.0f});
-             s.AddBox({0.0f, 0.0f, 0.0f}, {2.0f, 3.0f, 4.0f});
-         },
-         24.0},
-        {"turned box",
-         [](ShapeBuilder& s) {
-             s.place = RotationX(90.0f) * RotationY(30.0f) * Translation({5.0f, 1.0f, 2.0f});
-             s.AddBox({0.0f, 0.0f, 0.0f}, {2.0f, 3.0f, 4.0f});
-         },
-         24.0},
-        {"tapered box",
-         [](ShapeBuilder& s) {
-             s.AddTaperedBox(3.0f, {2.0f, 2.0f}, {1.0f, 1.0f});
-         },
+        {"box", [&](ShapeBuilder& s) { s.AddBox(low, high); }, 24.0},
+        {"mirrored box", [&](ShapeBuilder& s) { s.AddBox(zero, size); }, 24.0,
+         Scaling({-1.0f, 1.0f, 1.0f})},
+        {"turned box", [&](ShapeBuilder& s) { s.AddBox(zero, size); }, 24.0,
+         RotationX(90.0f) * RotationY(30.0f) * Translation({5.0f, 1.0f, 2.0f})},
+        {"tapered box", [&](ShapeBuilder& s) { s.AddTaperedBox(3.0f, bottom, top); },
          3.0 * (16.0 + 4.0 + 8.0) / 3.0},
         {"cylinder", [](ShapeBuilder& s) { s.AddCylinder(2.0f, 2.0f, 5.0f, 12); },
          PolygonArea(12, 2.0f) * 5.0},
         {"cone", [](ShapeBuilder& s) { s.AddCylinder(2.0f, 0.0f, 6.0f, 8); },
          PolygonArea(8, 2.0f) * 6.0 / 3.0},
-        {"ellipsoid",
-         [](ShapeBuilder& s) {
-             s.AddEllipsoid({1.0f, 2.0f, 3.0f}, 12, 8);
-         },
-         0.0},
-        {"dome",
-         [](ShapeBuilder& s) {
-             s.AddEllipsoid({3.0f, 2.0f, 3.0f}, 12, 4, 0.0f, 90.0f);
-         },
-         0.0},
-        {"chamfered loft",
-         [](ShapeBuilder& s) {
-             s.AddLoft(
-                 {ChamferedRing(0.0f, 3.0f, 2.0f, 1.0f), ChamferedRing(4.0f, 3.0f, 2.0f, 1.0f)},
-                 LoftUv::Wrapped);
-         },
+        {"ellipsoid", [&](ShapeBuilder& s) { s.AddEllipsoid(radii3, 12, 8); }, 0.0},
+        {"dome", [&](ShapeBuilder& s) { s.AddEllipsoid(dome, 12, 4, 0.0f, 90.0f); }, 0.0},
+        {"chamfered loft", [&](ShapeBuilder& s) { s.AddLoft(chamfered, LoftUv::Wrapped); },
          4.0 * (6.0 * 4.0 - 2.0)},
-        {"tube with tips",
-         [](ShapeBuilder& s) {
-             s.AddTube({{0.0f, 0.0f, 0.0f}, {0.0f, 2.0f, 1.0f}, {0.0f, 3.0f, 4.0f}},
-                       {{0.0f, 0.0f}, {1.0f, 1.5f}, {0.0f, 0.0f}}, {1.0f, 0.0f, 0.0f}, 8);
-         },
-         0.0},
+        {"tube with tips", [&](ShapeBuilder& s) { s.AddTube(path, radii, side, 8); }, 0.0},
     };
     for (const Case& c : cases) {
         DocumentObject object;
         object.name = c.name;
         ShapeBuilder shapes(object);
+        shapes.place = c.place;
         c.build(shapes);
         Model model;
         RoundTrip(OneObject(object), model);
@@ -166,22 +148,18 @@ TEST(AssetGenerator, EndCapsTakeTheirOwnMaterials) {
 }
 
 TEST(AssetGenerator, LoftTextureCoordinatesStandUprightAndRunRound) {
-    struct Case {
-        const char* name;
-        LoftUv uv;
-        int segments;
-    };
-    for (const Case& c :
-         {Case{"per side", LoftUv::PerSide, 4}, Case{"wrapped", LoftUv::Wrapped, 8}}) {
+    for (const LoftUv uv : {LoftUv::PerSide, LoftUv::Wrapped}) {
+        const bool perSide = uv == LoftUv::PerSide;
+        const char* name = perSide ? "per side" : "wrapped";
         DocumentObject object;
         ShapeBuilder shapes(object);
         const Ring bottom =
-            c.segments == 4 ? RectangleRing(0.0f, 1.0f, 1.0f) : EllipseRing(0.0f, 1.0f, 1.0f, 8);
+            perSide ? RectangleRing(0.0f, 1.0f, 1.0f) : EllipseRing(0.0f, 1.0f, 1.0f, 8);
         Ring top = bottom;
         for (Vec3& p : top) {
             p.y = 2.0f;
         }
-        shapes.AddLoft({bottom, top}, c.uv);
+        shapes.AddLoft({bottom, top}, uv);
         float covered = 0.0f;
         for (const DocumentFace& face : object.faces) {
             float low = 1e9f;
@@ -198,13 +176,12 @@ TEST(AssetGenerator, LoftTextureCoordinatesStandUprightAndRunRound) {
             }
             for (std::size_t k = 0; k < face.indices.size(); ++k) {
                 const float y = object.vertices[static_cast<std::size_t>(face.indices[k])].y;
-                EXPECT_FLOAT_EQ(face.uvs[k].y, y == 2.0f ? 0.0f : 1.0f) << c.name;
+                EXPECT_FLOAT_EQ(face.uvs[k].y, y == 2.0f ? 0.0f : 1.0f) << name;
             }
-            const float expected = c.uv == LoftUv::PerSide ? 1.0f : 1.0f / 8.0f;
-            EXPECT_FLOAT_EQ(low + expected, high) << c.name;
+            EXPECT_FLOAT_EQ(low + (perSide ? 1.0f : 1.0f / 8.0f), high) << name;
             covered += high - low;
         }
-        EXPECT_FLOAT_EQ(covered, c.uv == LoftUv::PerSide ? 4.0f : 1.0f) << c.name;
+        EXPECT_FLOAT_EQ(covered, perSide ? 4.0f : 1.0f) << name;
     }
 }
 

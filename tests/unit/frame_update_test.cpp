@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/app_window.h"
@@ -61,7 +62,9 @@ class FrameUpdateTest : public ::testing::Test {
         RecordingSystem::Reset();
     }
 
-    static RecordingDevice& Device() { return *static_cast<RecordingDevice*>(graphicsDevice->device); }
+    static RecordingDevice& Device() {
+        return *static_cast<RecordingDevice*>(graphicsDevice->device);
+    }
 
     static Model* MakeTriangleModel() {
         Model* model = new Model();
@@ -101,10 +104,17 @@ class FrameUpdateTest : public ::testing::Test {
     static D3DXMATRIX ExpectedUnitWorld(float facingDegrees, float x, float y, float z) {
         D3DXMATRIX rotation;
         D3DXMATRIX translation;
-        D3DXMATRIX world;
         D3DXMatrixRotationY(&rotation, facingDegrees * 0.017453292f);
         D3DXMatrixTranslation(&translation, x, y, z);
-        return *D3DXMatrixMultiply(&world, &rotation, &translation);
+        return *D3DXMatrixMultiply(&rotation, &rotation, &translation);
+    }
+
+    // The view of the last frame looks from eye to target, up along +y.
+    static void ExpectView(const D3DXVECTOR3& eye, const D3DXVECTOR3& target) {
+        const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+        D3DXMATRIX expected;
+        D3DXMatrixLookAtRH(&expected, &eye, &target, &up);
+        EXPECT_EQ(D3DXMATRIX(Device().CallsOf(DeviceOp::SetTransform)[1].matrix), expected);
     }
 
     RecordingKeyboard* keyboard_ = nullptr;
@@ -123,22 +133,16 @@ TEST_F(FrameUpdateTest, FirstTickStandsTheUnitOnTileZeroAndLooksAtItFromTheCamer
     EXPECT_EQ(unitModel->world, ExpectedUnitWorld(0.0f, 0.0f, 75.0f, 0.0f));
     EXPECT_EQ(unitModel->rotation.y, 0.0f);
 
-    const std::vector<DeviceCall> views = Device().CallsOf(DeviceOp::SetTransform);
-    D3DXMATRIX expectedView;
-    const D3DXVECTOR3 eye(2000.0f, 1075.0f, 2000.0f);
-    const D3DXVECTOR3 target(0.0f, 75.0f, 0.0f);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXMatrixLookAtRH(&expectedView, &eye, &target, &up);
-    EXPECT_EQ(D3DXMATRIX(views[1].matrix), expectedView);
+    ExpectView({2000.0f, 1075.0f, 2000.0f}, {0.0f, 75.0f, 0.0f});
 
     const std::vector<DeviceCall> lights = Device().CallsOf(DeviceOp::SetLight);
     ASSERT_EQ(lights.size(), 1u);
-    EXPECT_EQ(lights[0].light.Direction.x, 2000.0f);
-    EXPECT_EQ(lights[0].light.Direction.y, 1000.0f);
-    EXPECT_EQ(lights[0].light.Direction.z, 2000.0f);
+    const D3DVECTOR direction = lights[0].light.Direction;
+    EXPECT_TRUE(direction.x == 2000.0f && direction.y == 1000.0f && direction.z == 2000.0f);
 }
 
-TEST_F(FrameUpdateTest, FrameRunsBeginLightViewUnitTilesEnd) {
+TEST_F(FrameUpdateTest, FrameRunsBeginLightViewUnitTilesEndWithEachTileStretchedByItsHeight) {
+    tileModels[37]->scale.y = 3.0f;
     Tick();
     const std::vector<std::string> calls = Device().Described();
     ASSERT_FALSE(calls.empty());
@@ -153,38 +157,22 @@ TEST_F(FrameUpdateTest, FrameRunsBeginLightViewUnitTilesEnd) {
     EXPECT_EQ(transforms[1].args[0], static_cast<DWORD>(D3DTS_VIEW));
     EXPECT_EQ(D3DXMATRIX(transforms[2].matrix), unitModel->world);
     for (int index = 0; index < TileCount; ++index) {
+        // Each tile stands on its cell, stretched up from its base by its height.
         D3DXMATRIX expected;
-        D3DXMatrixTranslation(&expected, 100.0f * static_cast<float>(index % 10), 0.0f,
+        D3DXMATRIX translation;
+        D3DXMatrixScaling(&expected, 1.0f, index == 37 ? 3.0f : 1.0f, 1.0f);
+        D3DXMatrixTranslation(&translation, 100.0f * static_cast<float>(index % 10), 0.0f,
                               100.0f * static_cast<float>(index / 10));
+        D3DXMatrixMultiply(&expected, &expected, &translation);
         EXPECT_EQ(D3DXMATRIX(transforms[3 + index].matrix), expected) << "tile " << index;
     }
     EXPECT_EQ(Device().drawCalls, 1 + TileCount);
 
-    // The light is set after the frame's states and before the view.
-    size_t light = 0;
-    size_t view = 0;
-    for (size_t i = 0; i < calls.size(); ++i) {
-        if (calls[i] == "SetLight(0)") {
-            light = i;
-        }
-        if (calls[i] == "SetTransform(2)") {
-            view = i;
-        }
-    }
-    EXPECT_GT(light, 30u);
-    EXPECT_EQ(view, light + 1);
-}
-
-TEST_F(FrameUpdateTest, TilesAreStretchedByTheirHeightFromTheirBase) {
-    tileModels[37]->scale.y = 3.0f;
-    Tick();
-    D3DXMATRIX scaling;
-    D3DXMATRIX translation;
-    D3DXMATRIX expected;
-    D3DXMatrixScaling(&scaling, 1.0f, 3.0f, 1.0f);
-    D3DXMatrixTranslation(&translation, 700.0f, 0.0f, 300.0f);
-    D3DXMatrixMultiply(&expected, &scaling, &translation);
-    EXPECT_EQ(tileModels[37]->world, expected);
+    // The light is set after the frame's states and right before the view.
+    const auto light = std::find(calls.begin(), calls.end(), "SetLight(0)");
+    EXPECT_GT(light - calls.begin(), 30);
+    ASSERT_LT(light + 1, calls.end());
+    EXPECT_EQ(light[1], "SetTransform(2)");
 }
 
 TEST_F(FrameUpdateTest, EachPressMovesOneCellAndTurnsTheUnit) {
@@ -193,18 +181,15 @@ TEST_F(FrameUpdateTest, EachPressMovesOneCellAndTurnsTheUnit) {
         float x, z, facing;
     };
     const Step steps[] = {
-        {kRight, 100.0f, 0.0f, 90.0f}, {kDown, 100.0f, 100.0f, 0.0f},
-        {kDown, 100.0f, 200.0f, 0.0f}, {kLeft, 0.0f, 200.0f, -90.0f},
-        {kUp, 0.0f, 100.0f, 180.0f},
+        {kRight, 100.0f, 0.0f, 90.0f}, {kDown, 100.0f, 100.0f, 0.0f}, {kDown, 100.0f, 200.0f, 0.0f},
+        {kLeft, 0.0f, 200.0f, -90.0f}, {kUp, 0.0f, 100.0f, 180.0f},
     };
     for (const Step& step : steps) {
         Press(step.key);
-        EXPECT_EQ(UnitX(), step.x) << "after key " << step.key;
-        EXPECT_EQ(UnitZ(), step.z) << "after key " << step.key;
-        EXPECT_EQ(unitModel->rotation.x, 0.0f);
-        EXPECT_EQ(unitModel->rotation.y, step.facing);
-        EXPECT_EQ(unitModel->rotation.z, 0.0f);
-        EXPECT_EQ(unitModel->world, ExpectedUnitWorld(step.facing, step.x, 50.0f, step.z));
+        const D3DXVECTOR3 turn = unitModel->rotation;
+        EXPECT_TRUE(turn.x == 0.0f && turn.y == step.facing && turn.z == 0.0f) << step.key;
+        EXPECT_EQ(unitModel->world, ExpectedUnitWorld(step.facing, step.x, 50.0f, step.z))
+            << "after key " << step.key;
     }
 }
 
@@ -261,12 +246,7 @@ TEST_F(FrameUpdateTest, TheUnitRisesWithTheTileItStepsOntoAndTheCameraFollows) {
 
     Device().ClearCalls();
     Tick();
-    const D3DXVECTOR3 eye(2100.0f, 1150.0f, 2000.0f);
-    const D3DXVECTOR3 target(100.0f, 150.0f, 0.0f);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXMATRIX expectedView;
-    D3DXMatrixLookAtRH(&expectedView, &eye, &target, &up);
-    EXPECT_EQ(D3DXMATRIX(Device().CallsOf(DeviceOp::SetTransform)[1].matrix), expectedView);
+    ExpectView({2100.0f, 1150.0f, 2000.0f}, {100.0f, 150.0f, 0.0f});
 }
 
 TEST_F(FrameUpdateTest, AnInactiveWindowStopsMovementUntilItIsActiveAgain) {

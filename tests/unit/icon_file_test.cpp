@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
+#include <tuple>
 
 #include "tools/icon_generator/icon_image.h"
 #include "tools/icon_generator/korvane_icon.h"
@@ -99,17 +101,9 @@ std::vector<DecodedImage> DecodeIconFile(const std::vector<std::uint8_t>& file) 
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const char* path) {
-    std::vector<std::uint8_t> bytes;
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        ADD_FAILURE() << "cannot open " << path;
-        return bytes;
-    }
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        bytes.push_back(static_cast<std::uint8_t>(c));
-    }
-    std::fclose(file);
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_TRUE(file.is_open()) << "cannot open " << path;
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 IconImage Filled(int size, Rgba colour) {
@@ -130,14 +124,15 @@ TEST(KorvaneIconTest, RegeneratingGivesTheCommittedFile) {
 
 TEST(KorvaneIconTest, HoldsTheEightImagesInOrder) {
     const std::vector<DecodedImage> images = DecodeIconFile(BuildKorvaneIconFile());
-    const std::vector<std::pair<int, int>> expected = {{32, 4}, {16, 4},  {48, 8},  {32, 8},
-                                                       {16, 8}, {48, 32}, {32, 32}, {16, 32}};
-    ASSERT_EQ(images.size(), expected.size());
-    for (size_t index = 0; index < expected.size(); ++index) {
-        EXPECT_EQ(images[index].size, expected[index].first) << "image " << index;
-        EXPECT_EQ(images[index].bitsPerPixel, expected[index].second) << "image " << index;
-        EXPECT_EQ(images[index].directoryColourCount, expected[index].second == 4 ? 16 : 0);
+    // Size, depth and the directory's colour count (16 for 4-bit images only).
+    using Format = std::tuple<int, int, int>;
+    const std::vector<Format> expected = {{32, 4, 16}, {16, 4, 16}, {48, 8, 0},  {32, 8, 0},
+                                          {16, 8, 0},  {48, 32, 0}, {32, 32, 0}, {16, 32, 0}};
+    std::vector<Format> found;
+    for (const DecodedImage& image : images) {
+        found.emplace_back(image.size, image.bitsPerPixel, image.directoryColourCount);
     }
+    EXPECT_EQ(found, expected);
 }
 
 TEST(KorvaneIconTest, EveryImageShowsTheEmblemAsDrawn) {

@@ -10,6 +10,12 @@
 
 namespace {
 
+// Released to zero exactly once and never beyond.
+void ExpectReleasedOnce(const ReferenceCount& count, const char* name) {
+    EXPECT_EQ(count.releasesToZero, 1) << name;
+    EXPECT_EQ(count.overReleases, 0) << name;
+}
+
 class KeyboardInputTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -18,21 +24,28 @@ class KeyboardInputTest : public ::testing::Test {
         mainWindow = reinterpret_cast<HWND>(0x1234);
     }
     void TearDown() override {
+        KeyboardInput::Destroy(keyboard);
         mainWindow = nullptr;
         RecordedMessageBoxes().clear();
         RecordingInputSystem::Reset();
     }
 
-    // A keyboard initialised with the default (all succeeding) recording system.
-    KeyboardInput* InitializedKeyboard() {
-        KeyboardInput* keyboard = new KeyboardInput();
+    // Initialises `keyboard` with the recording system as configured so far.
+    void Start() {
+        keyboard = new KeyboardInput();
         EXPECT_EQ(keyboard->Initialize(), 0);
-        return keyboard;
+        device = static_cast<RecordingKeyboard*>(keyboard->keyboardDevice);
+        ASSERT_NE(device, nullptr);
     }
 
-    static RecordingKeyboard& DeviceOf(const KeyboardInput& keyboard) {
-        return *static_cast<RecordingKeyboard*>(keyboard.keyboardDevice);
+    // Polls `key` into `state` and checks what the poll answered and left.
+    void ExpectPoll(int& state, int key, bool answer, int after) {
+        EXPECT_EQ(keyboard->UpdateKeyState(state, key), answer) << "key " << key;
+        EXPECT_EQ(state, after) << "key " << key;
     }
+
+    KeyboardInput* keyboard = nullptr;
+    RecordingKeyboard* device = nullptr;
 };
 
 } // namespace
@@ -54,76 +67,63 @@ TEST(LatchKeyStateTest, FollowsEachKeyFromPollToPoll) {
         int state = kKeyUp;
         std::vector<int> states;
         for (const bool down : c.downAtPoll) {
-            state = LatchKeyState(state, down);
-            states.push_back(state);
+            states.push_back(state = LatchKeyState(state, down));
         }
         EXPECT_EQ(states, c.expected) << c.name;
     }
 }
 
 TEST_F(KeyboardInputTest, InitializeOpensTheSystemKeyboardForTheMainWindowAndAcquiresIt) {
-    KeyboardInput* keyboard = InitializedKeyboard();
-
+    Start();
     EXPECT_EQ(RecordingInputSystem::lastInstance, RecordingInputSystem::moduleHandle);
     EXPECT_EQ(RecordingInputSystem::lastVersion, 0x0800u);
     EXPECT_EQ(RecordingInputSystem::lastInterface, IID_IDirectInput8A);
-    ASSERT_NE(keyboard->directInput, nullptr);
-    ASSERT_NE(keyboard->keyboardDevice, nullptr);
-    RecordingKeyboard& device = DeviceOf(*keyboard);
-    EXPECT_EQ(device.dataFormat, &c_dfDIKeyboard);
-    EXPECT_EQ(device.cooperativeWindow, mainWindow);
-    EXPECT_EQ(device.cooperativeFlags, 6u);
-    EXPECT_EQ(device.acquireCalls, 1);
-    EXPECT_TRUE(device.acquired);
+    EXPECT_NE(keyboard->directInput, nullptr);
+    EXPECT_EQ(device->dataFormat, &c_dfDIKeyboard);
+    EXPECT_EQ(device->cooperativeWindow, mainWindow);
+    EXPECT_EQ(device->cooperativeFlags, 6u);
+    EXPECT_EQ(device->acquireCalls, 1);
+    EXPECT_TRUE(device->acquired);
     EXPECT_TRUE(RecordedMessageBoxes().empty());
-
-    KeyboardInput::Destroy(keyboard);
 }
 
 TEST_F(KeyboardInputTest, InitializeStopsAtTheFirstFailureAndReturnsItsCode) {
+    using Settings = DirectInputSettings;
     struct Case {
         const char* name;
-        void (*configure)(DirectInputSettings&);
+        void (*configure)(Settings&);
         HRESULT expected;
         bool directInputMade;
         bool keyboardMade;
     };
     const Case cases[] = {
-        {"DirectInput8Create", [](DirectInputSettings& s) { s.createResult = E_OUTOFMEMORY; },
-         E_OUTOFMEMORY, false, false},
-        {"CreateDevice", [](DirectInputSettings& s) { s.createDeviceResult = DIERR_DEVICENOTREG; },
+        {"DirectInput8Create", [](Settings& s) { s.createResult = E_OUTOFMEMORY; }, E_OUTOFMEMORY,
+         false, false},
+        {"CreateDevice", [](Settings& s) { s.createDeviceResult = DIERR_DEVICENOTREG; },
          DIERR_DEVICENOTREG, true, false},
-        {"SetDataFormat",
-         [](DirectInputSettings& s) { s.keyboard.setDataFormatResult = DIERR_INVALIDPARAM; },
+        {"SetDataFormat", [](Settings& s) { s.keyboard.setDataFormatResult = DIERR_INVALIDPARAM; },
          DIERR_INVALIDPARAM, true, true},
-        {"SetCooperativeLevel",
-         [](DirectInputSettings& s) { s.keyboard.setCooperativeLevelResult = E_FAIL; }, E_FAIL,
-         true, true},
+        {"SetCooperativeLevel", [](Settings& s) { s.keyboard.setCooperativeLevelResult = E_FAIL; },
+         E_FAIL, true, true},
     };
-
     for (const Case& c : cases) {
         RecordingInputSystem::Reset();
         c.configure(RecordingInputSystem::settings);
-        KeyboardInput* keyboard = new KeyboardInput();
-
-        EXPECT_EQ(keyboard->Initialize(), c.expected) << c.name;
-        EXPECT_EQ(keyboard->directInput != nullptr, c.directInputMade) << c.name;
-        EXPECT_EQ(keyboard->keyboardDevice != nullptr, c.keyboardMade) << c.name;
+        KeyboardInput* failed = new KeyboardInput();
+        EXPECT_EQ(failed->Initialize(), c.expected) << c.name;
+        EXPECT_EQ(failed->directInput != nullptr, c.directInputMade) << c.name;
+        EXPECT_EQ(failed->keyboardDevice != nullptr, c.keyboardMade) << c.name;
         RecordingDirectInput* directInput = RecordingInputSystem::LastDirectInput();
-        RecordingKeyboard* device = RecordingInputSystem::LastKeyboard();
-        if (device != nullptr) {
-            EXPECT_EQ(device->acquireCalls, 0) << c.name;
-        }
+        RecordingKeyboard* made = RecordingInputSystem::LastKeyboard();
+        EXPECT_EQ(made != nullptr ? made->acquireCalls : 0, 0) << c.name;
 
         // Whatever was made before the failure is released by Destroy, once.
-        KeyboardInput::Destroy(keyboard);
+        KeyboardInput::Destroy(failed);
         if (directInput != nullptr) {
-            EXPECT_EQ(directInput->count.releasesToZero, 1) << c.name;
-            EXPECT_EQ(directInput->count.overReleases, 0) << c.name;
+            ExpectReleasedOnce(directInput->count, c.name);
         }
-        if (device != nullptr) {
-            EXPECT_EQ(device->count.releasesToZero, 1) << c.name;
-            EXPECT_EQ(device->count.overReleases, 0) << c.name;
+        if (made != nullptr) {
+            ExpectReleasedOnce(made->count, c.name);
         }
         EXPECT_TRUE(RecordedMessageBoxes().empty()) << c.name;
     }
@@ -131,108 +131,88 @@ TEST_F(KeyboardInputTest, InitializeStopsAtTheFirstFailureAndReturnsItsCode) {
 
 TEST_F(KeyboardInputTest, CooperativeLevelNotImplementedIsReportedAndAcceptedUnacquired) {
     RecordingInputSystem::settings.keyboard.setCooperativeLevelResult = E_NOTIMPL;
-    KeyboardInput* keyboard = new KeyboardInput();
-
-    EXPECT_EQ(keyboard->Initialize(), 0);
+    Start();
     ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
     EXPECT_EQ(RecordedMessageBoxes()[0].text, "DirectInputの初期化に失敗");
     EXPECT_EQ(RecordedMessageBoxes()[0].caption, "ERROR");
-    RecordingKeyboard& device = DeviceOf(*keyboard);
-    EXPECT_EQ(device.acquireCalls, 0);
+    EXPECT_EQ(device->acquireCalls, 0);
 
     // Activation can still acquire it later.
     OnMainWindowActivate(keyboard, 1);
-    EXPECT_TRUE(device.acquired);
-    KeyboardInput::Destroy(keyboard);
+    EXPECT_TRUE(device->acquired);
 }
 
 TEST_F(KeyboardInputTest, AFailedAcquireStillSucceedsAndActivationAcquiresLater) {
     RecordingInputSystem::settings.keyboard.acquireResult = DIERR_OTHERAPPHASPRIO;
-    KeyboardInput* keyboard = InitializedKeyboard();
-    RecordingKeyboard& device = DeviceOf(*keyboard);
-    EXPECT_EQ(device.acquireCalls, 1);
-    device.SetKeyDown(DIK_UP, true);
-
+    Start();
+    EXPECT_EQ(device->acquireCalls, 1);
+    device->SetKeyDown(DIK_UP, true);
     int state = kKeyUp;
-    EXPECT_FALSE(keyboard->UpdateKeyState(state, DIK_UP));
-    EXPECT_EQ(state, kKeyUp);
+    ExpectPoll(state, DIK_UP, false, kKeyUp);
 
-    device.settings.acquireResult = DI_OK;
+    device->settings.acquireResult = DI_OK;
     OnMainWindowActivate(keyboard, 1);
-    EXPECT_TRUE(keyboard->UpdateKeyState(state, DIK_UP));
-    EXPECT_EQ(state, kKeyPressed);
-    KeyboardInput::Destroy(keyboard);
+    ExpectPoll(state, DIK_UP, true, kKeyPressed);
 }
 
 TEST_F(KeyboardInputTest, EveryUpdateReadsAFreshSnapshotAndLatchesTheKey) {
-    KeyboardInput* keyboard = InitializedKeyboard();
-    RecordingKeyboard& device = DeviceOf(*keyboard);
+    Start();
     int state = kKeyUp;
-
-    device.SetKeyDown(DIK_RIGHT, true);
-    EXPECT_TRUE(keyboard->UpdateKeyState(state, DIK_RIGHT));
-    EXPECT_EQ(state, kKeyPressed);
-    EXPECT_TRUE(keyboard->UpdateKeyState(state, DIK_RIGHT));
-    EXPECT_EQ(state, kKeyHeld);
-    device.SetKeyDown(DIK_RIGHT, false);
-    EXPECT_FALSE(keyboard->UpdateKeyState(state, DIK_RIGHT));
-    EXPECT_EQ(state, kKeyReleased);
-    EXPECT_FALSE(keyboard->UpdateKeyState(state, DIK_RIGHT));
-    EXPECT_EQ(state, kKeyUp);
-    // Down and up again between two polls: never seen.
-    device.SetKeyDown(DIK_RIGHT, true);
-    device.SetKeyDown(DIK_RIGHT, false);
-    EXPECT_FALSE(keyboard->UpdateKeyState(state, DIK_RIGHT));
-    EXPECT_EQ(state, kKeyUp);
-    EXPECT_EQ(device.stateReads, 5);
-    KeyboardInput::Destroy(keyboard);
+    struct Poll {
+        std::vector<bool> downBeforePoll; // the key's changes since the last poll
+        bool answer;
+        int after;
+    };
+    // The last poll: down and up again between two polls is never seen.
+    const Poll polls[] = {{{true}, true, kKeyPressed},
+                          {{}, true, kKeyHeld},
+                          {{false}, false, kKeyReleased},
+                          {{}, false, kKeyUp},
+                          {{true, false}, false, kKeyUp}};
+    for (const Poll& poll : polls) {
+        for (const bool down : poll.downBeforePoll) {
+            device->SetKeyDown(DIK_RIGHT, down);
+        }
+        ExpectPoll(state, DIK_RIGHT, poll.answer, poll.after);
+    }
+    EXPECT_EQ(device->stateReads, 5);
 }
 
 TEST_F(KeyboardInputTest, WhileInactiveStatesKeepTheirValuesAndReactivationContinuesThem) {
-    KeyboardInput* keyboard = InitializedKeyboard();
-    RecordingKeyboard& device = DeviceOf(*keyboard);
+    Start();
     int held = kKeyUp;
     int released = kKeyUp;
-    device.SetKeyDown(DIK_RIGHT, true);
-    device.SetKeyDown(DIK_UP, true);
+    device->SetKeyDown(DIK_RIGHT, true);
+    device->SetKeyDown(DIK_UP, true);
     keyboard->UpdateKeyState(held, DIK_RIGHT);
     keyboard->UpdateKeyState(released, DIK_UP);
-    keyboard->UpdateKeyState(held, DIK_RIGHT);
-    ASSERT_EQ(held, kKeyHeld);
+    ExpectPoll(held, DIK_RIGHT, true, kKeyHeld);
     ASSERT_EQ(released, kKeyPressed);
 
     OnMainWindowActivate(keyboard, WA_INACTIVE);
-    device.SetKeyDown(DIK_UP, false);
-    device.SetKeyDown(DIK_LEFT, true);
+    device->SetKeyDown(DIK_UP, false);
+    device->SetKeyDown(DIK_LEFT, true);
     int neverSeen = kKeyUp;
     for (int tick = 0; tick < 3; ++tick) {
-        EXPECT_FALSE(keyboard->UpdateKeyState(held, DIK_RIGHT));
-        EXPECT_FALSE(keyboard->UpdateKeyState(released, DIK_UP));
-        EXPECT_FALSE(keyboard->UpdateKeyState(neverSeen, DIK_LEFT));
+        ExpectPoll(held, DIK_RIGHT, false, kKeyHeld);
+        // Its press was reported once, at the last good poll.
+        ExpectPoll(released, DIK_UP, false, kKeyHeld);
+        ExpectPoll(neverSeen, DIK_LEFT, false, kKeyUp);
     }
-    EXPECT_EQ(held, kKeyHeld);
-    EXPECT_EQ(released, kKeyHeld); // its press was reported once, at the last good poll
-    EXPECT_EQ(neverSeen, kKeyUp);
 
     OnMainWindowActivate(keyboard, 1);
-    EXPECT_TRUE(keyboard->UpdateKeyState(held, DIK_RIGHT));
-    EXPECT_FALSE(keyboard->UpdateKeyState(released, DIK_UP));
-    EXPECT_EQ(held, kKeyHeld);
-    EXPECT_EQ(released, kKeyReleased);
-    KeyboardInput::Destroy(keyboard);
+    ExpectPoll(held, DIK_RIGHT, true, kKeyHeld);
+    ExpectPoll(released, DIK_UP, false, kKeyReleased);
 }
 
 TEST_F(KeyboardInputTest, KeysOutsideTheSnapshotAndMissingDevicesChangeNothing) {
-    KeyboardInput* keyboard = InitializedKeyboard();
-    RecordingKeyboard& device = DeviceOf(*keyboard);
-    device.keys.fill(0x80);
+    Start();
+    device->keys.fill(0x80);
     for (const int key : {-1, 256, 100000}) {
         int state = kKeyHeld;
-        EXPECT_FALSE(keyboard->UpdateKeyState(state, key)) << key;
-        EXPECT_EQ(state, kKeyHeld) << key;
+        ExpectPoll(state, key, false, kKeyHeld);
     }
-    EXPECT_EQ(device.stateReads, 0);
-    KeyboardInput::Destroy(keyboard);
+    EXPECT_EQ(device->stateReads, 0);
 
     KeyboardInput empty;
     int state = kKeyPressed;
@@ -241,49 +221,40 @@ TEST_F(KeyboardInputTest, KeysOutsideTheSnapshotAndMissingDevicesChangeNothing) 
 }
 
 TEST_F(KeyboardInputTest, ActivationAcquiresAndDeactivationUnacquires) {
-    struct Case {
+    const struct {
         const char* name;
         WPARAM wParam;
         bool acquires;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"inactive", 0, false},
         {"active", 1, true},
         {"activated by a click", 2, true},
         {"inactive while minimised", 0x00010000, false},
         {"active while minimised", 0x00010001, true},
     };
-    KeyboardInput* keyboard = InitializedKeyboard();
-    RecordingKeyboard& device = DeviceOf(*keyboard);
-    for (const Case& c : cases) {
-        const int acquires = device.acquireCalls;
-        const int unacquires = device.unacquireCalls;
-        OnMainWindowActivate(keyboard, c.wParam);
-        EXPECT_EQ(device.acquireCalls - acquires, c.acquires ? 1 : 0) << c.name;
-        EXPECT_EQ(device.unacquireCalls - unacquires, c.acquires ? 0 : 1) << c.name;
-    }
-    KeyboardInput::Destroy(keyboard);
-
-    // Before the keyboard exists there is nothing to acquire.
+    Start();
     KeyboardInput notInitialized;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        const int acquires = device->acquireCalls;
+        const int unacquires = device->unacquireCalls;
+        OnMainWindowActivate(keyboard, c.wParam);
+        EXPECT_EQ(device->acquireCalls - acquires, c.acquires ? 1 : 0) << c.name;
+        EXPECT_EQ(device->unacquireCalls - unacquires, c.acquires ? 0 : 1) << c.name;
+        // Before the keyboard exists there is nothing to acquire.
         OnMainWindowActivate(nullptr, c.wParam);
         OnMainWindowActivate(&notInitialized, c.wParam);
     }
 }
 
 TEST_F(KeyboardInputTest, DestroyUnacquiresAndReleasesEachInterfaceOnce) {
-    KeyboardInput* keyboard = InitializedKeyboard();
+    Start();
     RecordingDirectInput& directInput = *RecordingInputSystem::LastDirectInput();
-    RecordingKeyboard& device = DeviceOf(*keyboard);
-
     KeyboardInput::Destroy(keyboard);
-    EXPECT_EQ(device.unacquireCalls, 1);
-    EXPECT_FALSE(device.acquired);
-    EXPECT_EQ(device.count.releasesToZero, 1);
-    EXPECT_EQ(device.count.overReleases, 0);
-    EXPECT_EQ(directInput.count.releasesToZero, 1);
-    EXPECT_EQ(directInput.count.overReleases, 0);
+    keyboard = nullptr;
+    EXPECT_EQ(device->unacquireCalls, 1);
+    EXPECT_FALSE(device->acquired);
+    ExpectReleasedOnce(device->count, "keyboard");
+    ExpectReleasedOnce(directInput.count, "DirectInput");
 
     KeyboardInput::Destroy(nullptr);
     KeyboardInput::Destroy(new KeyboardInput());

@@ -2,20 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "tests/support/recording_input.h"
 
 namespace {
 
-// Key states with the given keys pressed at this tick (1) and the rest up.
-ArrowKeyStates Pressed(bool left, bool right, bool up, bool down) {
+// Key states with the keys named in `down` ("L", "R", "U", "D") pressed at
+// this tick (1) and the rest up.
+ArrowKeyStates Pressed(std::string_view down) {
+    auto state = [&](char key) { return down.find(key) != down.npos ? kKeyPressed : kKeyUp; };
     ArrowKeyStates keys;
-    keys.left = left ? kKeyPressed : kKeyUp;
-    keys.right = right ? kKeyPressed : kKeyUp;
-    keys.up = up ? kKeyPressed : kKeyUp;
-    keys.down = down ? kKeyPressed : kKeyUp;
+    keys.left = state('L');
+    keys.right = state('R');
+    keys.up = state('U');
+    keys.down = state('D');
     return keys;
 }
 
@@ -25,37 +27,27 @@ TEST(MovementTest, TakesTheFirstRuleWhoseKeyAndBoundHold) {
     struct Case {
         const char* name;
         ArrowKeyStates keys;
-        float x;
-        float z;
-        UnitStep step;
-        float newX;
-        float newZ;
-        float facing;
+        float x, z;               // where the unit stands
+        UnitStep step;            // the step taken
+        float newX, newZ, facing; // where it ends and, when it steps, its facing
     };
+    using enum UnitStep;
     const Case cases[] = {
-        {"no key", Pressed(false, false, false, false), 0, 0, UnitStep::None, 0, 0, 0},
-        {"left", Pressed(true, false, false, false), 500, 300, UnitStep::Left, 400, 300, -90},
-        {"right", Pressed(false, true, false, false), 500, 300, UnitStep::Right, 600, 300, 90},
-        {"up", Pressed(false, false, true, false), 500, 300, UnitStep::Up, 500, 200, 180},
-        {"down", Pressed(false, false, false, true), 500, 300, UnitStep::Down, 500, 400, 0},
-        {"left at the left edge", Pressed(true, false, false, false), 0, 300, UnitStep::None, 0,
-         300, 0},
-        {"right at the right edge", Pressed(false, true, false, false), 900, 300, UnitStep::None,
-         900, 300, 0},
-        {"up at the near edge", Pressed(false, false, true, false), 500, 0, UnitStep::None, 500, 0,
-         0},
-        {"down at the far edge", Pressed(false, false, false, true), 500, 900, UnitStep::None, 500,
-         900, 0},
-        {"left at the edge with right", Pressed(true, true, false, false), 0, 0, UnitStep::Right,
-         100, 0, 90},
-        {"up at the edge with down", Pressed(false, false, true, true), 0, 0, UnitStep::Down, 0,
-         100, 0},
-        {"left and down", Pressed(true, false, false, true), 100, 0, UnitStep::Left, 0, 0, -90},
-        {"all four", Pressed(true, true, true, true), 500, 500, UnitStep::Left, 400, 500, -90},
-        {"right and up at the right edge", Pressed(false, true, true, false), 900, 900,
-         UnitStep::Up, 900, 800, 180},
-        {"everything against a corner", Pressed(true, false, true, false), 0, 0, UnitStep::None, 0,
-         0, 0},
+        {"no key", Pressed(""), 0, 0, None, 0, 0, 0},
+        {"left", Pressed("L"), 500, 300, Left, 400, 300, -90},
+        {"right", Pressed("R"), 500, 300, Right, 600, 300, 90},
+        {"up", Pressed("U"), 500, 300, Up, 500, 200, 180},
+        {"down", Pressed("D"), 500, 300, Down, 500, 400, 0},
+        {"left at the left edge", Pressed("L"), 0, 300, None, 0, 300, 0},
+        {"right at the right edge", Pressed("R"), 900, 300, None, 900, 300, 0},
+        {"up at the near edge", Pressed("U"), 500, 0, None, 500, 0, 0},
+        {"down at the far edge", Pressed("D"), 500, 900, None, 500, 900, 0},
+        {"left at the edge with right", Pressed("LR"), 0, 0, Right, 100, 0, 90},
+        {"up at the edge with down", Pressed("UD"), 0, 0, Down, 0, 100, 0},
+        {"left and down", Pressed("LD"), 100, 0, Left, 0, 0, -90},
+        {"all four", Pressed("LRUD"), 500, 500, Left, 400, 500, -90},
+        {"right and up at the right edge", Pressed("RU"), 900, 900, Up, 900, 800, 180},
+        {"everything against a corner", Pressed("LU"), 0, 0, None, 0, 0, 0},
     };
     for (const Case& c : cases) {
         const UnitMove move = DecideUnitMove(c.keys, c.x, c.z);
@@ -74,38 +66,6 @@ TEST(MovementTest, OnlyAKeyThatWentDownAtThisTickCounts) {
         keys.left = keys.right = keys.up = keys.down = state;
         EXPECT_EQ(DecideUnitMove(keys, 500, 500).step, UnitStep::None) << state;
     }
-}
-
-TEST(MovementTest, TenRightPressesReachTheEdgeInNineSteps) {
-    ArrowKeyStates keys;
-    float x = 0.0f;
-    int steps = 0;
-    for (int press = 1; press <= 10; ++press) {
-        keys.right = LatchKeyState(keys.right, true);
-        const UnitMove move = DecideUnitMove(keys, x, 0.0f);
-        if (press == 10) {
-            EXPECT_EQ(move.step, UnitStep::None);
-        }
-        steps += move.step == UnitStep::Right ? 1 : 0;
-        x = move.x;
-        // Two ticks up between presses: a press right after a release counts as held.
-        for (int tick = 0; tick < 2; ++tick) {
-            keys.right = LatchKeyState(keys.right, false);
-            EXPECT_EQ(DecideUnitMove(keys, x, 0.0f).step, UnitStep::None);
-        }
-    }
-    EXPECT_EQ(steps, 9);
-    EXPECT_EQ(x, 900.0f);
-}
-
-TEST(MovementTest, HoldingAKeyMovesOneCellOnly) {
-    ArrowKeyStates keys;
-    float z = 0.0f;
-    for (int tick = 0; tick < 60; ++tick) {
-        keys.down = LatchKeyState(keys.down, true);
-        z = DecideUnitMove(keys, 0.0f, z).z;
-    }
-    EXPECT_EQ(z, 100.0f);
 }
 
 TEST(MovementTest, TileIndexIsColumnPlusTenRows) {

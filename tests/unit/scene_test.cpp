@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -86,9 +87,7 @@ class SceneTest : public ::testing::Test {
         RecordingSystem::Reset();
     }
 
-    static RecordingDevice& Device() {
-        return *RecordingSystem::LastDirect3D()->devices.back();
-    }
+    static RecordingDevice& Device() { return *RecordingSystem::LastDirect3D()->devices.back(); }
 
     struct SavedObjects {
         KeyboardInput* keyboard = nullptr;
@@ -117,7 +116,8 @@ TEST_F(SceneTest, SetUpLoadsTheUnitAndOneTileAndCopiesItOverTheBoard) {
     EXPECT_EQ(distinct.size(), 101u);
     for (int index = 1; index < TileCount; ++index) {
         ASSERT_EQ(tileModels[index]->objects.size(), tileModels[0]->objects.size());
-        EXPECT_EQ(tileModels[index]->objects[0].vertexBuffer, tileModels[0]->objects[0].vertexBuffer);
+        EXPECT_EQ(tileModels[index]->objects[0].vertexBuffer,
+                  tileModels[0]->objects[0].vertexBuffer);
         EXPECT_EQ(tileModels[index]->materials[0].texture, tileModels[0]->materials[0].texture);
         EXPECT_EQ(tileModels[index]->collisionObject, -1);
     }
@@ -127,9 +127,9 @@ TEST_F(SceneTest, SetUpLoadsTheUnitAndOneTileAndCopiesItOverTheBoard) {
     const std::vector<float> heights = StageHeights();
     ASSERT_EQ(heights.size(), 100u);
     for (int index = 0; index < TileCount; ++index) {
-        EXPECT_EQ(tileModels[index]->scale.y, heights[index]) << "tile " << index;
-        EXPECT_EQ(tileModels[index]->scale.x, 1.0f);
-        EXPECT_EQ(tileModels[index]->scale.z, 1.0f);
+        const D3DXVECTOR3 scale = tileModels[index]->scale;
+        EXPECT_TRUE(scale.x == 1.0f && scale.y == heights[index] && scale.z == 1.0f)
+            << "tile " << index;
     }
 
     ASSERT_NE(keyboardInput->keyboardDevice, nullptr);
@@ -167,13 +167,9 @@ TEST_F(SceneTest, TearDownStopsTheTimerAndReleasesEveryObjectOnce) {
     // The sound goes first, the graphics device last.
     EXPECT_EQ(sound.calls.back(), "Release(device)");
 
-    EXPECT_EQ(graphicsDevice, nullptr);
-    EXPECT_EQ(keyboardInput, nullptr);
-    EXPECT_EQ(soundSystem, nullptr);
-    EXPECT_EQ(unitModel, nullptr);
-    for (Model* tile : tileModels) {
-        EXPECT_EQ(tile, nullptr);
-    }
+    EXPECT_TRUE(graphicsDevice == nullptr && keyboardInput == nullptr && soundSystem == nullptr &&
+                unitModel == nullptr);
+    EXPECT_EQ(std::count(std::begin(tileModels), std::end(tileModels), nullptr), TileCount);
 
     // A second tear-down has nothing left to release.
     TearDownScene();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/app_window.h"
@@ -61,14 +62,12 @@ TEST_F(SoundSystemTest, StartOpensTheDefaultDeviceAndSetsTheOutputFormat) {
     EXPECT_EQ(primary.description.guid3DAlgorithm, GUID{});
 
     ASSERT_EQ(primary.formats.size(), 1u);
-    const WAVEFORMATEX& format = primary.formats[0];
-    EXPECT_EQ(format.wFormatTag, WAVE_FORMAT_PCM);
-    EXPECT_EQ(format.nChannels, 2);
-    EXPECT_EQ(format.nSamplesPerSec, 44100u);
-    EXPECT_EQ(format.nAvgBytesPerSec, 176400u);
-    EXPECT_EQ(format.nBlockAlign, 4);
-    EXPECT_EQ(format.wBitsPerSample, 16);
-    EXPECT_EQ(format.cbSize, 0);
+    // 16-bit stereo PCM at 44.1 kHz.
+    const WAVEFORMATEX& f = primary.formats[0];
+    EXPECT_EQ(std::tuple(f.wFormatTag, f.nChannels, f.nSamplesPerSec, f.nAvgBytesPerSec,
+                         f.nBlockAlign, f.wBitsPerSample, f.cbSize),
+              (std::tuple<WORD, WORD, DWORD, DWORD, WORD, WORD, WORD>{WAVE_FORMAT_PCM, 2, 44100,
+                                                                      176400, 4, 16, 0}));
     for (IDirectSoundBuffer* slot : sound.buffers) {
         EXPECT_EQ(slot, nullptr);
     }
