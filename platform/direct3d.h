@@ -3,14 +3,9 @@
 // both agree with the layouts the device reads.
 #pragma once
 
+#include "platform/windows_api.h"
+
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
 #include <d3d9.h>
 #else
 #include "platform/host/host_d3d9.h"

@@ -2,17 +2,12 @@
 // our own declarations of the same names elsewhere.
 #pragma once
 
+#include "platform/windows_api.h"
+
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #ifndef DIRECTINPUT_VERSION
 #define DIRECTINPUT_VERSION 0x0800
 #endif
-#include <windows.h>
 #include <dinput.h>
 #else
 #include "platform/host/host_dinput.h"

@@ -2,14 +2,9 @@
 // our own declarations of the same names elsewhere.
 #pragma once
 
+#include "platform/windows_api.h"
+
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>
 #else
