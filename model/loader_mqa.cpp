@@ -99,9 +99,7 @@ LoaderMQA::LoaderMQA(std::FILE* input, Model* target)
 LoaderMQA::~LoaderMQA() = default;
 
 int LoaderMQA::Load() {
-    // No line of a list is shorter than four bytes (",,,\n" is a vertex), so
-    // the stream holds at most a quarter of its size in list lines.
-    reserveBudget = RemainingBytes(stream) / 4;
+    reserveBudget = RemainingBytes(stream);
     try {
         ReadHeader();
         ReadChunks();
@@ -203,13 +201,28 @@ void LoaderMQA::SkipBinaryBlock(int countToken) {
     if (count == 0) {
         return;
     }
-    // fseek succeeds past the end of a regular file (and fails on a memory
-    // stream), so the block's last byte is read to prove the block is all
-    // there: a block cut short by the end of the stream is an error either way.
+    // fseek succeeds past the end of a regular file, so the block's last byte
+    // is read to prove the block is all there. A stream that cannot seek that
+    // far (a memory stream, a pipe) is stepped over by reading instead. Either
+    // way a block cut short by the end of the stream is an unexpected end.
     const long start = std::ftell(stream);
-    if (start < 0 || std::fseek(stream, count - 1, SEEK_CUR) != 0 || std::fgetc(stream) == EOF ||
-        std::ftell(stream) - start != count) {
-        Raise(kLoadFormatError);
+    if (start >= 0 && std::fseek(stream, count - 1, SEEK_CUR) == 0) {
+        if (std::fgetc(stream) == EOF) {
+            Raise(std::ferror(stream) ? kLoadFormatError : kLoadUnexpectedEnd);
+        }
+        if (std::ftell(stream) - start != count) {
+            Raise(kLoadFormatError);
+        }
+        return;
+    }
+    char discarded[4096];
+    for (long left = count; left > 0;) {
+        const std::size_t wanted = static_cast<std::size_t>(std::min<long>(left, sizeof discarded));
+        const std::size_t read = std::fread(discarded, 1, wanted, stream);
+        if (read == 0) {
+            Raise(std::ferror(stream) ? kLoadFormatError : kLoadUnexpectedEnd);
+        }
+        left -= static_cast<long>(read);
     }
 }
 
@@ -265,18 +278,20 @@ void LoaderMQA::ReadObjectChunk(ModelObject& object) {
 
 // The count in a list header never decides what is read, but it tells how long
 // the list will be: reserving that room at once spares a large list its growth
-// steps, each of which would copy the list into fresh memory. Counts are
-// believed only within a budget for the whole document (the most lines its
-// stream could hold), so false counts cost no more room than its size allows.
+// steps, each of which would copy the list into fresh memory. A count may lie,
+// so all the room that counts reserve in one document is capped at the
+// document's own size in bytes: a false count costs at most about that much.
 template <typename List> void LoaderMQA::ReserveForCount(List& list) {
     if (tokens->count != 3) {
         return;
     }
-    const long long wanted = std::min<long long>(TokenInt(*tokens, 1), reserveBudget);
+    constexpr long long elementBytes = sizeof(typename List::value_type);
+    const long long wanted =
+        std::min<long long>(TokenInt(*tokens, 1), reserveBudget / elementBytes);
     if (wanted <= 0) {
         return;
     }
-    reserveBudget -= wanted;
+    reserveBudget -= wanted * elementBytes;
     list.reserve(list.size() + static_cast<std::size_t>(wanted));
 }
 

@@ -15,7 +15,7 @@ struct ModelObject;
 enum LoadResult : int {
     kLoadOk = 0, // read to the end of the stream
     kLoadFormatError =
-        -1, // chunk header without "{", malformed face line, unskippable binary block
+        -1, // chunk header without "{", malformed face line, unusable binary count
     kLoadUnexpectedEnd = -2, // the stream ended inside a chunk
     kLoadBadHeader = -3,     // the first line is not "Metasequoia Document"
     kLoadBadVersion = -4,    // the second line is not "Format Text Ver 1.0"
@@ -60,5 +60,5 @@ class LoaderMQA {
     std::FILE* stream;                       // the open document
     std::unique_ptr<AsciiFileString> tokens; // token source reading from stream
     bool objectClosed = false;               // set when the first Object chunk ends
-    long long reserveBudget = 0;             // list lines that header counts may still reserve
+    long long reserveBudget = 0;             // bytes that header counts may still reserve
 };

@@ -231,8 +231,11 @@ TEST(LoaderMQA, StepsOverUnknownChunksAndBinaryBlocksUnlessTheyCannotBeSkipped) 
         {"negative count at the top level", "Blob [-20]\n", kLoadFormatError, 0, 0},
         {"count that is no number", inChunk + "[abc]\n}\n", kLoadFormatError, 0, 0},
         {"count beyond the int range", inChunk + "[99999999999]\n}\n", kLoadFormatError, 0, 0},
-        {"block cut short by the end", inChunk + "[100]\nabc", kLoadFormatError, 0, 0},
-        {"block cut short at the top level", "Blob [4]\nabc", kLoadFormatError, 0, 0},
+        // A block cut short by the end of the stream is an unexpected end, wherever it stands.
+        {"block cut short by the end", inChunk + "[100]\nabc", kLoadUnexpectedEnd, 0, 0},
+        {"block cut short in a scene", "Scene {\nblob 1 [100000]\nabc\n", kLoadUnexpectedEnd, 0, 0},
+        {"block cut short at the top level", "Blob [4]\nabc", kLoadUnexpectedEnd, 0, 0},
+        {"block cut short right after its line", "Blob [4]\n", kLoadUnexpectedEnd, 0, 0},
         {"block ending exactly at the end", "Blob [4]\nabcd", kLoadOk, 0, 0},
         {"count followed by garbage", inChunk + "[3x]\nabc\n}\n", kLoadOk, 0, 0},
         {"brackets not at the end", inChunk + "[-1] 2\n}\n", kLoadOk, 0, 0},
@@ -347,10 +350,9 @@ TEST(LoaderMQA, AllocationFailureLeavesLoadAsStdBadAlloc) {
     EXPECT_GT(failures, 5);
 }
 
-TEST(LoaderMQA, ListHeaderCountsReserveNoMoreThanTheDocumentCouldHold) {
+TEST(LoaderMQA, FalseListHeaderCountsCostNoMoreMemoryThanTheDocumentsSize) {
     // Counts are only hints for the room to reserve: false ones, however
-    // large and however many, cost no more than a quarter of the document's
-    // size in list entries.
+    // large and however many, reserve no more bytes than the document holds.
     std::string document = kDocumentHeader;
     for (int i = 0; i < 200; ++i) {
         document += "Object \"o\" {\nvertex 2000000000 {\n1 2 3\n}\n"
@@ -358,10 +360,32 @@ TEST(LoaderMQA, ListHeaderCountsReserveNoMoreThanTheDocumentCouldHold) {
     }
     Model model;
     ASSERT_EQ(LoadDocument(document, model), kLoadOk);
-    std::size_t reserved = 0;
+    std::size_t reservedBytes = 0;
     for (const ModelObject& object : model.objects) {
         EXPECT_EQ(std::tuple(object.vertices.size(), object.faces.size()), std::tuple(1u, 1u));
-        reserved += object.vertices.capacity() + object.faces.capacity();
+        reservedBytes += object.vertices.capacity() * sizeof(D3DXVECTOR3) +
+                         object.faces.capacity() * sizeof(Face);
     }
-    EXPECT_LE(reserved, document.size() / 4 + 2 * model.objects.size());
+    EXPECT_LE(reservedBytes,
+              document.size() + model.objects.size() * (sizeof(D3DXVECTOR3) + sizeof(Face)));
+}
+
+TEST(LoaderMQA, AFalseFaceCountBeforeShortLinesCostsAboutTheDocumentsSize) {
+    // Face records are larger than short face lines, so a cap counted in
+    // lines would let a false count reserve many times the document's size.
+    const auto faceListBytes = [](const std::string& count, std::size_t& documentSize) {
+        std::string document = kDocumentHeader + "Object \"o\" {\nface " + count + " {\n";
+        for (int i = 0; i < 20000; ++i) {
+            document += "3 V(0 1 2)\n";
+        }
+        document += "}\n}\n";
+        documentSize = document.size();
+        Model model;
+        EXPECT_EQ(LoadDocument(document, model), kLoadOk);
+        return model.objects.at(0).faces.capacity() * sizeof(Face);
+    };
+    std::size_t documentSize = 0;
+    const std::size_t grownOnly = faceListBytes("0", documentSize);
+    const std::size_t withFalseCount = faceListBytes("100000000", documentSize);
+    EXPECT_LE(withFalseCount, grownOnly + documentSize);
 }
