@@ -9,8 +9,8 @@ foreach(part MAJOR MINOR PATCH TWEAK)
     endif()
 endforeach()
 set(KORVANE_VERSION_TEXT "${PROJECT_VERSION}")
-set(KORVANE_VERSION_NUMBERS
-    "${korvane_version_MAJOR},${korvane_version_MINOR},${korvane_version_PATCH},${korvane_version_TWEAK}")
+string(JOIN "," KORVANE_VERSION_NUMBERS ${korvane_version_MAJOR} ${korvane_version_MINOR}
+       ${korvane_version_PATCH} ${korvane_version_TWEAK})
 
 # The players' zip: Korvane-<version>-win64.zip in the build folder of the game.
 set(KORVANE_PACKAGE_NAME "${PROJECT_NAME}-${PROJECT_VERSION}-win64")

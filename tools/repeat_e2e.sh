@@ -38,7 +38,8 @@ for run in $(seq 1 "$runs"); do
     rm -f "$failed_list"
     status=0
     ctest --preset host -L e2e -j "$jobs" >"$log" 2>&1 || status=$?
-    summary="run $run of $runs: $((SECONDS - started)) s, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+    load=$(cut -d' ' -f1-3 /proc/loadavg)
+    summary="run $run of $runs: $((SECONDS - started)) s, load average $load"
     if [ "$status" -eq 0 ]; then
         echo "$summary: all passed"
         continue
