@@ -40,9 +40,10 @@ FRAME_TIMEOUT = 30.0
 # A key that goes down and up between two polls of a game's keyboard is never
 # seen, and one found down right after it went up counts as held. So a key
 # stays down, and then up, while the program draws this many new frames: its
-# message loop has then taken the key from the display and polled it (Wine
-# reads pending display input at least every third timer tick even when the
-# program is late with every frame).
+# message loop has then taken the key from the display and polled it. (Wine
+# takes pending display input between messages; when the program is late with
+# every frame, timer messages come first for a few ticks. A fixed time would
+# be too short whenever the machine is busy.)
 FRAMES_PER_KEY_EDGE = 5
 POLL_INTERVAL = 0.2
 # About one frame of a 33 ms timer: pictures are looked at as often as they can
@@ -50,7 +51,7 @@ POLL_INTERVAL = 0.2
 FRAME_POLL_INTERVAL = 0.03
 
 
-def test_name(test: unittest.TestCase) -> str:
+def session_name(test: unittest.TestCase) -> str:
     return os.environ.get("KORVANE_E2E_TEST_NAME") or test.id().split(".", 1)[-1]
 
 
@@ -68,7 +69,7 @@ class ScreenSession:
 
     def __init__(self, test: unittest.TestCase, work_dir: Path, pid_file: Path, part: str = ""):
         self.test = test
-        name = test_name(test)
+        name = session_name(test)
         self.shot_dir = work_dir / "screenshots" / name / part
         self.log_dir = work_dir / "logs" / name / part
         self.book = ProcessBook(pid_file)
@@ -159,17 +160,17 @@ class ScreenSession:
             if value:
                 return value
             if while_running and self.process is not None and self.process.poll() is not None:
-                self._fail_waiting(f"{what}: the program ended with exit code "
+                self._fail_waiting(what, f"{what}: the program ended with exit code "
                                    f"{self.process.returncode} first", explain())
             if time.monotonic() > deadline:
-                self._fail_waiting(f"{what}: not so within {timeout:.0f} s", explain())
+                self._fail_waiting(what, f"{what}: not so within {timeout:.0f} s", explain())
             time.sleep(interval)
 
-    def _fail_waiting(self, message: str, detail: str) -> None:
+    def _fail_waiting(self, what: str, message: str, detail: str) -> None:
         if detail:
             message += f"; last seen: {detail}"
         try:
-            label = f"timeout-{_slug(message)}"
+            label = f"timeout-{_slug(what)}"
             path = self.shot_dir / self._shot_name(label)
             self.keep(self.capture(), label)
             message += f" (screenshot {path})"

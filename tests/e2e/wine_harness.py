@@ -263,9 +263,12 @@ class GameSession(ScreenSession):
             return now if now is not None and now.foreground else None
 
         now = self.wait_for(active, timeout, f"the window titled {window.title!r} is active")
+        self._wait_until_answered(now, timeout)
+        return now
+
+    def _wait_until_answered(self, window: Window, timeout: float) -> None:
         self.wait_for(lambda: self.probe.answers(window), timeout,
                       f"the window titled {window.title!r} handles its messages")
-        return now
 
     # -- input
 
@@ -278,13 +281,16 @@ class GameSession(ScreenSession):
             now = self.current(window)
             if now is None or not now.x_window:
                 return None
-            return now.x_window if self.screen.is_viewable(now.x_window) else None
+            return now if self.screen.is_viewable(now.x_window) else None
 
-        x_window = self.wait_for(shown_in_x, DEFAULT_TIMEOUT,
-                                 f"the X window of {window.title!r} is mapped")
-        if self.screen.focused_window() != x_window:
-            self.screen.focus(x_window)
-        self.wait_until_active(window)
+        now = self.wait_for(shown_in_x, DEFAULT_TIMEOUT,
+                            f"the X window of {window.title!r} is mapped")
+        if self.screen.focused_window() == now.x_window and now.foreground:
+            self._wait_until_answered(now, DEFAULT_TIMEOUT)  # already active: one look less
+            return
+        if self.screen.focused_window() != now.x_window:
+            self.screen.focus(now.x_window)
+        self.wait_until_active(now)
 
     # -- pictures
 
