@@ -50,7 +50,7 @@ JAPANESE_FONTS = (Path("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"),
 DECORATIONS_KEY = "HKCU\\Software\\Wine\\X11 Driver"
 
 # Raise when the set-up below changes, so prefixes made before are refreshed.
-SETUP_VERSION = "2 decorations, Wine fonts, Japanese font"
+SETUP_VERSION = "3 fonts before the first start, decorations"
 STAMP_NAME = ".korvane-setup"
 
 
@@ -179,13 +179,17 @@ class WinePrefix:
                 return
             self._prepare_locale()
             env = self.environment(display)
+            # The fonts go in before any Wine process starts: the first one to start
+            # settles the window metrics and the font cache, and a font that arrives
+            # while a session is alive may or may not be seen, depending on timing.
+            self.stop()
+            self._copy_fonts()
             if not (self.path / "system.reg").is_file():
                 report(f"Preparing the Wine prefix in {self.path} (once, about a minute)...")
                 run_quietly(["wineboot", "--init"], env, timeout=600, what="wineboot --init")
                 run_quietly(["wineserver", "-w"], env, timeout=120, what="wineserver -w")
             run_quietly(["wine", "reg", "add", DECORATIONS_KEY, "/v", "Decorated", "/t", "REG_SZ",
                          "/d", "N", "/f"], env, timeout=300, what="setting Wine's decorations")
-            self._copy_fonts()
             # The registry reaches its files when the prefix's wineserver ends.
             run_quietly(["wineserver", "-w"], env, timeout=120, what="wineserver -w")
             self.stamp.write_text(SETUP_VERSION + "\n", encoding="utf-8")
