@@ -4,21 +4,13 @@
 #include "app/frame_update.h"
 #include "app/scene.h"
 #include "app/scene_objects.h"
+#include "app/shell_constants.h"
 #include "platform/keyboard_input.h"
 #include "platform/message_box.h"
 #include "resources/resource_ids.h"
 
 char windowTitle[kWindowStringLength] = {};
 char windowClassName[kWindowStringLength] = {};
-
-namespace {
-
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 480;
-constexpr UINT_PTR kFrameTimerId = 1;
-constexpr UINT kFramePeriodMilliseconds = 33;
-
-} // namespace
 
 void RegisterMainWindowClass(HINSTANCE hInstance) {
     WNDCLASSEXA windowClass{};
@@ -58,7 +50,7 @@ bool CreateMainWindow(HINSTANCE hInstance, int nCmdShow) {
                  SWP_NOMOVE);
 
     if (mainWindow == nullptr) {
-        ShowMessageBox("ウィンドウの作成に失敗しました", nullptr);
+        ShowMessageBox(kWindowCreationFailedMessage, nullptr);
         return false;
     }
     ShowWindow(mainWindow, nCmdShow);

@@ -4,6 +4,7 @@
 
 #include "app/app_window.h"
 #include "app/scene_objects.h"
+#include "app/shell_constants.h"
 #include "app/stage.h"
 #include "app/startup_failure.h"
 #include "model/model.h"
@@ -19,7 +20,6 @@ constexpr D3DCOLOR kSkyColor = 0xFFB4DCFF;
 constexpr const char* kUnitModelName = "MQA\\BlueKnight.mqa";
 constexpr const char* kTileModelName = "MQO\\Korvane.mqo";
 constexpr const char* kStageFileName = "Stage1.vtm";
-constexpr UINT_PTR kFrameTimerId = 1;
 
 bool LoadModelOrReport(Model& model, const char* relativeName, IDirect3DDevice9* device) {
     if (model.LoadFromFile(relativeName, device)) {
