@@ -5,9 +5,7 @@
 
 #include <span>
 
-#include "platform/direct_input.h"
-
-constexpr int kKeyboardSnapshotSize = 256; // one byte per DirectInput key code
+#include "platform/native/keyboard_acquisition.h"
 
 struct KeyCodePair {
     SDL_Scancode scancode; // the physical key, as SDL names it

@@ -4,8 +4,8 @@
 #include <SDL.h>
 
 #include "platform/native/com_object.h"
-#include "platform/native/cooperative_level.h"
 #include "platform/native/key_table.h"
+#include "platform/native/keyboard_acquisition.h"
 #include "platform/native/native_window.h"
 
 namespace {
@@ -16,38 +16,18 @@ constexpr DWORD kRelativeAxes = 0x00000002; // DIDF_RELAXIS, as the system's key
 class NativeKeyboard final : public ComObject<IDirectInputDevice8A> {
   public:
     HRESULT STDMETHODCALLTYPE Acquire() override {
-        if (!formatSet_) {
-            return DIERR_INVALIDPARAM;
-        }
-        if (acquired_) {
-            return DI_NOEFFECT;
-        }
-        if (foreground_ && !WindowHasKeyboard()) {
-            return DIERR_OTHERAPPHASPRIO;
-        }
-        acquired_ = true;
-        return DI_OK;
+        return acquisition_.Acquire(WindowHasKeyboard());
     }
 
-    HRESULT STDMETHODCALLTYPE Unacquire() override {
-        if (!acquired_) {
-            return DI_NOEFFECT;
-        }
-        acquired_ = false;
-        return DI_OK;
-    }
+    HRESULT STDMETHODCALLTYPE Unacquire() override { return acquisition_.Unacquire(); }
 
     HRESULT STDMETHODCALLTYPE GetDeviceState(DWORD dataSize, LPVOID data) override {
         if (data == nullptr || dataSize != kKeyboardSnapshotSize) {
             return DIERR_INVALIDPARAM;
         }
-        if (!acquired_) {
-            return DIERR_NOTACQUIRED;
-        }
-        if (foreground_ && !WindowHasKeyboard()) {
-            // The window lost the keyboard: a foreground device is lost with it.
-            acquired_ = false;
-            return DIERR_INPUTLOST;
+        const HRESULT result = acquisition_.BeginRead(WindowHasKeyboard());
+        if (FAILED(result)) {
+            return result;
         }
         int keyCount = 0;
         const Uint8* keys = SDL_GetKeyboardState(&keyCount);
@@ -56,44 +36,20 @@ class NativeKeyboard final : public ComObject<IDirectInputDevice8A> {
     }
 
     HRESULT STDMETHODCALLTYPE SetDataFormat(LPCDIDATAFORMAT format) override {
-        if (format == nullptr || format->dwSize != sizeof(DIDATAFORMAT) ||
-            format->dwObjSize != sizeof(DIOBJECTDATAFORMAT) ||
-            format->dwDataSize != kKeyboardSnapshotSize) {
-            return DIERR_INVALIDPARAM; // the keyboard reads into its 256-byte snapshot only
-        }
-        if (acquired_) {
-            return DIERR_ACQUIRED;
-        }
-        formatSet_ = true;
-        return DI_OK;
+        return acquisition_.SetDataFormat(format);
     }
 
     HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override {
-        const HRESULT result = ValidateKeyboardCooperation(flags);
-        if (FAILED(result)) {
-            return result;
-        }
-        if (SdlWindowOf(window) == nullptr) {
-            return DIERR_INVALIDPARAM;
-        }
-        if (acquired_) {
-            return DIERR_ACQUIRED;
-        }
-        window_ = window;
-        foreground_ = (flags & DISCL_FOREGROUND) != 0;
-        return DI_OK;
+        return acquisition_.SetCooperativeLevel(window, SdlWindowOf(window) != nullptr, flags);
     }
 
   private:
     bool WindowHasKeyboard() const {
-        SDL_Window* window = SdlWindowOf(window_);
+        SDL_Window* window = SdlWindowOf(acquisition_.Window());
         return window != nullptr && SDL_GetKeyboardFocus() == window;
     }
 
-    HWND window_ = nullptr;
-    bool foreground_ = false; // without a cooperative level: background, non-exclusive
-    bool formatSet_ = false;
-    bool acquired_ = false;
+    KeyboardAcquisition acquisition_;
 };
 
 class NativeDirectInput final : public ComObject<IDirectInput8A> {
