@@ -2,8 +2,6 @@
 
 #include <SDL.h>
 
-#include <algorithm>
-
 bool BackBuffer::Create(const GlFunctions& gl, const BackBufferFormat& format) {
     format_ = format;
     const auto width = static_cast<GLsizei>(format.width);
@@ -56,24 +54,18 @@ void BackBuffer::PresentTo(const GlFunctions& gl, SDL_Window* window) const {
     gl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     gl.glDisable(GL_SCISSOR_TEST);
     const bool sameSize = drawableWidth == width && drawableHeight == height;
-    gl.glBlitFramebuffer(0, 0, width, height, 0, 0, drawableWidth, drawableHeight,
+    // The buffer's first row is the picture's top; the window's is its bottom.
+    gl.glBlitFramebuffer(0, 0, width, height, 0, drawableHeight, drawableWidth, 0,
                          GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(window);
     gl.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
 }
 
 std::vector<std::uint32_t> BackBuffer::ReadPixels(const GlFunctions& gl) const {
-    const std::size_t width = format_.width;
-    const std::size_t height = format_.height;
-    std::vector<std::uint32_t> bottomUp(width * height);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(format_.width) * format_.height);
     gl.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     gl.glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    gl.glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA,
-                    GL_UNSIGNED_INT_8_8_8_8_REV, bottomUp.data());
-    std::vector<std::uint32_t> topDown(width * height);
-    for (std::size_t row = 0; row < height; ++row) {
-        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>((height - 1 - row) * width),
-                    width, topDown.begin() + static_cast<std::ptrdiff_t>(row * width));
-    }
-    return topDown;
+    gl.glReadPixels(0, 0, static_cast<GLsizei>(format_.width), static_cast<GLsizei>(format_.height),
+                    GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+    return pixels;
 }

@@ -2,7 +2,8 @@
 // size, with the depth buffer Direct3D attaches to it, shown by copying it
 // into the window on Present. Drawing into a buffer of the back buffer's size
 // keeps pixels, depth precision and the half-pixel rule independent of the
-// window's own framebuffer.
+// window's own framebuffer. Its rows run from the picture's top (see
+// clip_space.h); Present turns them over.
 #pragma once
 
 #include <cstdint>

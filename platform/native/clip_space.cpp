@@ -7,10 +7,10 @@ D3DXMATRIX GlClipFromDirect3DClip(UINT backBufferWidth, UINT backBufferHeight) {
     // 1 / size, scaled by w to apply before the perspective division.
     const float halfPixelX = 1.0f / static_cast<float>(std::max(backBufferWidth, 1u));
     const float halfPixelY = 1.0f / static_cast<float>(std::max(backBufferHeight, 1u));
-    return D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f, //
-                      0.0f, 1.0f, 0.0f, 0.0f, //
-                      0.0f, 0.0f, 2.0f, 0.0f, //
-                      halfPixelX, -halfPixelY, -1.0f, 1.0f);
+    return D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f,  //
+                      0.0f, -1.0f, 0.0f, 0.0f, //
+                      0.0f, 0.0f, 2.0f, 0.0f,  //
+                      halfPixelX, halfPixelY, -1.0f, 1.0f);
 }
 
 std::array<float, 9> NormalMatrixOf(const D3DMATRIX& transform) {
@@ -48,6 +48,6 @@ bool ScissorBoxFor(const D3DRECT& rect, UINT backBufferWidth, UINT backBufferHei
     if (right <= left || bottom <= top) {
         return false;
     }
-    box = ScissorBox{left, height - bottom, right - left, bottom - top};
+    box = ScissorBox{left, top, right - left, bottom - top};
     return true;
 }

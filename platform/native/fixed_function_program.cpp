@@ -6,11 +6,11 @@ namespace {
 
 // Names in the order of FixedFunctionProgram::Uniform.
 constexpr const char* kUniformNames[] = {
-    "clipFromObject", "viewFromObject",  "normalFromObject", "lighting",      "normalizeNormals",
-    "localViewer",    "specularEnabled", "baseColour",       "diffuseAlpha",  "power",
-    "lightCount",     "toLight",         "lightDiffuse",     "lightSpecular", "stageTexture",
-    "textureBound",   "colorOperation",  "colorFirst",       "colorSecond",   "alphaOperation",
-    "alphaFirst",     "alphaSecond",
+    "clipFromObject", "viewFromObject",  "normalFromObject", "lighting",       "normalizeNormals",
+    "localViewer",    "specularEnabled", "baseColour",       "diffuseAlpha",   "power",
+    "lightCount",     "toLight",         "lightDiffuse",     "lightSpecular",  "stageTexture",
+    "colorOperation", "colorFirst",      "colorSecond",      "alphaOperation", "alphaFirst",
+    "alphaSecond",
 };
 
 // The version line and the number of lights come first (see VertexShaderSource).
@@ -82,7 +82,6 @@ in vec3 litSpecular;
 in vec2 stageTexCoord;
 
 uniform sampler2D stageTexture;
-uniform bool textureBound;
 uniform bool specularEnabled;
 uniform int colorOperation;
 uniform int colorFirst;
@@ -110,7 +109,7 @@ vec4 Combine(int operation, vec4 first, vec4 second) {
 }
 
 void main() {
-    texel = textureBound ? texture(stageTexture, stageTexCoord) : vec4(1.0);
+    texel = texture(stageTexture, stageTexCoord);
     vec3 colour = Combine(colorOperation, Argument(colorFirst), Argument(colorSecond)).rgb;
     float alpha = Combine(alphaOperation, Argument(alphaFirst), Argument(alphaSecond)).a;
     if (specularEnabled) {
@@ -230,9 +229,7 @@ void FixedFunctionProgram::SetLighting(const GlFunctions& gl,
     gl.glUniform3fv(locations_[kLightSpecular], kMaxActiveLights, specular);
 }
 
-void FixedFunctionProgram::SetStage(const GlFunctions& gl, const StageCombiner& combiner,
-                                    bool textureBound) const {
-    gl.glUniform1i(locations_[kTextureBound], AsInt(textureBound));
+void FixedFunctionProgram::SetStage(const GlFunctions& gl, const StageCombiner& combiner) const {
     gl.glUniform1i(locations_[kColorOperation], static_cast<int>(combiner.colorOperation));
     gl.glUniform1i(locations_[kColorFirst], static_cast<int>(combiner.colorFirst));
     gl.glUniform1i(locations_[kColorSecond], static_cast<int>(combiner.colorSecond));

@@ -30,8 +30,7 @@ class FixedFunctionProgram {
                        const D3DXMATRIX& viewFromObject,
                        const std::array<float, 9>& normalFromObject) const;
     void SetLighting(const GlFunctions& gl, const VertexLighting& lighting) const;
-    // textureBound false: the stage reads opaque white for the texture.
-    void SetStage(const GlFunctions& gl, const StageCombiner& combiner, bool textureBound) const;
+    void SetStage(const GlFunctions& gl, const StageCombiner& combiner) const;
 
   private:
     enum Uniform {
@@ -50,7 +49,6 @@ class FixedFunctionProgram {
         kLightDiffuse,
         kLightSpecular,
         kStageTexture,
-        kTextureBound,
         kColorOperation,
         kColorFirst,
         kColorSecond,

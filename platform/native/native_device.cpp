@@ -15,14 +15,17 @@ constexpr DWORD kMostLights = 4096;    // light indices the device keeps
 constexpr UINT kVertexStreams = 16;    // streams Direct3D 9 numbers
 constexpr UINT kLargestTexture = 8192; // per side, if the context allows that much
 
+// Binds `resource` in `slot` with a reference of its own. The slot is
+// updated before the previous resource is released, which may end it.
 template <typename Resource> void Rebind(Resource*& slot, Resource* resource) {
     if (resource != nullptr) {
         resource->AddRef();
     }
-    if (slot != nullptr) {
-        slot->Release();
-    }
+    Resource* previous = slot;
     slot = resource;
+    if (previous != nullptr) {
+        previous->Release();
+    }
 }
 
 } // namespace
@@ -110,9 +113,11 @@ ULONG NativeDevice::Release() {
     const ULONG remaining = --references_;
     if (remaining == 0) {
         // The device's own hold on bound objects ends with the last outside
-        // reference; they may be the last resources keeping it.
+        // reference. They may be the last resources keeping it, so it holds
+        // itself as one of them until it has let go of them all.
+        AttachResource();
         UnbindAll();
-        DestroyIfUnused();
+        DetachResource();
     }
     return remaining;
 }

@@ -154,7 +154,7 @@ void NativeDevice::PrepareDraw(const VertexLayout& layout) {
     program_.SetLighting(gl, ComputeVertexLighting(states_, material_, lights_, view_));
 
     NativeTexture* texture = textures_[0];
-    program_.SetStage(gl, StageCombinerFor(states_), texture != nullptr);
+    program_.SetStage(gl, StageCombinerFor(states_, texture != nullptr));
     gl.glActiveTexture(GL_TEXTURE0);
     gl.glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->Name() : 0);
     const SamplerSettings sampler = SamplerSettingsFor(states_, 0);

@@ -20,6 +20,17 @@ StageOperation OperationOf(DWORD operation) {
     }
 }
 
+// An operation that reads a texture that is not there selects the lit value instead.
+void PassLitWhereTextureRead(StageOperation& operation, StageSource& first, StageSource& second) {
+    const bool readsFirst = operation != StageOperation::SelectSecond;
+    const bool readsSecond = operation != StageOperation::SelectFirst;
+    if ((readsFirst && first == StageSource::Texture) ||
+        (readsSecond && second == StageSource::Texture)) {
+        operation = StageOperation::SelectFirst;
+        first = StageSource::Diffuse;
+    }
+}
+
 GLenum MinFilterFor(DWORD minFilter, DWORD mipFilter) {
     const bool linear = minFilter == D3DTEXF_LINEAR;
     switch (mipFilter) {
@@ -117,9 +128,9 @@ CullSettings CullSettingsFor(DWORD cullMode) {
     case D3DCULL_NONE:
         return CullSettings{false, GL_CCW};
     case D3DCULL_CW:
-        return CullSettings{true, GL_CCW};
-    default: // D3DCULL_CCW, the default
         return CullSettings{true, GL_CW};
+    default: // D3DCULL_CCW, the default
+        return CullSettings{true, GL_CCW};
     }
 }
 
@@ -142,7 +153,7 @@ SamplerSettings SamplerSettingsFor(const DeviceStates& states, DWORD sampler) {
     return settings;
 }
 
-StageCombiner StageCombinerFor(const DeviceStates& states) {
+StageCombiner StageCombinerFor(const DeviceStates& states, bool textureBound) {
     StageCombiner combiner;
     const DWORD colorOperation = states.Stage(0, D3DTSS_COLOROP);
     if (colorOperation == D3DTOP_DISABLE) {
@@ -165,6 +176,10 @@ StageCombiner StageCombinerFor(const DeviceStates& states) {
         combiner.alphaOperation = OperationOf(alphaOperation);
         combiner.alphaFirst = SourceOf(states.Stage(0, D3DTSS_ALPHAARG1));
         combiner.alphaSecond = SourceOf(states.Stage(0, D3DTSS_ALPHAARG2));
+    }
+    if (!textureBound) {
+        PassLitWhereTextureRead(combiner.colorOperation, combiner.colorFirst, combiner.colorSecond);
+        PassLitWhereTextureRead(combiner.alphaOperation, combiner.alphaFirst, combiner.alphaSecond);
     }
     return combiner;
 }

@@ -34,7 +34,7 @@ struct SamplerSettings {
 // What texture stage 0 takes as an argument. Stage 0's CURRENT is the lit colour.
 enum class StageSource : int {
     Diffuse = 0, // the interpolated vertex colour
-    Texture = 1, // the texel (opaque white when no texture is bound)
+    Texture = 1, // the texel
 };
 
 // What texture stage 0 does with its two arguments.
@@ -54,9 +54,9 @@ struct StageCombiner {
 };
 
 BlendSettings BlendSettingsFor(const DeviceStates& states);
-// Direct3D decides the winding as it appears on screen, as OpenGL does, and
-// the native device draws the picture the right way up, so D3DCULL_CCW culls
-// what OpenGL calls counter-clockwise.
+// Direct3D decides the winding as it appears on screen. The native device
+// draws the picture upside down (see clip_space.h), which turns every
+// winding over: D3DCULL_CCW culls what OpenGL then calls clockwise.
 CullSettings CullSettingsFor(DWORD cullMode);
 // Without a depth buffer nothing is tested or written, whatever the states say.
 DepthSettings DepthSettingsFor(const DeviceStates& states, bool hasDepthBuffer);
@@ -64,8 +64,9 @@ SamplerSettings SamplerSettingsFor(const DeviceStates& states, DWORD sampler);
 // Stage 0 only: later stages are off by default and the native device does
 // not combine them. Arguments other than DIFFUSE, CURRENT and TEXTURE, and
 // operations other than DISABLE, SELECTARG1, SELECTARG2 and MODULATE, are
-// taken as CURRENT and MODULATE.
-StageCombiner StageCombinerFor(const DeviceStates& states);
+// taken as CURRENT and MODULATE. An operation that reads the texture while
+// none is bound passes the lit colour or alpha through, as Direct3D does.
+StageCombiner StageCombinerFor(const DeviceStates& states, bool textureBound);
 
 // D3DCMP_* as an OpenGL depth function; an unknown value compares as LESSEQUAL.
 GLenum DepthFunctionFor(DWORD comparison);
