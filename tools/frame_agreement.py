@@ -19,6 +19,7 @@ among them). Standard library only.
 from __future__ import annotations
 
 import argparse
+import re
 import struct
 import sys
 import zlib
@@ -194,25 +195,28 @@ def _read_png(data: bytes) -> Picture:
     return Picture(width, height, rgb)
 
 
+# Magic, width, height and maximum value, each after white space or comments,
+# then one white-space byte before the pixels.
+PPM_HEADER = re.compile(rb"(P6)((?:\s+|#[^\n]*\n)+)(\d+)((?:\s+|#[^\n]*\n)+)(\d+)"
+                        rb"((?:\s+|#[^\n]*\n)+)(\d+)\s")
+
+
 def _read_ppm(data: bytes) -> Picture:
-    fields = []
-    position = 0
-    while len(fields) < 4:
-        while data[position:position + 1].isspace():
-            position += 1
-        start = position
-        while not data[position:position + 1].isspace():
-            position += 1
-        fields.append(data[start:position])
-    if fields[0] != b"P6" or fields[3] != b"255":
+    header = PPM_HEADER.match(data)
+    if header is None or header.group(7) != b"255":
         raise ValueError("only binary 8-bit PPM pictures are read")
-    width, height = int(fields[1]), int(fields[2])
-    return Picture(width, height, data[position + 1:position + 1 + width * height * 3])
+    width, height = int(header.group(3)), int(header.group(5))
+    start = header.end()
+    return Picture(width, height, data[start:start + width * height * 3])
 
 
 def read_picture(path: Path) -> Picture:
+    """The picture in a PNG or PPM file; ValueError for anything else or a damaged file."""
     data = Path(path).read_bytes()
-    picture = _read_png(data) if data.startswith(PNG_SIGNATURE) else _read_ppm(data)
+    try:
+        picture = _read_png(data) if data.startswith(PNG_SIGNATURE) else _read_ppm(data)
+    except (struct.error, zlib.error, IndexError) as error:
+        raise ValueError(f"{path}: a damaged picture ({error})") from None
     if len(picture.data) != picture.width * picture.height * 3:
         raise ValueError(f"{path}: the pixel data is cut short")
     return picture
