@@ -259,10 +259,15 @@ TEST_F(NativeRendering, SpecularUsesTheHalfwayVectorTowardsTheCamera) {
             << "specular " << c.specular << " local viewer " << c.localViewer;
     }
 
-    // A light behind the surface gives no highlight, however the halfway vector lies.
-    const D3DLIGHT9 behind = GreyLight(0.5f, 1.0f, 0.0f, {0.0f, 0.0f, 1.0f});
+    // A light behind the surface gives no highlight, even where the halfway
+    // vector still leans towards the normal: grazing from behind on the
+    // right, with the viewer along +z, N.H is about 0.53.
+    const D3DLIGHT9 behind = GreyLight(0.5f, 1.0f, 0.0f, {-0.9f, 0.0f, 0.436f});
     device->SetLight(0, &behind);
+    const D3DMATERIAL9 dull = GreyMaterial(0.4f, 0.0f, 0.6f, 0.0f, 1.0f);
+    device->SetMaterial(&dull);
     device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    device->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     Draw(quad);
     EXPECT_EQ(Pixel(320, 240), kBlack);
