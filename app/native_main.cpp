@@ -52,8 +52,14 @@ void SetWindowIcon(SDL_Window* window) {
 // Creates the main window with its 640 x 480 client area and starts the frame
 // timer; null, with the player told, when there is no window to be had.
 SDL_Window* CreateMainWindow() {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0 || !HasVisibleDisplay()) {
-        std::fprintf(stderr, "korvane: no display to show the game on (%s)\n", SDL_GetError());
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "korvane: no video: %s\n", SDL_GetError());
+        ShowMessageBox(kWindowCreationFailedMessage, nullptr);
+        return nullptr;
+    }
+    if (!HasVisibleDisplay()) {
+        std::fprintf(stderr, "korvane: no display to show the game on (DISPLAY or "
+                             "WAYLAND_DISPLAY); xvfb-run gives it one\n");
         ShowMessageBox(kWindowCreationFailedMessage, nullptr);
         return nullptr;
     }

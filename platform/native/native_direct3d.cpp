@@ -2,7 +2,7 @@
 // adapter, the desktop's display mode, devices on SDL windows.
 #include <SDL.h>
 
-#include "platform/native/com_object.h"
+#include "platform/com_object.h"
 #include "platform/native/native_device.h"
 #include "platform/native/native_window.h"
 

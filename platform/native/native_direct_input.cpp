@@ -3,7 +3,7 @@
 // window's keyboard focus as DirectInput does for a foreground device.
 #include <SDL.h>
 
-#include "platform/native/com_object.h"
+#include "platform/com_object.h"
 #include "platform/native/key_table.h"
 #include "platform/native/keyboard_acquisition.h"
 #include "platform/native/native_window.h"

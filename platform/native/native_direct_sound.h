@@ -6,7 +6,7 @@
 
 #include <SDL.h>
 
-#include "platform/native/com_object.h"
+#include "platform/com_object.h"
 #include "platform/sound_system.h"
 
 class NativeDirectSound final : public ComObject<IDirectSound8> {

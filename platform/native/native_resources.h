@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/native/com_object.h"
+#include "platform/com_object.h"
 #include "platform/native/native_device.h"
 #include "platform/native/texture_layout.h"
 

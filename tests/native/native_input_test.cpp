@@ -66,20 +66,7 @@ TEST(NativeKeyTable, SnapshotsMarkTheKeysThatAreDown) {
 namespace {
 
 // A window the keyboard never reaches: offscreen windows get no keyboard focus.
-class NativeKeyboard : public OffscreenVideo {
-  protected:
-    void SetUp() override {
-        window = SDL_CreateWindow("keys", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
-        ASSERT_NE(window, nullptr) << SDL_GetError();
-        mainWindow = WindowHandleOf(window);
-    }
-    void TearDown() override {
-        mainWindow = nullptr;
-        SDL_DestroyWindow(window);
-    }
-
-    SDL_Window* window = nullptr;
-};
+using NativeKeyboard = OffscreenWindow;
 
 } // namespace
 

@@ -5,23 +5,19 @@
 #include <gtest/gtest.h>
 
 #include "app/app_window.h"
-#include "platform/native/native_window.h"
 #include "tests/native/offscreen_device.h"
 
 namespace {
 
-class NativeSound : public OffscreenVideo {
+class NativeSound : public OffscreenWindow {
   protected:
     void SetUp() override {
-        window = SDL_CreateWindow("sound", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
-        ASSERT_NE(window, nullptr) << SDL_GetError();
-        mainWindow = WindowHandleOf(window);
+        OffscreenWindow::SetUp();
         SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
     }
     void TearDown() override {
         SDL_SetHint(SDL_HINT_AUDIODRIVER, nullptr);
-        mainWindow = nullptr;
-        SDL_DestroyWindow(window);
+        OffscreenWindow::TearDown();
     }
 
     NativeDirectSound* Create() {
@@ -29,8 +25,6 @@ class NativeSound : public OffscreenVideo {
         EXPECT_EQ(SystemDirectSoundCreate8()(nullptr, &sound, nullptr), DS_OK);
         return static_cast<NativeDirectSound*>(sound);
     }
-
-    SDL_Window* window = nullptr;
 };
 
 } // namespace

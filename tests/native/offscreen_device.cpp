@@ -19,6 +19,20 @@ void OffscreenVideo::TearDownTestSuite() {
     SDL_Quit();
 }
 
+void OffscreenWindow::SetUp() {
+    ASSERT_NE(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "no offscreen video";
+    window = SDL_CreateWindow("test", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    mainWindow = WindowHandleOf(window);
+}
+
+void OffscreenWindow::TearDown() {
+    mainWindow = nullptr;
+    if (window != nullptr) {
+        SDL_DestroyWindow(window);
+    }
+}
+
 void OffscreenDevice::SetUp() {
     ASSERT_NE(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "no offscreen video";
     RequestOpenGlWindow();

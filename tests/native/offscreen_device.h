@@ -25,6 +25,16 @@ class OffscreenVideo : public ::testing::Test {
     static void TearDownTestSuite();
 };
 
+// A hidden window without OpenGL, as the game's mainWindow: what the keyboard
+// and the sound device attach to.
+class OffscreenWindow : public OffscreenVideo {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    SDL_Window* window = nullptr;
+};
+
 class OffscreenDevice : public OffscreenVideo {
   protected:
     void SetUp() override;

@@ -1,4 +1,4 @@
-// Reference counting for the native platform's COM objects: each frees itself
+// Reference counting for the project's own COM objects: each frees itself
 // when its last reference is released. None offers another interface.
 #pragma once
 
