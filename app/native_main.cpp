@@ -123,20 +123,21 @@ class EventLoop {
             }
             return;
         case SDL_KEYDOWN:
+            // The text a key types follows its key event; the modifiers now
+            // may already be those of later keys still waiting in the queue.
+            typingModifiers_ = event.key.keysym.mod;
             // Alt+F4 closes the window when no window manager takes it first.
             if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT) != 0 &&
                 !aboutBox_.IsOpen()) {
                 Close();
             }
             return;
-        case SDL_TEXTINPUT: {
-            const SDL_Keymod modifiers = SDL_GetModState();
-            if (IsAboutAccelerator(event.text.text, (modifiers & KMOD_ALT) != 0,
-                                   (modifiers & KMOD_CTRL) != 0)) {
+        case SDL_TEXTINPUT:
+            if (IsAboutAccelerator(event.text.text, (typingModifiers_ & KMOD_ALT) != 0,
+                                   (typingModifiers_ & KMOD_CTRL) != 0)) {
                 OpenAboutBox();
             }
             return;
-        }
         default:
             if (event.type == aboutClosedEvent_) {
                 AboutBoxClosed();
@@ -209,6 +210,7 @@ class EventLoop {
     Uint32 windowId_;
     Uint32 aboutClosedEvent_; // pushed by the About box's thread
     AboutBox aboutBox_;
+    Uint16 typingModifiers_ = KMOD_NONE; // modifiers of the last key that went down
     bool closed_ = false;
 };
 
