@@ -89,11 +89,17 @@ int MillisecondsToNextTick() {
     return static_cast<int>(std::max<long long>(wait.count(), 0));
 }
 
+// An event type of the program's own, or SDL's first user event when SDL has none left.
+Uint32 OwnEventType() {
+    const Uint32 registered = SDL_RegisterEvents(1);
+    return registered != static_cast<Uint32>(-1) ? registered : Uint32{SDL_USEREVENT};
+}
+
 class EventLoop {
   public:
     explicit EventLoop(SDL_Window* window)
-        : window_(window), windowId_(SDL_GetWindowID(window)),
-          aboutClosedEvent_(SDL_RegisterEvents(1)), aboutBox_(aboutClosedEvent_) {}
+        : window_(window), windowId_(SDL_GetWindowID(window)), aboutClosedEvent_(OwnEventType()),
+          aboutBox_(aboutClosedEvent_) {}
 
     // Runs until the window is closed; the scene is torn down on the way out.
     void Run() {

@@ -10,15 +10,15 @@ constexpr int kInitialRate = 22050;
 constexpr Uint8 kInitialChannels = 2;
 constexpr Uint16 kQueueSamples = 4096; // SDL's buffer, in sample frames; nothing is queued
 
-// The SDL spec of a checked PCM format: 8-bit PCM is unsigned, 16-bit signed.
-SDL_AudioSpec SpecOf(int rate, int bits, int channels) {
-    SDL_AudioSpec spec{};
-    spec.freq = rate;
-    spec.format = bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    spec.channels = static_cast<Uint8>(channels);
-    spec.samples = kQueueSamples;
-    spec.callback = nullptr; // queued, not pulled
-    return spec;
+// SDL's description of a checked PCM format: 8-bit PCM is unsigned, 16-bit signed.
+SDL_AudioSpec AudioFormatOf(int rate, int bits, int channels) {
+    SDL_AudioSpec format{};
+    format.freq = rate;
+    format.format = bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+    format.channels = static_cast<Uint8>(channels);
+    format.samples = kQueueSamples;
+    format.callback = nullptr; // queued, not pulled
+    return format;
 }
 
 SDL_AudioDeviceID OpenDefaultDevice(const SDL_AudioSpec& wanted, SDL_AudioSpec& opened) {
@@ -55,7 +55,8 @@ HRESULT NativeDirectSound::Create(NativeDirectSound** sound) {
         return DSERR_NODRIVER;
     }
     auto* made = new NativeDirectSound();
-    made->device_ = OpenDefaultDevice(SpecOf(kInitialRate, 8, kInitialChannels), made->opened_);
+    made->device_ =
+        OpenDefaultDevice(AudioFormatOf(kInitialRate, 8, kInitialChannels), made->opened_);
     if (made->device_ == 0) {
         made->Release();
         return DSERR_NODRIVER;
@@ -112,8 +113,8 @@ HRESULT NativeDirectSound::SetCooperativeLevel(HWND window, DWORD level) {
 }
 
 HRESULT NativeDirectSound::Reopen(const WAVEFORMATEX& format) {
-    const SDL_AudioSpec wanted =
-        SpecOf(static_cast<int>(format.nSamplesPerSec), format.wBitsPerSample, format.nChannels);
+    const SDL_AudioSpec wanted = AudioFormatOf(static_cast<int>(format.nSamplesPerSec),
+                                               format.wBitsPerSample, format.nChannels);
     SDL_CloseAudioDevice(device_);
     SDL_AudioSpec opened{};
     device_ = OpenDefaultDevice(wanted, opened);
