@@ -378,6 +378,30 @@ HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigne
     return S_OK;
 }
 
+// What both entries share: the output is cleared first, arguments that
+// cannot be honoured are refused before any work, and running out of memory
+// anywhere is E_OUTOFMEMORY.
+template <typename Load>
+HRESULT GuardedLoad(IDirect3DDevice9* device, bool hasSource, D3DFORMAT format, DWORD filter,
+                    DWORD mipFilter, IDirect3DTexture9** texture, Load load) {
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    ResolvedArguments arguments;
+    if (device == nullptr || !hasSource ||
+        !ResolveArguments(format, filter, mipFilter, arguments)) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        return load(arguments);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (const std::length_error&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
 } // namespace
 
 HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR srcFile, UINT width,
@@ -386,27 +410,16 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR src
                                             DWORD mipFilter, D3DCOLOR colorKey,
                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* /*palette*/,
                                             IDirect3DTexture9** texture) {
-    if (texture == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = nullptr;
-    ResolvedArguments arguments;
-    if (device == nullptr || srcFile == nullptr ||
-        !ResolveArguments(format, filter, mipFilter, arguments)) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        std::vector<unsigned char> bytes;
-        if (!ReadWholeFile(srcFile, bytes)) {
-            return D3DXERR_INVALIDDATA;
-        }
-        return CreateTextureFromBytes(device, bytes, width, height, mipLevels, usage, arguments,
-                                      pool, colorKey, srcInfo, texture);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (const std::length_error&) {
-        return E_OUTOFMEMORY;
-    }
+    return GuardedLoad(device, srcFile != nullptr, format, filter, mipFilter, texture,
+                       [&](const ResolvedArguments& arguments) {
+                           std::vector<unsigned char> bytes;
+                           if (!ReadWholeFile(srcFile, bytes)) {
+                               return D3DXERR_INVALIDDATA;
+                           }
+                           return CreateTextureFromBytes(device, bytes, width, height, mipLevels,
+                                                         usage, arguments, pool, colorKey, srcInfo,
+                                                         texture);
+                       });
 }
 
 HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* srcData,
@@ -416,23 +429,12 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, con
                                                    D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
                                                    PALETTEENTRY* /*palette*/,
                                                    IDirect3DTexture9** texture) {
-    if (texture == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = nullptr;
-    ResolvedArguments arguments;
-    if (device == nullptr || (srcData == nullptr && srcDataSize != 0) ||
-        !ResolveArguments(format, filter, mipFilter, arguments)) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        const std::span<const unsigned char> bytes(static_cast<const unsigned char*>(srcData),
-                                                   srcDataSize);
-        return CreateTextureFromBytes(device, bytes, width, height, mipLevels, usage, arguments,
-                                      pool, colorKey, srcInfo, texture);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (const std::length_error&) {
-        return E_OUTOFMEMORY;
-    }
+    return GuardedLoad(device, srcData != nullptr || srcDataSize == 0, format, filter, mipFilter,
+                       texture, [&](const ResolvedArguments& arguments) {
+                           const std::span<const unsigned char> bytes(
+                               static_cast<const unsigned char*>(srcData), srcDataSize);
+                           return CreateTextureFromBytes(device, bytes, width, height, mipLevels,
+                                                         usage, arguments, pool, colorKey, srcInfo,
+                                                         texture);
+                       });
 }

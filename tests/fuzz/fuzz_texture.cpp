@@ -4,6 +4,7 @@
 // full mip chain and every level written once, or no texture and one of the
 // loader's error codes.
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -24,21 +25,9 @@ namespace {
 constexpr UINT kLargestTextureSide = 4096;
 constexpr unsigned long long kLargestTextureTexels = 1u << 18;
 
-UINT RoundUpToPowerOfTwo(UINT value) {
-    UINT power = 1;
-    while (power < value) {
-        power *= 2;
-    }
-    return power;
-}
-
-UINT FullChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    for (; width > 1 || height > 1; ++levels) {
-        width = width > 1 ? width / 2 : 1;
-        height = height > 1 ? height / 2 : 1;
-    }
-    return levels;
+// The smallest power of two not below the side, for sides up to twice the largest.
+UINT TextureSide(int imageSide) {
+    return std::bit_ceil(static_cast<UINT>(std::min<int>(imageSide, 2 * kLargestTextureSide)));
 }
 
 } // namespace
@@ -57,10 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         IsSafeToDecode(bytes) &&
         stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) != 0;
     if (known && width > 0 && height > 0) {
-        const UINT textureWidth =
-            RoundUpToPowerOfTwo(std::min<UINT>(width, 2 * kLargestTextureSide));
-        const UINT textureHeight =
-            RoundUpToPowerOfTwo(std::min<UINT>(height, 2 * kLargestTextureSide));
+        const UINT textureWidth = TextureSide(width);
+        const UINT textureHeight = TextureSide(height);
         if (std::max(textureWidth, textureHeight) > kLargestTextureSide ||
             static_cast<unsigned long long>(textureWidth) * textureHeight > kLargestTextureTexels) {
             return 0;
@@ -84,11 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     info.Height == static_cast<UINT>(height),
                 "the image's own size is reported");
         const RecordingTexture& made = *static_cast<RecordingTexture*>(texture);
-        Require(made.width == RoundUpToPowerOfTwo(info.Width) &&
-                    made.height == RoundUpToPowerOfTwo(info.Height),
+        Require(made.width == TextureSide(width) && made.height == TextureSide(height),
                 "the texture is the image's size rounded up to powers of two");
-        Require(made.levelCount == FullChainLength(made.width, made.height),
-                "the texture has the full mip chain");
+        const UINT last = made.levelCount - 1;
+        Require(made.LevelWidth(last) == 1 && made.LevelHeight(last) == 1 &&
+                    (last == 0 || made.LevelWidth(last - 1) > 1 || made.LevelHeight(last - 1) > 1),
+                "the mip chain goes down to 1 x 1, and no further");
         Require(made.format == D3DFMT_A8R8G8B8 && made.pool == D3DPOOL_MANAGED,
                 "the texture has the asked format and pool");
         Require(made.lockCalls == static_cast<int>(made.levelCount) &&

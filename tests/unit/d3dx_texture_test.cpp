@@ -346,6 +346,45 @@ TEST_F(D3DXTextureTest, CorruptJpegHuffmanTablesStayInsideTheDecodersMemory) {
     EXPECT_TRUE(IsSafeToDecode(BytesOf(jpeg)));
 }
 
+TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
+    const std::string png = EncodePng(Sample);
+    const std::size_t data = png.find("IDAT") - 4;               // the chunk's length comes first
+    const std::string empty("\0\0\0\0IDAT\x35\xAF\x06\x1E", 12); // no bytes, and their CRC
+    ASSERT_EQ(Load(Write("empty_chunk.png", png.substr(0, data) + empty + png.substr(data))), S_OK);
+    EXPECT_EQ(Level(0), SampleTexels);
+}
+
+TEST_F(D3DXTextureTest, AFilesBytesInMemoryLoadAsTheFileDoes) {
+    const std::string files[] = {EncodePng(Sample), EncodeBmp(ImageOf(5, 3, Greys({9, 8})), 8)};
+    for (const std::string& file : files) {
+        ASSERT_EQ(Load(Write("image", file)), S_OK);
+        const RecordingTexture& fromFile = Made();
+        IDirect3DTexture9* fromMemory = Unset;
+        ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(
+                      &device, file.data(), static_cast<UINT>(file.size()), 0, 0, 0, 0,
+                      D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR, 0,
+                      nullptr, nullptr, &fromMemory),
+                  S_OK);
+        const RecordingTexture& made = *static_cast<RecordingTexture*>(fromMemory);
+        EXPECT_EQ(std::tie(made.width, made.height, made.levels),
+                  std::tie(fromFile.width, fromFile.height, fromFile.levels));
+        fromMemory->Release();
+    }
+    // No bytes at all are a file that cannot be read; a missing buffer is a wrong call.
+    IDirect3DTexture9* out = Unset;
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(&device, nullptr, 0, 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                                  D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
+                                                  D3DX_FILTER_LINEAR, 0, nullptr, nullptr, &out),
+              D3DXERR_INVALIDDATA);
+    EXPECT_EQ(out, nullptr);
+    out = Unset;
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(&device, nullptr, 4, 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                                  D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
+                                                  D3DX_FILTER_LINEAR, 0, nullptr, nullptr, &out),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(out, nullptr);
+}
+
 TEST_F(D3DXTextureTest, RunningOutOfMemoryReleasesAHalfBuiltTexture) {
     if (!AllocationCountingActive()) {
         GTEST_SKIP() << "allocation failure cannot be injected in this build";
