@@ -34,8 +34,7 @@ bool MakeBoard() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool boardMade = MakeBoard();
-    Require(boardMade, "the board exists");
+    [[maybe_unused]] static const bool boardMade = MakeBoard();
     for (Model* tile : tileModels) {
         tile->scale = D3DXVECTOR3{0.0f, 0.0f, 0.0f}; // so a tile the reader skips shows
     }

@@ -44,6 +44,7 @@ TEST_F(WindowCreationTest, MakesAFixedWindowWithA640By480ClientAreaAndStartsTheT
     EXPECT_EQ(RecordingWindowSystem::placements[0].height, 509);
     EXPECT_EQ(RecordingWindowSystem::placements[0].flags, SWP_NOMOVE);
     EXPECT_EQ(RecordingWindowSystem::showCommands, std::vector<int>{kShowNormal});
+    EXPECT_EQ(RecordingWindowSystem::updates, 1);
     ASSERT_EQ(RecordingWindowSystem::timers.size(), 1u);
     EXPECT_EQ(RecordingWindowSystem::timers[0].window, mainWindow);
     EXPECT_EQ(RecordingWindowSystem::timers[0].timerId, 1u);
