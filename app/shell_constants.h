@@ -14,5 +14,6 @@ constexpr int kStartUpFailed = 1;             // exit code when start-up stops o
 inline constexpr const char* kWindowTitle = KORVANE_WINDOW_TITLE;
 inline constexpr const char* kAboutCaption = KORVANE_ABOUT_CAPTION;
 inline constexpr const char* kNoticeLine = KORVANE_NOTICE_LINE;
-// Shown, with the system's default caption, when the main window cannot be created.
+// Shown, with the system's default caption, when the main window or its frame
+// timer cannot be made.
 inline constexpr const char* kWindowCreationFailedMessage = "ウィンドウの作成に失敗しました";

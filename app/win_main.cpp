@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/scene.h"
 #include "app/shell_constants.h"
+#include "app/window_creation.h"
 #include "resources/resource_ids.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
