@@ -23,17 +23,14 @@ template <typename T, std::size_t N> std::size_t ListBytes(const InlineList<T, N
 }
 
 std::size_t FaceBytes(const Face& face) {
-    std::size_t bytes = ListBytes(face.indices) + ListBytes(face.uvs) + ListBytes(face.corners);
-    for (const CornerNormal& corner : face.corners) {
-        bytes += ListBytes(corner.faceIndices);
-    }
-    return bytes;
+    return ListBytes(face.indices) + ListBytes(face.uvs);
 }
 
 std::size_t ObjectBytes(const ModelObject& object) {
     std::size_t bytes = TextBytes(object.name) + ListBytes(object.vertices) +
-                        ListBytes(object.faces) + ListBytes(object.materialTriangleCounts) +
-                        ListBytes(object.animations);
+                        ListBytes(object.faces) + ListBytes(object.cornerNormals) +
+                        ListBytes(object.cornerFaceIndices) +
+                        ListBytes(object.materialTriangleCounts) + ListBytes(object.animations);
     for (const Face& face : object.faces) {
         bytes += FaceBytes(face);
     }

@@ -59,12 +59,12 @@ void AddModel(Digest& digest, const Model& model, bool built) {
             digest.Value(face.normal.x);
             digest.Value(face.normal.y);
             digest.Value(face.normal.z);
-            for (const CornerNormal& corner : face.corners) {
+            for (const CornerNormal& corner : object.CornersOf(face)) {
                 digest.Value(corner.normal.x);
                 digest.Value(corner.normal.y);
                 digest.Value(corner.normal.z);
-                digest.Value(corner.faceIndices.size());
-                for (int listed : corner.faceIndices) {
+                digest.Value(object.FaceIndicesOf(corner).size());
+                for (int listed : object.FaceIndicesOf(corner)) {
                     digest.Value(listed);
                 }
             }
