@@ -28,6 +28,10 @@ constexpr auto kOneCharacterTexts = [] {
     return texts;
 }();
 
+// Bytes read from the stream at a time: large enough that reading costs
+// little per line, small enough to stay in the processor's cache.
+constexpr std::size_t kInputBufferBytes = 256 * 1024;
+
 } // namespace
 
 StringSeparator::StringSeparator() {
@@ -55,37 +59,32 @@ StringSeparator::StringSeparator() {
 
 StringSeparator::~StringSeparator() = default;
 
-char* StringSeparator::LineBuffer(std::size_t size) {
-    if (buffer_.size() < size) {
-        buffer_.resize(size);
-    }
-    return buffer_.data();
-}
-
 int StringSeparator::Separate(const char* text) {
     const std::size_t length = std::strlen(text);
     // text may be a token of this very buffer: then it already fits, and
     // memmove copes with the overlap.
-    char* buffer = LineBuffer(length + 1);
-    std::memmove(buffer, text, length + 1);
-    return SeparateLine();
+    if (buffer_.size() < length + 1) {
+        buffer_.resize(length + 1);
+    }
+    std::memmove(buffer_.data(), text, length + 1);
+    return SeparateLine(buffer_.data());
 }
 
-int StringSeparator::SeparateLine() {
+int StringSeparator::SeparateLine(char* text) {
     ++line_;
-    auto* p = reinterpret_cast<unsigned char*>(buffer_.data());
+    auto* p = reinterpret_cast<unsigned char*>(text);
     Slot* slots = slots_.data();
     auto slotCount = static_cast<int>(slots_.size());
     const ByteClass* const classes = classes_.data();
     const std::uint64_t line = line_;
     int t = 0;
-    const auto addToken = [&](const unsigned char* text, std::size_t length) {
+    const auto addToken = [&](const unsigned char* start, std::size_t length) {
         if (t == slotCount) {
             slots_.resize(2 * slots_.size() + 16);
             slots = slots_.data();
             slotCount = static_cast<int>(slots_.size());
         }
-        slots[t++] = {reinterpret_cast<const char*>(text), length, line};
+        slots[t++] = {reinterpret_cast<const char*>(start), length, line};
     };
     const auto finish = [&] {
         capacity_ = std::max(capacity_, t);
@@ -186,10 +185,62 @@ bool StringSeparator::SetToken(int index, const char* text) {
     return true;
 }
 
+AsciiFileString::AsciiFileString(std::FILE* input) : stream(input), input_(kInputBufferBytes + 1) {}
+
+void AsciiFileString::RestoreAfterPiece() {
+    if (terminatorWritten_) {
+        input_[terminatorAt_] = replaced_;
+        terminatorWritten_ = false;
+    }
+}
+
+void AsciiFileString::Refill() {
+    constexpr auto piece = static_cast<std::size_t>(kMaxPieceLength);
+    if (streamEnded_ || end_ - begin_ >= piece) {
+        return;
+    }
+    // What is left moves to the front; it is shorter than one piece.
+    std::memmove(input_.data(), input_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (!streamEnded_ && end_ < piece) {
+        const std::size_t read =
+            std::fread(input_.data() + end_, 1, kInputBufferBytes - end_, stream);
+        end_ += read;
+        // A read error ends the input as the end of the stream does.
+        streamEnded_ = read == 0;
+    }
+}
+
 int AsciiFileString::ReadLine() {
-    if (std::fgets(LineBuffer(kMaxPieceLength + 1), kMaxPieceLength + 1, stream) == nullptr) {
+    RestoreAfterPiece();
+    Refill();
+    if (begin_ == end_) {
         count = -1;
         return -1;
     }
-    return SeparateLine();
+    // A piece runs to its newline or stops after kMaxPieceLength bytes.
+    char* const start = input_.data() + begin_;
+    const std::size_t available = std::min<std::size_t>(end_ - begin_, kMaxPieceLength);
+    const void* newline = std::memchr(start, '\n', available);
+    const std::size_t length =
+        newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1
+                           : available;
+    begin_ += length;
+    if (newline == nullptr) {
+        // Ends the piece where fgets would have: the next piece's first byte
+        // (or the spare byte after the input) holds a terminator meanwhile.
+        terminatorAt_ = begin_;
+        replaced_ = input_[begin_];
+        input_[begin_] = '\0';
+        terminatorWritten_ = true;
+    }
+    return SeparateLine(start);
+}
+
+std::size_t AsciiFileString::SkipBuffered(std::size_t bytes) {
+    RestoreAfterPiece();
+    const std::size_t skipped = std::min(bytes, end_ - begin_);
+    begin_ += skipped;
+    return skipped;
 }
