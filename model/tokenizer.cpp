@@ -1,7 +1,12 @@
 #include "model/tokenizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "platform/system_services.h"
 
@@ -27,6 +32,47 @@ constexpr auto kOneCharacterTexts = [] {
     }
     return texts;
 }();
+
+// Whether a byte may end a word: every byte below 0x21 or from 0x80 on, the
+// quote and the ten separators. All line ends, blanks, quotes, separators
+// and lead bytes are among them; the other bytes it names (control
+// characters, bytes from 0x80 on that start no character) are looked up and
+// found to continue the word.
+[[maybe_unused]] bool MayEndWord(unsigned char c) {
+    return c < 0x21 || c >= 0x80 || c == '"' || (c < 128 && kSeparatorTable[c] != 0);
+}
+
+// Steps over the bytes from p on that cannot end a word, sixteen at a time
+// where the processor allows. Reads up to kScanPadding bytes past the byte it
+// stops at, which is at the latest the line's terminator.
+unsigned char* SkipPlainBytes(unsigned char* p) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i below = _mm_set1_epi8(0x21); // signed: bytes from 0x80 on are below it too
+    for (;; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // ( ) and : ; differ in their lowest bit, [ { and ] } in bit 5.
+        const __m128i pairs = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xFE)));
+        const __m128i cases = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xDF)));
+        __m128i stop = _mm_cmplt_epi8(bytes, below);
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(pairs, _mm_set1_epi8('(')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(pairs, _mm_set1_epi8(':')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(cases, _mm_set1_epi8('[')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(cases, _mm_set1_epi8(']')));
+        const int mask = _mm_movemask_epi8(stop);
+        if (mask != 0) {
+            return p + std::countr_zero(static_cast<unsigned>(mask));
+        }
+    }
+#else
+    while (!MayEndWord(*p)) {
+        ++p;
+    }
+    return p;
+#endif
+}
 
 // Bytes read from the stream at a time: large enough that reading costs
 // little per line, small enough to stay in the processor's cache.
@@ -63,8 +109,8 @@ int StringSeparator::Separate(const char* text) {
     const std::size_t length = std::strlen(text);
     // text may be a token of this very buffer: then it already fits, and
     // memmove copes with the overlap.
-    if (buffer_.size() < length + 1) {
-        buffer_.resize(length + 1);
+    if (buffer_.size() < length + 1 + kScanPadding) {
+        buffer_.resize(length + 1 + kScanPadding);
     }
     std::memmove(buffer_.data(), text, length + 1);
     return SeparateLine(buffer_.data());
@@ -143,8 +189,14 @@ int StringSeparator::SeparateLine(char* text) {
         case kLeadByte: {
             const unsigned char* start = p;
             ByteClass byteClass = classes[*p];
-            while (byteClass == kOrdinary || byteClass == kLeadByte) {
-                p += byteClass == kLeadByte ? characterLength(p) : 1;
+            for (;;) {
+                if (byteClass == kOrdinary) {
+                    p = SkipPlainBytes(p + 1);
+                } else if (byteClass == kLeadByte) {
+                    p += characterLength(p);
+                } else {
+                    break;
+                }
                 byteClass = classes[*p];
             }
             // The byte after the word becomes its terminator; what it was
@@ -185,7 +237,8 @@ bool StringSeparator::SetToken(int index, const char* text) {
     return true;
 }
 
-AsciiFileString::AsciiFileString(std::FILE* input) : stream(input), input_(kInputBufferBytes + 1) {}
+AsciiFileString::AsciiFileString(std::FILE* input)
+    : stream(input), input_(kInputBufferBytes + 1 + kScanPadding) {}
 
 void AsciiFileString::RestoreAfterPiece() {
     if (terminatorWritten_) {

@@ -52,9 +52,13 @@ class StringSeparator {
     const char quote = '"'; // opens and closes a token that keeps spaces and separators
 
   protected:
+    // Bytes after a line's terminator that splitting may read (and ignore).
+    static constexpr std::size_t kScanPadding = 16;
+
     // Splits the line at text, which ends at its first NUL, CR or LF, into
     // tokens in place: the tokens point into it, and the byte after each
-    // becomes its terminator. The line must stay put until the next line.
+    // becomes its terminator. The line must stay put until the next line,
+    // and kScanPadding readable bytes must follow its terminator.
     int SeparateLine(char* text);
 
   private:
@@ -125,7 +129,8 @@ class AsciiFileString : public FileStringSeparator {
     // Puts back the byte that the last piece's terminator replaced.
     void RestoreAfterPiece();
 
-    std::vector<char> input_;  // bytes read from the stream, with a spare byte at the end
+    // Bytes read from the stream, then a spare byte and the scan's padding.
+    std::vector<char> input_;
     std::size_t begin_ = 0;    // the next piece starts here
     std::size_t end_ = 0;      // bytes of input_ read so far
     bool streamEnded_ = false; // the stream has no more bytes

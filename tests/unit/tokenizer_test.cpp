@@ -131,6 +131,33 @@ TEST_F(CodePageTest, DoubleByteCharactersStayWholeWhateverTheirSecondByte) {
     }
 }
 
+// Words are scanned many bytes at a time: every byte value, at every place
+// of a sixteen-byte block, must still end a word or continue it as its class says.
+TEST_F(CodePageTest, EveryByteValueEndsOrContinuesAWordAsItsClassSays) {
+    const std::string separators = "(),:;=[]{}";
+    for (int value = 1; value < 256; ++value) {
+        const auto c = static_cast<char>(value);
+        for (std::size_t at = 1; at <= 33; at += 4) {
+            const std::string before(at, 'a');
+            const std::string after = "bcdefghijklmnopqrstuvwxyz";
+            Tokens expected;
+            if (c == ' ' || c == '\t') {
+                expected = {before, after};
+            } else if (separators.find(c) != std::string::npos) {
+                expected = {before, std::string(1, c), after};
+            } else if (c == '"') {
+                expected = {before, after}; // the quote opens a token left open to the end
+            } else if (c == '\r' || c == '\n') {
+                expected = {before};
+            } else {
+                // Any other byte, a lead byte with its second byte included, continues the word.
+                expected = {before + c + after};
+            }
+            EXPECT_EQ(Separate(before + c + after), expected) << "byte " << value << " at " << at;
+        }
+    }
+}
+
 TEST(StringSeparator, SetTokenGrowsToTheLargestIndexAndNeverShrinks) {
     StringSeparator separator;
     EXPECT_EQ(std::tuple(separator.Capacity(), separator.count), std::tuple(0, 0));
