@@ -138,8 +138,13 @@ std::string ObjectChunk(Choices& choices, int index, int materialCount) {
     const int vertexCount = choices.Below(24);
     text += "\tvertex " + std::to_string(vertexCount) + " {\r\n";
     for (int v = 0; v < vertexCount; ++v) {
-        text += "\t\t" + Coordinate(choices) + ' ' + Coordinate(choices) + ' ' +
-                Coordinate(choices) + (choices.OneIn(30) ? "" : "\r\n");
+        // Drawn one by one, so every compiler makes the same document: the
+        // line end first, then the coordinates from the last to the first.
+        const bool unterminated = choices.OneIn(30);
+        const std::string z = Coordinate(choices);
+        const std::string y = Coordinate(choices);
+        const std::string x = Coordinate(choices);
+        text += "\t\t" + x + ' ' + y + ' ' + z + (unterminated ? "" : "\r\n");
         if (choices.OneIn(40)) {
             text += "\t\t1 2\r\n"; // too few numbers: ignored
         }
@@ -252,7 +257,7 @@ std::vector<CorpusDocument> HandWrittenDocuments() {
              "\t\t3 V(0 1 2) M(0)\r\n\t\t3 V(0 2 3) M(0)\r\n\t\t3 V(0 2 4) M(1)\r\n\t}\r\n}\r\n"},
         {"binary block whole", kHeader +
                                    "Object \"b\" {\r\n\tBVertex 1 {\r\n\t\tVector 2 [24]\r\n" +
-                                   std::string("}\n{\0\r\n[12]}}}}\n\n\n}\r\n\t\t", 24) +
+                                   std::string("}\n{\0\r\n[12]}}}}\n\n\n}\r\n\t\t\0x", 24) +
                                    "\r\n\t}\r\n\tvertex 1 {\r\n\t\t1 2 3\r\n\t}\r\n}\r\n"},
         {"binary block cut short",
          kHeader + "Object \"b\" {\r\n\tBVertex 1 {\r\n\t\tVector 8 [96]\r\n}}}}"},

@@ -1,6 +1,9 @@
 #include "tests/support/load_digest.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "model/model.h"
 #include "model/tokenizer.h"
@@ -15,7 +18,7 @@ void AddModel(Digest& digest, const Model& model, bool built) {
     digest.Value(model.materials.size());
     for (const Material& material : model.materials) {
         digest.Text(material.name);
-        digest.Value(material.color);
+        digest.Floats(&material.color, 4);
         for (float factor : {material.diffuse, material.ambient, material.emissive,
                              material.specular, material.power}) {
             digest.Value(factor);
@@ -23,7 +26,7 @@ void AddModel(Digest& digest, const Model& model, bool built) {
         digest.Text(material.textureName);
         digest.Text(material.alphaPlaneName);
         digest.Text(material.bumpName);
-        digest.Value(material.deviceMaterial);
+        digest.Floats(&material.deviceMaterial, sizeof(D3DMATERIAL9) / sizeof(float));
     }
     digest.Value(model.animationNames.size());
     for (const std::string& name : model.animationNames) {
@@ -77,10 +80,10 @@ void AddModel(Digest& digest, const Model& model, bool built) {
         for (const KeyList& keys : object.animations) {
             digest.Value(keys.size());
             for (const D3DXMATRIX& key : keys) {
-                digest.Value(static_cast<const D3DMATRIX&>(key));
+                digest.Floats(&key, 16);
             }
         }
-        digest.Value(static_cast<const D3DMATRIX&>(object.transform));
+        digest.Floats(&object.transform, 16);
         digest.Value(object.vertexBuffer != nullptr);
     }
 }
@@ -91,6 +94,22 @@ void Digest::Bytes(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     for (std::size_t i = 0; i < size; ++i) {
         hash_ = (hash_ ^ bytes[i]) * 1099511628211ull;
+    }
+}
+
+void Digest::Value(float value) {
+    if (std::isnan(value)) {
+        value = std::numeric_limits<float>::quiet_NaN();
+    }
+    Bytes(&value, sizeof value);
+}
+
+void Digest::Floats(const void* data, std::size_t count) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < count; ++i) {
+        float value = 0.0f;
+        std::memcpy(&value, bytes + i * sizeof(float), sizeof value);
+        Value(value);
     }
 }
 
@@ -151,7 +170,7 @@ std::uint64_t LoadedDigest(bool result, const Model& model, const RecordingDevic
             drawn += 3 * static_cast<std::size_t>(count) * 32;
         }
         digest.Value(drawn);
-        digest.Bytes(buffer->bytes.data(), std::min(drawn, buffer->bytes.size()));
+        digest.Floats(buffer->bytes.data(), std::min(drawn, buffer->bytes.size()) / sizeof(float));
     }
     return digest.Result();
 }

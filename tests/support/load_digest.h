@@ -10,12 +10,17 @@
 struct Model;
 class RecordingDevice;
 
-// 64-bit FNV-1a over a sequence of values, each fed as its bytes; floats go
-// in as their bit patterns, so a NaN or a negative zero counts as itself.
+// 64-bit FNV-1a over a sequence of values, each fed as its bytes. Floats go
+// in as their bit patterns, so a negative zero counts as itself; every NaN
+// counts as one value, since which NaN an operation yields depends on how the
+// compiler orders its operands, not on the code.
 class Digest {
   public:
     void Bytes(const void* data, std::size_t size);
     template <typename T> void Value(const T& value) { Bytes(&value, sizeof value); }
+    void Value(float value);
+    // count floats stored one after another from data, as Value(float) each.
+    void Floats(const void* data, std::size_t count);
     void Text(const std::string& text);
     std::uint64_t Result() const { return hash_; }
 
