@@ -76,7 +76,7 @@ unsigned char* SkipPlainBytes(unsigned char* p) {
 
 // Bytes read from the stream at a time: large enough that reading costs
 // little per line, small enough to stay in the processor's cache.
-constexpr std::size_t kInputBufferBytes = 256 * 1024;
+constexpr std::size_t kInputBufferBytes = 64 * 1024;
 
 } // namespace
 
