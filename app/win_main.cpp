@@ -3,6 +3,7 @@
 #include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/scene.h"
+#include "app/window_creation.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "model/inline_list.h"
 #include "platform/d3dx_math.h"
 #include "platform/direct3d.h"
+#include "platform/file_handle.h"
 
 // Texture coordinates of one face corner.
 struct TexCoord {
@@ -93,6 +94,22 @@ struct ModelObject {
     D3DXMATRIX transform = IdentityMatrix(); // world matrix of the last draw
 };
 
+// How a model's load ended.
+enum class ModelLoadStatus {
+    kNotLoaded,   // no load has run
+    kLoaded,      // the document was read completely
+    kFileMissing, // the file could not be opened
+    kReaderError, // the reader stopped on a broken document; readerResult tells why
+    kOutOfMemory, // memory ran out while reading or preparing the model
+};
+
+// What a load records, so the player can be told why it failed without the
+// file being read again.
+struct ModelLoadOutcome {
+    ModelLoadStatus status = ModelLoadStatus::kNotLoaded;
+    int readerResult = 0; // LoaderMQA::Load's result when the reader stopped; else 0
+};
+
 // One loaded model document with its placement and animation playback.
 struct Model {
     Model() = default;
@@ -104,8 +121,13 @@ struct Model {
     ~Model();
 
     // Loads a document named relative to the executable's directory and makes
-    // it ready to draw. True when the document was read completely.
+    // it ready to draw. True when the document was read completely; how the
+    // load ended is kept in loadOutcome.
     bool LoadFromFile(std::string relativeName, IDirect3DDevice9* device);
+    // The same load from a document already open: reads it, closes it, then
+    // finds the collision object, loads the textures and builds the meshes
+    // whatever the reader returned.
+    bool LoadFromOpenFile(FileHandle file, IDirect3DDevice9* device);
     // Sets collisionObject to the first object named "collision", any letter case.
     void FindCollisionObject();
     void LoadTextures(IDirect3DDevice9* device);
@@ -126,4 +148,5 @@ struct Model {
     bool loop = true;                        // at the end: keep playing
     bool holdAtEnd = false;                  // at the end: rest on the last key
     bool playing = true;                     // while set, each draw advances one frame
+    ModelLoadOutcome loadOutcome;            // how LoadFromFile ended; not copied
 };
