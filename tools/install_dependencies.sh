@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
-    libgtest-dev libgmock-dev libbenchmark-dev libstb-dev valgrind
+    libgtest-dev libgmock-dev libbenchmark-dev libstb-dev libtinyobjloader-dev valgrind
     mingw-w64 wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick libgl1-mesa-dri
     locales fonts-ipafont-gothic python3 git
     libsdl2-dev libgl-dev xfonts-base

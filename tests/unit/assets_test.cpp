@@ -191,7 +191,7 @@ TEST(TileModel, EnclosesItsVolumeLitTowardsTheCameraWithHardEdgesAndUprightSideT
             const D3DXVECTOR3 outward(centre.x, centre.y - 25.0f, centre.z);
             EXPECT_EQ(Dot(outward, camera) > 0.0f, -Dot(face.normal, camera) > 0.0f)
                 << "a face the camera sees must be lit";
-            for (const CornerNormal& corner : face.corners) {
+            for (const CornerNormal& corner : object.CornersOf(face)) {
                 EXPECT_FLOAT_EQ(corner.normal.x, face.normal.x);
                 EXPECT_FLOAT_EQ(corner.normal.y, face.normal.y);
                 EXPECT_FLOAT_EQ(corner.normal.z, face.normal.z);
