@@ -4,6 +4,7 @@
 #include "app/frame_update.h"
 #include "app/scene.h"
 #include "app/scene_objects.h"
+#include "app/shell_constants.h"
 #include "platform/keyboard_input.h"
 #include "resources/resource_ids.h"
 

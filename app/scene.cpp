@@ -4,9 +4,9 @@
 
 #include "app/app_window.h"
 #include "app/scene_objects.h"
+#include "app/shell_constants.h"
 #include "app/stage.h"
 #include "app/startup_failure.h"
-#include "app/window_creation.h"
 #include "model/model.h"
 #include "model/module_directory.h"
 #include "platform/graphics_device.h"

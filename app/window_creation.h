@@ -2,15 +2,8 @@
 // timer that drives every tick of the game.
 #pragma once
 
+#include "app/shell_constants.h"
 #include "platform/direct3d.h"
-
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 480;
-constexpr UINT_PTR kFrameTimerId = 1;
-constexpr UINT kFramePeriodMilliseconds = 33;
-
-// What the player is told when the window, or its timer, cannot be made.
-inline constexpr const char* kWindowCreationFailedMessage = "ウィンドウの作成に失敗しました";
 
 // Creates the window of class windowClassName into mainWindow, sizes it so
 // its client area is exactly 640 x 480, shows it and starts the frame timer.

@@ -31,6 +31,7 @@ using WPARAM = UINT_PTR;
 #define WINAPI
 
 constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
@@ -85,6 +86,7 @@ constexpr WORD LOWORD(UINT_PTR value) {
 
 // WM_ACTIVATE's state in the low word of wParam.
 constexpr WORD WA_INACTIVE = 0;
+constexpr WORD WA_ACTIVE = 1;
 
 // On a host the test support answers for the executable's module.
 HMODULE GetModuleHandleA(LPCSTR moduleName);

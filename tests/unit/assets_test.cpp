@@ -34,6 +34,7 @@ std::string ReadFileBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+#ifdef KORVANE_ASSET_GENERATOR
 // Every data file below root, relative and sorted; the build script is not data.
 std::vector<std::string> DataFiles(const fs::path& root) {
     std::vector<std::string> files;
@@ -45,6 +46,7 @@ std::vector<std::string> DataFiles(const fs::path& root) {
     std::sort(files.begin(), files.end());
     return files;
 }
+#endif
 
 // A committed document read with the game's reader, with the game's normals
 // built; read once per test process.
