@@ -2,3 +2,5 @@
 
 HINSTANCE appInstance = nullptr;
 HWND mainWindow = nullptr;
+char windowTitle[kWindowStringLength] = {};
+char windowClassName[kWindowStringLength] = {};

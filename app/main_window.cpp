@@ -4,21 +4,9 @@
 #include "app/frame_update.h"
 #include "app/scene.h"
 #include "app/scene_objects.h"
+#include "app/shell_constants.h"
 #include "platform/keyboard_input.h"
-#include "platform/message_box.h"
 #include "resources/resource_ids.h"
-
-char windowTitle[kWindowStringLength] = {};
-char windowClassName[kWindowStringLength] = {};
-
-namespace {
-
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 480;
-constexpr UINT_PTR kFrameTimerId = 1;
-constexpr UINT kFramePeriodMilliseconds = 33;
-
-} // namespace
 
 void RegisterMainWindowClass(HINSTANCE hInstance) {
     WNDCLASSEXA windowClass{};
@@ -36,35 +24,6 @@ void RegisterMainWindowClass(HINSTANCE hInstance) {
     windowClass.hIconSm = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_SMALL_ICON));
     // A failed registration shows up as a failed window creation.
     RegisterClassExA(&windowClass);
-}
-
-bool CreateMainWindow(HINSTANCE hInstance, int nCmdShow) {
-    appInstance = hInstance;
-    mainWindow =
-        CreateWindowExA(0, windowClassName, windowTitle, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                        0, 0, kClientWidth, kClientHeight, nullptr, nullptr, hInstance, nullptr);
-
-    // Grow the window by its frame, caption and menu so the client area is
-    // exactly 640 x 480, whatever the system's metrics.
-    RECT windowRect{};
-    RECT clientRect{};
-    GetWindowRect(mainWindow, &windowRect);
-    GetClientRect(mainWindow, &clientRect);
-    const int frameWidth =
-        (windowRect.right - windowRect.left) - (clientRect.right - clientRect.left);
-    const int frameHeight =
-        (windowRect.bottom - windowRect.top) - (clientRect.bottom - clientRect.top);
-    SetWindowPos(mainWindow, nullptr, 0, 0, kClientWidth + frameWidth, kClientHeight + frameHeight,
-                 SWP_NOMOVE);
-
-    if (mainWindow == nullptr) {
-        ShowMessageBox("ウィンドウの作成に失敗しました", nullptr);
-        return false;
-    }
-    ShowWindow(mainWindow, nCmdShow);
-    UpdateWindow(mainWindow);
-    SetTimer(mainWindow, kFrameTimerId, kFramePeriodMilliseconds, nullptr);
-    return true;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,7 @@
 
 #include "app/app_window.h"
 #include "app/scene_objects.h"
+#include "app/shell_constants.h"
 #include "app/stage.h"
 #include "app/startup_failure.h"
 #include "model/model.h"
@@ -19,13 +20,18 @@ constexpr D3DCOLOR kSkyColor = 0xFFB4DCFF;
 constexpr const char* kUnitModelName = "MQA\\BlueKnight.mqa";
 constexpr const char* kTileModelName = "MQO\\Korvane.mqo";
 constexpr const char* kStageFileName = "Stage1.vtm";
-constexpr UINT_PTR kFrameTimerId = 1;
+
+// Set by tear-down. A start-up message box runs a message loop of its own, in
+// which closing the window tears the scene down under set-up's feet.
+bool sceneTornDown = false;
 
 bool LoadModelOrReport(Model& model, const char* relativeName, IDirect3DDevice9* device) {
     if (model.LoadFromFile(relativeName, device)) {
         return true;
     }
-    ShowMessageBox(DescribeModelLoadFailure(relativeName).c_str(), kStartupFailureCaption);
+    const std::string message =
+        DescribeModelLoadFailure(GetModuleDirectory(), relativeName, model.loadOutcome);
+    ShowMessageBox(message.c_str(), kStartupFailureCaption);
     return false;
 }
 
@@ -44,6 +50,7 @@ void FreeTileCopy(Model* copy) {
 } // namespace
 
 int SetUpScene() {
+    sceneTornDown = false;
     graphicsDevice = new GraphicsDevice();
     if (graphicsDevice->device == nullptr) {
         // Every load and every frame needs the device.
@@ -73,6 +80,11 @@ int SetUpScene() {
         ShowMessageBox(kNoKeyboardMessage, kStartupFailureCaption);
         return 0;
     }
+    // The keyboard may have shown a box and gone on: if the window was closed
+    // meanwhile, everything set-up made is released and nothing more is made.
+    if (sceneTornDown) {
+        return 0;
+    }
 
     // Sound never stops start-up: without a device the game runs silent.
     StartSound(*soundSystem, SystemDirectSoundCreate8());
@@ -80,6 +92,7 @@ int SetUpScene() {
 }
 
 void TearDownScene() {
+    sceneTornDown = true;
     KillTimer(mainWindow, kFrameTimerId);
 
     if (soundSystem != nullptr) {

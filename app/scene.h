@@ -4,7 +4,8 @@
 // Creates the graphics device, loads the unit and the tile, copies the tile
 // over the board, reads the stage's heights, opens the keyboard and the sound
 // device. 1 when the game can run; 0 when start-up must stop, after the
-// player has been told which file or device failed.
+// player has been told which file or device failed, or because the window was
+// closed (and the scene torn down) while a start-up message was open.
 int SetUpScene();
 
 // Stops the frame timer and releases the scene in reverse order of its

@@ -12,19 +12,23 @@ bool LoadStage(std::string_view path) {
     if (!file.is_open()) {
         return false;
     }
+    ReadStageHeights(file);
+    return true;
+}
+
+void ReadStageHeights(std::istream& stage) {
     // Numbers are written with a decimal point whatever the user's locale.
-    file.imbue(std::locale::classic());
+    stage.imbue(std::locale::classic());
     float height = 1.0f;
     for (Model* tile : tileModels) {
         // Extraction stores 0 on failure, so read into a value of its own and
         // keep the last good one. Once failed, the stream stays failed.
         float value = 0.0f;
-        if (file >> value) {
+        if (stage >> value) {
             height = value;
         }
         if (tile != nullptr) {
             tile->scale = D3DXVECTOR3{1.0f, height, 1.0f};
         }
     }
-    return true;
 }

@@ -1,6 +1,7 @@
 // The stage file: one height factor per tile, read into the tiles' scale.
 #pragma once
 
+#include <istream>
 #include <string_view>
 
 // Reads 100 numbers from the file at `path` (any length, backslashes allowed)
@@ -11,3 +12,6 @@
 // the 100th are ignored. False, with no tile touched, when the file cannot be
 // opened.
 bool LoadStage(std::string_view path);
+
+// The reading part of LoadStage, from a stage already open.
+void ReadStageHeights(std::istream& stage);

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "model/model.h"
 
 // Caption of every start-up failure message.
 inline constexpr const char* kStartupFailureCaption = "Korvane エラー";
@@ -16,6 +19,8 @@ inline constexpr const char* kNoGraphicsDeviceMessage =
 inline constexpr const char* kNoKeyboardMessage =
     "キーボードを DirectInput で初期化できませんでした。";
 
-// The reason a model file named relative to the executable's directory did
-// not load: missing, or the reader's error. Reads the file again to tell.
-std::string DescribeModelLoadFailure(const std::string& relativeName);
+// Which model file did not load and why, from what its load recorded. The
+// file was named relative to moduleDirectory; both are in the ANSI code page.
+std::string DescribeModelLoadFailure(std::string_view moduleDirectory,
+                                     std::string_view relativeName,
+                                     const ModelLoadOutcome& outcome);

@@ -3,13 +3,9 @@
 #include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/scene.h"
+#include "app/shell_constants.h"
+#include "app/window_creation.h"
 #include "resources/resource_ids.h"
-
-namespace {
-
-constexpr int kStartUpFailed = 1; // exit code when start-up stops on a failure
-
-} // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
     LoadStringA(hInstance, IDS_WINDOW_TITLE, windowTitle, kWindowStringLength);

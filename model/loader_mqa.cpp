@@ -198,25 +198,28 @@ void LoaderMQA::SkipBinaryBlock(int countToken) {
     if (end == text || count < 0 || count > INT_MAX) {
         Raise(kLoadFormatError);
     }
-    if (count == 0) {
+    // The tokenizer may have read the block's first bytes already.
+    const long buffered = static_cast<long>(tokens->SkipBuffered(static_cast<std::size_t>(count)));
+    if (count == buffered) {
         return;
     }
+    const long rest = count - buffered;
     // fseek succeeds past the end of a regular file, so the block's last byte
     // is read to prove the block is all there. A stream that cannot seek that
     // far (a memory stream, a pipe) is stepped over by reading instead. Either
     // way a block cut short by the end of the stream is an unexpected end.
     const long start = std::ftell(stream);
-    if (start >= 0 && std::fseek(stream, count - 1, SEEK_CUR) == 0) {
+    if (start >= 0 && std::fseek(stream, rest - 1, SEEK_CUR) == 0) {
         if (std::fgetc(stream) == EOF) {
             Raise(std::ferror(stream) ? kLoadFormatError : kLoadUnexpectedEnd);
         }
-        if (std::ftell(stream) - start != count) {
+        if (std::ftell(stream) - start != rest) {
             Raise(kLoadFormatError);
         }
         return;
     }
     char discarded[4096];
-    for (long left = count; left > 0;) {
+    for (long left = rest; left > 0;) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<long>(left, sizeof discarded));
         const std::size_t read = std::fread(discarded, 1, wanted, stream);
         if (read == 0) {

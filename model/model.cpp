@@ -2,7 +2,9 @@
 
 #include "platform/com_release.h"
 
-Material::Material() { UpdateDeviceMaterial(); }
+Material::Material() {
+    UpdateDeviceMaterial();
+}
 
 void Material::UpdateDeviceMaterial() {
     const float r = color.r;
@@ -15,6 +17,25 @@ void Material::UpdateDeviceMaterial() {
     deviceMaterial.Specular = {specular, specular, specular, a};
     deviceMaterial.Emissive = {emissive * r, emissive * g, emissive * b, a};
     deviceMaterial.Power = power;
+}
+
+namespace {
+
+template <typename T> std::span<const T> Within(const std::vector<T>& list, ListRange range) {
+    if (range.first > list.size() || range.count > list.size() - range.first) {
+        return {};
+    }
+    return {list.data() + range.first, range.count};
+}
+
+} // namespace
+
+std::span<const CornerNormal> ModelObject::CornersOf(const Face& face) const {
+    return Within(cornerNormals, face.corners);
+}
+
+std::span<const int> ModelObject::FaceIndicesOf(const CornerNormal& corner) const {
+    return Within(cornerFaceIndices, corner.faceIndices);
 }
 
 Model::~Model() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <utility>
 
 #include "model/loader_mqa.h"
 #include "model/model.h"
@@ -38,17 +39,27 @@ bool EqualsIgnoringCase(const std::string& text, std::string_view word) {
 } // namespace
 
 bool Model::LoadFromFile(std::string relativeName, IDirect3DDevice9* device) {
+    try {
+        const std::string path = std::string(GetModuleDirectory()) + relativeName;
+        FileHandle file = OpenFileForReading(path);
+        if (file == nullptr) {
+            loadOutcome = {ModelLoadStatus::kFileMissing, kLoadOk};
+            return false;
+        }
+        return LoadFromOpenFile(std::move(file), device);
+    } catch (const std::exception&) {
+        loadOutcome = {ModelLoadStatus::kOutOfMemory, kLoadOk};
+        return false;
+    }
+}
+
+bool Model::LoadFromOpenFile(FileHandle file, IDirect3DDevice9* device) {
     // Running out of memory (or a list asked to grow beyond its limit) while
     // reading or preparing the model ends the load as a failure. The file is
     // closed by its owner on the way out; what the model already holds stays
     // with it and is released by its destructor.
     try {
-        const std::string path = std::string(GetModuleDirectory()) + relativeName;
-        FileHandle file = OpenFileForReading(path);
-        if (file == nullptr) {
-            return false;
-        }
-        int result = 0;
+        int result = kLoadOk;
         {
             // The reader goes before the file is closed.
             const std::unique_ptr<LoaderMQA> loader = std::make_unique<LoaderMQA>(file.get(), this);
@@ -59,8 +70,11 @@ bool Model::LoadFromFile(std::string relativeName, IDirect3DDevice9* device) {
         FindCollisionObject();
         LoadTextures(device);
         BuildMeshes(device);
-        return result == 0;
+        loadOutcome = result == kLoadOk ? ModelLoadOutcome{ModelLoadStatus::kLoaded, kLoadOk}
+                                        : ModelLoadOutcome{ModelLoadStatus::kReaderError, result};
+        return result == kLoadOk;
     } catch (const std::exception&) {
+        loadOutcome = {ModelLoadStatus::kOutOfMemory, kLoadOk};
         return false;
     }
 }

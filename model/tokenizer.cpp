@@ -1,7 +1,12 @@
 #include "model/tokenizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "platform/system_services.h"
 
@@ -27,6 +32,51 @@ constexpr auto kOneCharacterTexts = [] {
     }
     return texts;
 }();
+
+// Whether a byte may end a word: every byte below 0x21 or from 0x80 on, the
+// quote and the ten separators. All line ends, blanks, quotes, separators
+// and lead bytes are among them; the other bytes it names (control
+// characters, bytes from 0x80 on that start no character) are looked up and
+// found to continue the word.
+[[maybe_unused]] bool MayEndWord(unsigned char c) {
+    return c < 0x21 || c >= 0x80 || c == '"' || (c < 128 && kSeparatorTable[c] != 0);
+}
+
+// Steps over the bytes from p on that cannot end a word, sixteen at a time
+// where the processor allows. Reads up to kScanPadding bytes past the byte it
+// stops at, which is at the latest the line's terminator.
+unsigned char* SkipPlainBytes(unsigned char* p) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i below = _mm_set1_epi8(0x21); // signed: bytes from 0x80 on are below it too
+    for (;; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // ( ) and : ; differ in their lowest bit, [ { and ] } in bit 5.
+        const __m128i pairs = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xFE)));
+        const __m128i cases = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xDF)));
+        __m128i stop = _mm_cmplt_epi8(bytes, below);
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(pairs, _mm_set1_epi8('(')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(pairs, _mm_set1_epi8(':')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(cases, _mm_set1_epi8('[')));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(cases, _mm_set1_epi8(']')));
+        const int mask = _mm_movemask_epi8(stop);
+        if (mask != 0) {
+            return p + std::countr_zero(static_cast<unsigned>(mask));
+        }
+    }
+#else
+    while (!MayEndWord(*p)) {
+        ++p;
+    }
+    return p;
+#endif
+}
+
+// Bytes read from the stream at a time: large enough that reading costs
+// little per line, small enough to stay in the processor's cache.
+constexpr std::size_t kInputBufferBytes = 64 * 1024;
 
 } // namespace
 
@@ -55,37 +105,32 @@ StringSeparator::StringSeparator() {
 
 StringSeparator::~StringSeparator() = default;
 
-char* StringSeparator::LineBuffer(std::size_t size) {
-    if (buffer_.size() < size) {
-        buffer_.resize(size);
-    }
-    return buffer_.data();
-}
-
 int StringSeparator::Separate(const char* text) {
     const std::size_t length = std::strlen(text);
     // text may be a token of this very buffer: then it already fits, and
     // memmove copes with the overlap.
-    char* buffer = LineBuffer(length + 1);
-    std::memmove(buffer, text, length + 1);
-    return SeparateLine();
+    if (buffer_.size() < length + 1 + kScanPadding) {
+        buffer_.resize(length + 1 + kScanPadding);
+    }
+    std::memmove(buffer_.data(), text, length + 1);
+    return SeparateLine(buffer_.data());
 }
 
-int StringSeparator::SeparateLine() {
+int StringSeparator::SeparateLine(char* text) {
     ++line_;
-    auto* p = reinterpret_cast<unsigned char*>(buffer_.data());
+    auto* p = reinterpret_cast<unsigned char*>(text);
     Slot* slots = slots_.data();
     auto slotCount = static_cast<int>(slots_.size());
     const ByteClass* const classes = classes_.data();
     const std::uint64_t line = line_;
     int t = 0;
-    const auto addToken = [&](const unsigned char* text, std::size_t length) {
+    const auto addToken = [&](const unsigned char* start, std::size_t length) {
         if (t == slotCount) {
             slots_.resize(2 * slots_.size() + 16);
             slots = slots_.data();
             slotCount = static_cast<int>(slots_.size());
         }
-        slots[t++] = {reinterpret_cast<const char*>(text), length, line};
+        slots[t++] = {reinterpret_cast<const char*>(start), length, line};
     };
     const auto finish = [&] {
         capacity_ = std::max(capacity_, t);
@@ -144,8 +189,14 @@ int StringSeparator::SeparateLine() {
         case kLeadByte: {
             const unsigned char* start = p;
             ByteClass byteClass = classes[*p];
-            while (byteClass == kOrdinary || byteClass == kLeadByte) {
-                p += byteClass == kLeadByte ? characterLength(p) : 1;
+            for (;;) {
+                if (byteClass == kOrdinary) {
+                    p = SkipPlainBytes(p + 1);
+                } else if (byteClass == kLeadByte) {
+                    p += characterLength(p);
+                } else {
+                    break;
+                }
                 byteClass = classes[*p];
             }
             // The byte after the word becomes its terminator; what it was
@@ -186,10 +237,63 @@ bool StringSeparator::SetToken(int index, const char* text) {
     return true;
 }
 
+AsciiFileString::AsciiFileString(std::FILE* input)
+    : stream(input), input_(kInputBufferBytes + 1 + kScanPadding) {}
+
+void AsciiFileString::RestoreAfterPiece() {
+    if (terminatorWritten_) {
+        input_[terminatorAt_] = replaced_;
+        terminatorWritten_ = false;
+    }
+}
+
+void AsciiFileString::Refill() {
+    constexpr auto piece = static_cast<std::size_t>(kMaxPieceLength);
+    if (streamEnded_ || end_ - begin_ >= piece) {
+        return;
+    }
+    // What is left moves to the front; it is shorter than one piece.
+    std::memmove(input_.data(), input_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (!streamEnded_ && end_ < piece) {
+        const std::size_t read =
+            std::fread(input_.data() + end_, 1, kInputBufferBytes - end_, stream);
+        end_ += read;
+        // A read error ends the input as the end of the stream does.
+        streamEnded_ = read == 0;
+    }
+}
+
 int AsciiFileString::ReadLine() {
-    if (std::fgets(LineBuffer(kMaxPieceLength + 1), kMaxPieceLength + 1, stream) == nullptr) {
+    RestoreAfterPiece();
+    Refill();
+    if (begin_ == end_) {
         count = -1;
         return -1;
     }
-    return SeparateLine();
+    // A piece runs to its newline or stops after kMaxPieceLength bytes.
+    char* const start = input_.data() + begin_;
+    const std::size_t available = std::min<std::size_t>(end_ - begin_, kMaxPieceLength);
+    const void* newline = std::memchr(start, '\n', available);
+    const std::size_t length =
+        newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1
+                           : available;
+    begin_ += length;
+    if (newline == nullptr) {
+        // Ends the piece where fgets would have: the next piece's first byte
+        // (or the spare byte after the input) holds a terminator meanwhile.
+        terminatorAt_ = begin_;
+        replaced_ = input_[begin_];
+        input_[begin_] = '\0';
+        terminatorWritten_ = true;
+    }
+    return SeparateLine(start);
+}
+
+std::size_t AsciiFileString::SkipBuffered(std::size_t bytes) {
+    RestoreAfterPiece();
+    const std::size_t skipped = std::min(bytes, end_ - begin_);
+    begin_ += skipped;
+    return skipped;
 }

@@ -52,11 +52,14 @@ class StringSeparator {
     const char quote = '"'; // opens and closes a token that keeps spaces and separators
 
   protected:
-    // The work buffer, with room for size bytes: a line written here,
-    // terminated by a NUL, is split by SeparateLine.
-    char* LineBuffer(std::size_t size);
-    // Splits the line in the work buffer into tokens, in place.
-    int SeparateLine();
+    // Bytes after a line's terminator that splitting may read (and ignore).
+    static constexpr std::size_t kScanPadding = 16;
+
+    // Splits the line at text, which ends at its first NUL, CR or LF, into
+    // tokens in place: the tokens point into it, and the byte after each
+    // becomes its terminator. The line must stay put until the next line,
+    // and kScanPadding readable bytes must follow its terminator.
+    int SeparateLine(char* text);
 
   private:
     enum ByteClass : unsigned char {
@@ -75,10 +78,11 @@ class StringSeparator {
         std::uint64_t line = 0;
     };
 
-    // The current line. Tokens are cut out of it where they stand: the byte
-    // after each is overwritten with a NUL, and a separator, whose own byte
-    // may be overwritten so, is served from a table of one-character texts.
-    // It only grows, so once it has room for the longest line no line allocates.
+    // The copy of the text given to Separate. Tokens are cut out of a line
+    // where they stand: the byte after each is overwritten with a NUL, and a
+    // separator, whose own byte may be overwritten so, is served from a table
+    // of one-character texts. It only grows, so once it has room for the
+    // longest text no call allocates.
     std::vector<char> buffer_;
     // Texts given to SetToken, by slot; a deque never moves them as it grows.
     std::deque<std::string> assigned_;
@@ -99,18 +103,41 @@ class FileStringSeparator : public StringSeparator {
     virtual int ReadLine() = 0;
 };
 
+// Lines are cut from a large buffer refilled from the stream, the way fgets
+// with room for kMaxPieceLength bytes would deliver them, and split where
+// they lie in it.
 class AsciiFileString : public FileStringSeparator {
   public:
     // A line longer than this is delivered in pieces of this many bytes.
     static constexpr int kMaxPieceLength = 8190;
 
-    // Gives the work buffer its 8192 bytes at once: fgets stores at most
-    // kMaxPieceLength bytes and a terminator there.
-    explicit AsciiFileString(std::FILE* input) : stream(input) { LineBuffer(8192); }
+    explicit AsciiFileString(std::FILE* input);
 
     int ReadLine() override;
 
+    // Steps over up to `bytes` bytes that follow the current line and have
+    // already been read from the stream; returns how many it stepped over.
+    // The stream's own position is where the rest of them begin.
+    std::size_t SkipBuffered(std::size_t bytes);
+
     std::FILE* stream; // the open input; never closed here
+
+  private:
+    // Reads from the stream until at least one whole piece lies ahead or
+    // the stream has ended.
+    void Refill();
+    // Puts back the byte that the last piece's terminator replaced.
+    void RestoreAfterPiece();
+
+    // Bytes read from the stream, then a spare byte and the scan's padding.
+    std::vector<char> input_;
+    std::size_t begin_ = 0;    // the next piece starts here
+    std::size_t end_ = 0;      // bytes of input_ read so far
+    bool streamEnded_ = false; // the stream has no more bytes
+    // Where the current piece's terminator was written, and the byte it replaced.
+    std::size_t terminatorAt_ = 0;
+    char replaced_ = '\0';
+    bool terminatorWritten_ = false;
 };
 
 // True when index < count and token index equals word, ASCII letters compared

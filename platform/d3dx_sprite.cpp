@@ -1,30 +1,14 @@
 #include "platform/d3dx_sprite.h"
 
+#include "platform/com_object.h"
+
 #include <new>
 
 namespace {
 
-class DeviceSprite final : public ID3DXSprite {
+class DeviceSprite final : public ComObject<ID3DXSprite> {
   public:
     explicit DeviceSprite(IDirect3DDevice9* device) : device_(device) { device_->AddRef(); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-        if (object != nullptr) {
-            *object = nullptr;
-        }
-        return E_NOINTERFACE;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG remaining = --references_;
-        if (remaining == 0) {
-            device_->Release();
-            delete this;
-        }
-        return remaining;
-    }
 
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override {
         if (device == nullptr) {
@@ -36,10 +20,9 @@ class DeviceSprite final : public ID3DXSprite {
     }
 
   private:
-    ~DeviceSprite() = default;
+    ~DeviceSprite() override { device_->Release(); }
 
     IDirect3DDevice9* device_;
-    ULONG references_ = 1;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 
 #include "platform/com_release.h"
 #include "platform/file_handle.h"
+#include "platform/image_guard.h"
 
 namespace {
 
@@ -53,7 +55,7 @@ bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
     }
 }
 
-D3DXIMAGE_FILEFORMAT FileFormatOf(const std::vector<unsigned char>& bytes) {
+D3DXIMAGE_FILEFORMAT FileFormatOf(std::span<const unsigned char> bytes) {
     if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
         return D3DXIFF_BMP;
     }
@@ -81,8 +83,9 @@ D3DFORMAT FormatOfChannels(int channels) {
 }
 
 // Images larger than any texture are refused before they are decoded.
-bool Decode(const std::vector<unsigned char>& bytes, Image& image, int& channelsInFile) {
-    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+bool Decode(std::span<const unsigned char> bytes, Image& image, int& channelsInFile) {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        !IsSafeToDecode(bytes)) {
         return false;
     }
     const int size = static_cast<int>(bytes.size());
@@ -288,31 +291,38 @@ struct TextureHolder {
     }
 };
 
-HRESULT CreateTextureFromFile(IDirect3DDevice9* device, const char* srcFile, UINT width,
-                              UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                              D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                              D3DXIMAGE_INFO* srcInfo, IDirect3DTexture9** texture) {
-    if (filter == D3DX_DEFAULT) {
-        filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
-    }
-    if (mipFilter == D3DX_DEFAULT) {
-        mipFilter = D3DX_FILTER_BOX;
-    }
-    if (!IsKnownFilter(filter) || !IsKnownFilter(mipFilter)) {
-        return D3DERR_INVALIDCALL;
-    }
+// The texel format and filters the arguments ask for.
+struct ResolvedArguments {
     D3DFORMAT textureFormat = D3DFMT_A8R8G8B8;
-    if (format == D3DFMT_X8R8G8B8) {
-        textureFormat = D3DFMT_X8R8G8B8;
-    } else if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_UNKNOWN &&
-               static_cast<DWORD>(format) != D3DX_FROM_FILE) {
-        return D3DERR_INVALIDCALL; // only 32-bit texels are written
-    }
+    DWORD filter = D3DX_FILTER_LINEAR;
+    DWORD mipFilter = D3DX_FILTER_LINEAR;
+};
 
-    std::vector<unsigned char> bytes;
+// False when the arguments ask for something the loader cannot honour.
+bool ResolveArguments(D3DFORMAT format, DWORD filter, DWORD mipFilter,
+                      ResolvedArguments& resolved) {
+    resolved.filter = filter == D3DX_DEFAULT ? D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER : filter;
+    resolved.mipFilter = mipFilter == D3DX_DEFAULT ? D3DX_FILTER_BOX : mipFilter;
+    if (!IsKnownFilter(resolved.filter) || !IsKnownFilter(resolved.mipFilter)) {
+        return false;
+    }
+    if (format == D3DFMT_X8R8G8B8) {
+        resolved.textureFormat = D3DFMT_X8R8G8B8;
+        return true;
+    }
+    resolved.textureFormat = D3DFMT_A8R8G8B8;
+    // Only 32-bit texels are written.
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_UNKNOWN ||
+           static_cast<DWORD>(format) == D3DX_FROM_FILE;
+}
+
+HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigned char> bytes,
+                               UINT width, UINT height, UINT mipLevels, DWORD usage,
+                               const ResolvedArguments& arguments, D3DPOOL pool, D3DCOLOR colorKey,
+                               D3DXIMAGE_INFO* srcInfo, IDirect3DTexture9** texture) {
     Image image;
     int channelsInFile = 0;
-    if (!ReadWholeFile(srcFile, bytes) || !Decode(bytes, image, channelsInFile)) {
+    if (!Decode(bytes, image, channelsInFile)) {
         return D3DXERR_INVALIDDATA;
     }
     if (srcInfo != nullptr) {
@@ -320,7 +330,6 @@ HRESULT CreateTextureFromFile(IDirect3DDevice9* device, const char* srcFile, UIN
             image.width,      image.height,       1, 1, FormatOfChannels(channelsInFile),
             D3DRTYPE_TEXTURE, FileFormatOf(bytes)};
     }
-    std::vector<unsigned char>().swap(bytes);
     ApplyColorKey(image, colorKey);
 
     const UINT textureWidth = ResolveSize(width, image.width);
@@ -331,16 +340,17 @@ HRESULT CreateTextureFromFile(IDirect3DDevice9* device, const char* srcFile, UIN
     const UINT levels = ResolveLevels(mipLevels, textureWidth, textureHeight);
 
     TextureHolder created;
-    HRESULT result = device->CreateTexture(textureWidth, textureHeight, levels, usage,
-                                           textureFormat, pool, &created.texture, nullptr);
+    HRESULT result =
+        device->CreateTexture(textureWidth, textureHeight, levels, usage, arguments.textureFormat,
+                              pool, &created.texture, nullptr);
     if (FAILED(result) || created.texture == nullptr) {
         created.texture = nullptr;
         return FAILED(result) ? result : E_FAIL;
     }
-    const bool opaque = textureFormat == D3DFMT_X8R8G8B8;
+    const bool opaque = arguments.textureFormat == D3DFMT_X8R8G8B8;
     // Each level is filtered from the one above it, level 0 from the image.
     Image above = std::move(image);
-    DWORD levelFilter = filter;
+    DWORD levelFilter = arguments.filter;
     const UINT madeLevels = created.texture->GetLevelCount();
     for (UINT level = 0; level < madeLevels; ++level) {
         D3DSURFACE_DESC desc{};
@@ -362,10 +372,34 @@ HRESULT CreateTextureFromFile(IDirect3DDevice9* device, const char* srcFile, UIN
             return result;
         }
         above = std::move(current);
-        levelFilter = mipFilter;
+        levelFilter = arguments.mipFilter;
     }
     *texture = created.Take();
     return S_OK;
+}
+
+// What both entries share: the output is cleared first, arguments that
+// cannot be honoured are refused before any work, and running out of memory
+// anywhere is E_OUTOFMEMORY.
+template <typename Load>
+HRESULT GuardedLoad(IDirect3DDevice9* device, bool hasSource, D3DFORMAT format, DWORD filter,
+                    DWORD mipFilter, IDirect3DTexture9** texture, Load load) {
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    ResolvedArguments arguments;
+    if (device == nullptr || !hasSource ||
+        !ResolveArguments(format, filter, mipFilter, arguments)) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        return load(arguments);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (const std::length_error&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 } // namespace
@@ -376,19 +410,31 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR src
                                             DWORD mipFilter, D3DCOLOR colorKey,
                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* /*palette*/,
                                             IDirect3DTexture9** texture) {
-    if (texture == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = nullptr;
-    if (device == nullptr || srcFile == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    try {
-        return CreateTextureFromFile(device, srcFile, width, height, mipLevels, usage, format, pool,
-                                     filter, mipFilter, colorKey, srcInfo, texture);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (const std::length_error&) {
-        return E_OUTOFMEMORY;
-    }
+    return GuardedLoad(device, srcFile != nullptr, format, filter, mipFilter, texture,
+                       [&](const ResolvedArguments& arguments) {
+                           std::vector<unsigned char> bytes;
+                           if (!ReadWholeFile(srcFile, bytes)) {
+                               return D3DXERR_INVALIDDATA;
+                           }
+                           return CreateTextureFromBytes(device, bytes, width, height, mipLevels,
+                                                         usage, arguments, pool, colorKey, srcInfo,
+                                                         texture);
+                       });
+}
+
+HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* srcData,
+                                                   UINT srcDataSize, UINT width, UINT height,
+                                                   UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                                   D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                                   D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                                   PALETTEENTRY* /*palette*/,
+                                                   IDirect3DTexture9** texture) {
+    return GuardedLoad(device, srcData != nullptr || srcDataSize == 0, format, filter, mipFilter,
+                       texture, [&](const ResolvedArguments& arguments) {
+                           const std::span<const unsigned char> bytes(
+                               static_cast<const unsigned char*>(srcData), srcDataSize);
+                           return CreateTextureFromBytes(device, bytes, width, height, mipLevels,
+                                                         usage, arguments, pool, colorKey, srcInfo,
+                                                         texture);
+                       });
 }

@@ -62,3 +62,10 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR src
                                             DWORD mipFilter, D3DCOLOR colorKey,
                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
                                             IDirect3DTexture9** texture);
+
+// The same from an image file's bytes held in memory (srcDataSize of them at
+// srcData), read exactly as the file would be.
+HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(
+    IDirect3DDevice9* device, const void* srcData, UINT srcDataSize, UINT width, UINT height,
+    UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+    D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette, IDirect3DTexture9** texture);

@@ -38,6 +38,8 @@ HRESULT KeyboardInput::Initialize() {
     }
     result = keyboardDevice->SetCooperativeLevel(mainWindow, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
     if (result == E_NOTIMPL) {
+        // Nothing of this record may be touched once the box is shown: closing
+        // the window while it is open tears the scene down, this keyboard with it.
         ShowMessageBox("DirectInputの初期化に失敗", "ERROR");
         return 0;
     }

@@ -12,10 +12,15 @@ std::string ExecutableFilePath();
 // True when value starts a double-byte character in the active ANSI code page.
 bool IsLeadByte(unsigned char value);
 
-// Chooses the code page for IsLeadByte where the system has none to ask
-// (POSIX hosts; the default there is 932, Japanese Shift-JIS). Windows always
-// follows the system's active code page and ignores this.
+// Chooses the ANSI code page where the system has none to ask (POSIX hosts;
+// the default there is 932, Japanese Shift-JIS): IsLeadByte and Utf8FromAnsi
+// follow it. Windows always follows the system's active code page and ignores this.
 void SetLeadByteCodePage(unsigned int codePage);
+
+// Text in the active ANSI code page (such as the executable's path) as UTF-8,
+// the encoding of every message the player sees. A byte sequence the code
+// page cannot decode becomes a replacement character.
+std::string Utf8FromAnsi(std::string_view ansiText);
 
 // A path written with backslashes, as the system's file functions take it.
 std::string NativePath(std::string_view path);

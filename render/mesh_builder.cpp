@@ -6,11 +6,13 @@
 #include <limits>
 
 #include "platform/com_release.h"
+#include "render/smoothing_limit.h"
 
 namespace {
 
-// Degrees to radians, as a single-precision constant.
-constexpr float RadiansPerDegree = 0.017453292f;
+// The face lists are sized for at most this many entries per corner ahead
+// of need; longer ones grow as they are filled.
+constexpr std::size_t kListsPerCornerReserved = 8;
 
 // Triangles a face gives: a triangle one, a quad two, anything else none.
 std::size_t TrianglesOf(const Face& face) {
@@ -70,9 +72,10 @@ VertexFaceTable BuildVertexFaceTable(const ModelObject& object) {
     return table;
 }
 
-MeshVertex CornerVertex(const ModelObject& object, const Face& face, std::size_t corner) {
+MeshVertex CornerVertex(const ModelObject& object, const Face& face,
+                        std::span<const CornerNormal> corners, std::size_t corner) {
     const D3DXVECTOR3& position = object.vertices[static_cast<std::size_t>(face.indices[corner])];
-    const D3DXVECTOR3& normal = face.corners[corner].normal;
+    const D3DXVECTOR3& normal = corners[corner].normal;
     MeshVertex vertex{position.x, position.y, position.z, normal.x, normal.y, normal.z, 0.0f, 0.0f};
     if (corner < face.uvs.size()) {
         vertex.u = face.uvs[corner].u;
@@ -85,9 +88,10 @@ MeshVertex CornerVertex(const ModelObject& object, const Face& face, std::size_t
 // diagonal from corner 0 to corner 2.
 MeshVertex* WriteFace(const ModelObject& object, const Face& face, MeshVertex* out) {
     static constexpr std::size_t QuadCorners[6] = {0, 1, 2, 2, 3, 0};
+    const std::span<const CornerNormal> corners = object.CornersOf(face);
     const std::size_t cornerCount = TrianglesOf(face) * 3;
     for (std::size_t c = 0; c < cornerCount; ++c) {
-        *out++ = CornerVertex(object, face, QuadCorners[c]);
+        *out++ = CornerVertex(object, face, corners, QuadCorners[c]);
     }
     return out;
 }
@@ -144,63 +148,71 @@ void CollectSmoothingFaces(ModelObject& object) {
     const VertexFaceTable table = BuildVertexFaceTable(object);
     ComputeFaceNormals(object);
 
-    const float limit = object.facet * RadiansPerDegree;
+    // Every corner lists at most the faces of its vertex: that bound sizes
+    // the face lists at once unless a vertex shared by very many faces makes
+    // it far larger than the lists are likely to be.
     const std::size_t vertexCount = object.vertices.size();
-    for (std::size_t p = 0; p < object.faces.size(); ++p) {
-        Face& face = object.faces[p];
-        face.corners.clear();
-        face.corners.resize(face.indices.size());
-        const int self = static_cast<int>(p);
+    std::size_t cornerCount = 0;
+    std::size_t listBound = 0;
+    for (const Face& face : object.faces) {
+        cornerCount += face.indices.size();
         if (!IsReadableFace(face, vertexCount)) {
-            for (CornerNormal& corner : face.corners) {
-                corner.faceIndices.push_back(self);
-            }
+            listBound += face.indices.size();
             continue;
         }
+        for (const int index : face.indices) {
+            const auto v = static_cast<std::size_t>(index);
+            listBound += table.first[v + 1] - table.first[v];
+        }
+    }
+    object.cornerNormals.clear();
+    object.cornerNormals.reserve(cornerCount);
+    object.cornerFaceIndices.clear();
+    object.cornerFaceIndices.reserve(std::min(listBound, kListsPerCornerReserved * cornerCount));
+
+    const SmoothingLimit limit(object.facet);
+    std::vector<int>& listed = object.cornerFaceIndices;
+    const auto listEnd = [&] { return static_cast<std::uint32_t>(listed.size()); };
+    for (std::size_t p = 0; p < object.faces.size(); ++p) {
+        Face& face = object.faces[p];
+        face.corners = {static_cast<std::uint32_t>(object.cornerNormals.size()),
+                        static_cast<std::uint32_t>(face.indices.size())};
+        const int self = static_cast<int>(p);
+        const bool readable = IsReadableFace(face, vertexCount);
         for (std::size_t k = 0; k < face.indices.size(); ++k) {
+            const std::uint32_t first = listEnd();
+            if (!readable) {
+                listed.push_back(self);
+                object.cornerNormals.push_back({{}, {first, 1}});
+                continue;
+            }
             const std::size_t v = static_cast<std::size_t>(face.indices[k]);
-            const std::uint32_t begin = table.first[v];
-            const std::uint32_t end = table.first[v + 1];
-            std::vector<int>& listed = face.corners[k].faceIndices;
-            listed.reserve(end - begin);
-            for (std::uint32_t entry = begin; entry < end; ++entry) {
+            for (std::uint32_t entry = table.first[v]; entry < table.first[v + 1]; ++entry) {
                 const std::uint32_t w = table.faces[entry];
-                if (w == p) {
-                    listed.push_back(self);
-                    continue;
-                }
-                // Unclamped: a dot product that rounds outside [-1, 1] has no
-                // angle, so that neighbour is left out.
-                const float d = Dot(object.faces[w].normal, face.normal);
-                if (!(d >= -1.0f && d <= 1.0f)) {
-                    continue;
-                }
-                const float angle = std::acos(d);
-                if (limit > angle) {
+                if (w == p || limit.Smooths(Dot(object.faces[w].normal, face.normal))) {
                     listed.push_back(static_cast<int>(w));
                 }
             }
+            object.cornerNormals.push_back({{}, {first, listEnd() - first}});
         }
     }
 }
 
 void ComputeCornerNormals(ModelObject& object) {
     const std::size_t faceCount = object.faces.size();
-    for (Face& face : object.faces) {
-        for (CornerNormal& corner : face.corners) {
-            D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
-            for (const int listed : corner.faceIndices) {
-                if (listed < 0 || static_cast<std::size_t>(listed) >= faceCount) {
-                    continue;
-                }
-                const D3DXVECTOR3& n = object.faces[static_cast<std::size_t>(listed)].normal;
-                sum.x += n.x;
-                sum.y += n.y;
-                sum.z += n.z;
+    for (CornerNormal& corner : object.cornerNormals) {
+        D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
+        for (const int listed : object.FaceIndicesOf(corner)) {
+            if (listed < 0 || static_cast<std::size_t>(listed) >= faceCount) {
+                continue;
             }
-            NormalizeOrUp(sum);
-            corner.normal = sum;
+            const D3DXVECTOR3& n = object.faces[static_cast<std::size_t>(listed)].normal;
+            sum.x += n.x;
+            sum.y += n.y;
+            sum.z += n.z;
         }
+        NormalizeOrUp(sum);
+        corner.normal = sum;
     }
 }
 

@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
-    libgtest-dev libgmock-dev libbenchmark-dev libstb-dev valgrind
+    libgtest-dev libgmock-dev libbenchmark-dev libstb-dev libtinyobjloader-dev valgrind
     mingw-w64 wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick libgl1-mesa-dri
     locales fonts-ipafont-gothic python3 git
+    libsdl2-dev libgl-dev xfonts-base
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
@@ -15,7 +16,8 @@ if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>
     echo "compiler, clang with libFuzzer, GoogleTest, Google Benchmark, stb (stb_image,"
     echo "stb_image_resize, stb_image_write), valgrind, mingw-w64, Wine (64-bit), Xvfb,"
     echo "xdotool, xwininfo, ImageMagick, the glibc locale sources (localedef), a Japanese"
-    echo "font (IPA Gothic) and Python 3."
+    echo "font (IPA Gothic), Python 3, and for the native build SDL2 (development files),"
+    echo "the OpenGL headers and Mesa (or another OpenGL 3.3 driver)."
     exit 1
 fi
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: host unit tests, the same tests under
-# AddressSanitizer/UndefinedBehaviorSanitizer and valgrind, the document-reader
-# fuzzer for a bounded time, and the end-to-end tests of Korvane.exe under Wine.
+# AddressSanitizer/UndefinedBehaviorSanitizer and valgrind, the fuzzers for a
+# bounded time each, and the end-to-end tests of Korvane.exe under Wine.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -28,9 +28,13 @@ cmake --preset host-sanitize
 cmake --build --preset host-sanitize -j "$jobs"
 ctest --preset host-sanitize -j "$jobs" -L unit
 
-if [ -x build/host-sanitize/tests/fuzz/korvane_fuzz_reader ]; then
-    echo "== Fuzzing the document reader (60 s) =="
-    tools/run_fuzzer.sh build/host-sanitize/tests/fuzz/korvane_fuzz_reader 60
+fuzzers=build/host-sanitize/tests/fuzz
+if [ -x "$fuzzers/korvane_fuzz_reader" ]; then
+    echo "== Fuzzing the document reader, the model load, textures and the stage file =="
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_reader" 60
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_model" 60 assets/MQO assets/MQA
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_texture" 60 assets/TEXTURE
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_stage" 30 assets/Stage1.vtm
 fi
 
 echo "All tests passed."

@@ -1,6 +1,7 @@
 // The subset of Direct3D 9 the portable core uses, for non-Windows hosts:
 // same names, values and record layouts as the SDK, so core code compiles
-// unchanged against either. Only what the core calls is declared.
+// unchanged against either. Only what the core calls is declared, and the few
+// states and values more that the native device honours at their defaults.
 #pragma once
 
 #include "platform/host/host_windows.h"
@@ -78,6 +79,8 @@ enum D3DFORMAT : std::uint32_t {
     D3DFMT_L8 = 50,
     D3DFMT_A8L8 = 51,
     D3DFMT_D16 = 80,
+    D3DFMT_D24S8 = 75,
+    D3DFMT_D24X8 = 77,
 };
 
 enum D3DPOOL : std::uint32_t {
@@ -152,14 +155,17 @@ struct D3DLOCKED_RECT {
 enum D3DRENDERSTATETYPE : std::uint32_t {
     D3DRS_ZENABLE = 7,
     D3DRS_SHADEMODE = 9,
+    D3DRS_ZWRITEENABLE = 14,
     D3DRS_SRCBLEND = 19,
     D3DRS_DESTBLEND = 20,
     D3DRS_CULLMODE = 22,
+    D3DRS_ZFUNC = 23,
     D3DRS_ALPHABLENDENABLE = 27,
     D3DRS_SPECULARENABLE = 29,
     D3DRS_LIGHTING = 137,
     D3DRS_AMBIENT = 139,
     D3DRS_COLORVERTEX = 141,
+    D3DRS_LOCALVIEWER = 142,
     D3DRS_NORMALIZENORMALS = 143,
     D3DRS_DIFFUSEMATERIALSOURCE = 145,
     D3DRS_SPECULARMATERIALSOURCE = 146,
@@ -170,13 +176,37 @@ enum D3DRENDERSTATETYPE : std::uint32_t {
 enum D3DZBUFFERTYPE : std::uint32_t { D3DZB_FALSE = 0, D3DZB_TRUE = 1 };
 enum D3DSHADEMODE : std::uint32_t { D3DSHADE_FLAT = 1, D3DSHADE_GOURAUD = 2 };
 enum D3DCULL : std::uint32_t { D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3 };
-enum D3DMATERIALCOLORSOURCE : std::uint32_t { D3DMCS_MATERIAL = 0, D3DMCS_COLOR1 = 1 };
+enum D3DMATERIALCOLORSOURCE : std::uint32_t {
+    D3DMCS_MATERIAL = 0,
+    D3DMCS_COLOR1 = 1,
+    D3DMCS_COLOR2 = 2,
+};
+
+enum D3DCMPFUNC : std::uint32_t {
+    D3DCMP_NEVER = 1,
+    D3DCMP_LESS = 2,
+    D3DCMP_EQUAL = 3,
+    D3DCMP_LESSEQUAL = 4,
+    D3DCMP_GREATER = 5,
+    D3DCMP_NOTEQUAL = 6,
+    D3DCMP_GREATEREQUAL = 7,
+    D3DCMP_ALWAYS = 8,
+};
 
 enum D3DBLEND : std::uint32_t {
     D3DBLEND_ZERO = 1,
     D3DBLEND_ONE = 2,
+    D3DBLEND_SRCCOLOR = 3,
+    D3DBLEND_INVSRCCOLOR = 4,
     D3DBLEND_SRCALPHA = 5,
     D3DBLEND_INVSRCALPHA = 6,
+    D3DBLEND_DESTALPHA = 7,
+    D3DBLEND_INVDESTALPHA = 8,
+    D3DBLEND_DESTCOLOR = 9,
+    D3DBLEND_INVDESTCOLOR = 10,
+    D3DBLEND_SRCALPHASAT = 11,
+    D3DBLEND_BOTHSRCALPHA = 12,
+    D3DBLEND_BOTHINVSRCALPHA = 13,
 };
 
 enum D3DTEXTURESTAGESTATETYPE : std::uint32_t {
@@ -191,6 +221,7 @@ enum D3DTEXTURESTAGESTATETYPE : std::uint32_t {
 enum D3DTEXTUREOP : std::uint32_t {
     D3DTOP_DISABLE = 1,
     D3DTOP_SELECTARG1 = 2,
+    D3DTOP_SELECTARG2 = 3,
     D3DTOP_MODULATE = 4,
 };
 
@@ -199,8 +230,17 @@ constexpr DWORD D3DTA_CURRENT = 0x00000001;
 constexpr DWORD D3DTA_TEXTURE = 0x00000002;
 
 enum D3DSAMPLERSTATETYPE : std::uint32_t {
+    D3DSAMP_ADDRESSU = 1,
+    D3DSAMP_ADDRESSV = 2,
     D3DSAMP_MAGFILTER = 5,
     D3DSAMP_MINFILTER = 6,
+    D3DSAMP_MIPFILTER = 7,
+};
+
+enum D3DTEXTUREADDRESS : std::uint32_t {
+    D3DTADDRESS_WRAP = 1,
+    D3DTADDRESS_MIRROR = 2,
+    D3DTADDRESS_CLAMP = 3,
 };
 
 enum D3DTEXTUREFILTERTYPE : std::uint32_t {
@@ -223,13 +263,20 @@ enum D3DPRIMITIVETYPE : std::uint32_t {
 
 constexpr DWORD D3DCLEAR_TARGET = 0x00000001;
 constexpr DWORD D3DCLEAR_ZBUFFER = 0x00000002;
+constexpr DWORD D3DCLEAR_STENCIL = 0x00000004;
 
 constexpr DWORD D3DFVF_XYZ = 0x002;
 constexpr DWORD D3DFVF_NORMAL = 0x010;
+constexpr DWORD D3DFVF_TEX0 = 0x000;
 constexpr DWORD D3DFVF_TEX1 = 0x100;
 
 constexpr DWORD D3DCREATE_SOFTWARE_VERTEXPROCESSING = 0x00000020;
 constexpr DWORD D3DCREATE_HARDWARE_VERTEXPROCESSING = 0x00000040;
+constexpr DWORD D3DCREATE_MIXED_VERTEXPROCESSING = 0x00000080;
+
+constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0x00000000;
+constexpr UINT D3DPRESENT_INTERVAL_ONE = 0x00000001;
+constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000;
 
 constexpr UINT D3D_SDK_VERSION = 32;
 constexpr UINT D3DADAPTER_DEFAULT = 0;

@@ -31,6 +31,7 @@ using WPARAM = UINT_PTR;
 #define WINAPI
 
 constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
@@ -85,10 +86,30 @@ constexpr WORD LOWORD(UINT_PTR value) {
 
 // WM_ACTIVATE's state in the low word of wParam.
 constexpr WORD WA_INACTIVE = 0;
+constexpr WORD WA_ACTIVE = 1;
 
 // On a host the test support answers for the executable's module.
 HMODULE GetModuleHandleA(LPCSTR moduleName);
-// The frame timer's end; the host test support records the calls.
+
+using HMENU = struct HMENU__*;
+using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR timerId, DWORD time);
+
+// The main window's style and the flag that resizes it where it stands.
+constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_SYSMENU = 0x00080000;
+constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
+constexpr UINT SWP_NOMOVE = 0x0002;
+
+// The main window and its frame timer; the host test support records the calls.
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID parameter);
+BOOL GetWindowRect(HWND window, RECT* rect);
+BOOL GetClientRect(HWND window, RECT* rect);
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+BOOL ShowWindow(HWND window, int showCommand);
+BOOL UpdateWindow(HWND window);
+UINT_PTR SetTimer(HWND window, UINT_PTR timerId, UINT period, TIMERPROC timerFunction);
 BOOL KillTimer(HWND window, UINT_PTR timerId);
 
 // COM interfaces have no virtual destructor: objects free themselves in Release.

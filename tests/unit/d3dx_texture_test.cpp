@@ -1,9 +1,11 @@
 #include "platform/d3dx_texture.h"
 
+#include <span>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "platform/image_guard.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/image_files.h"
 #include "tests/support/recording_device.h"
@@ -287,6 +289,100 @@ TEST_F(D3DXTextureTest, FailuresLeaveNoTextureBehind) {
         EXPECT_EQ(failing.LiveTextures(), 0);
         EXPECT_EQ(failing.OverReleases(), 0);
     }
+}
+
+std::span<const unsigned char> BytesOf(const std::string& file) {
+    return {reinterpret_cast<const unsigned char*>(file.data()), file.size()};
+}
+
+// Where the code counts of each table of the first Huffman table segment of a
+// JPEG file begin.
+std::vector<std::size_t> HuffmanCountsOf(const std::string& jpeg) {
+    std::vector<std::size_t> counts;
+    const std::size_t marker = jpeg.find("\xFF\xC4");
+    const std::size_t end =
+        marker + 2 + (std::uint8_t(jpeg[marker + 2]) << 8 | std::uint8_t(jpeg[marker + 3]));
+    for (std::size_t at = marker + 5; at + 16 <= end;) {
+        counts.push_back(at);
+        int symbols = 0;
+        for (int i = 0; i < 16; ++i) {
+            symbols += std::uint8_t(jpeg[at + i]);
+        }
+        at += 16 + static_cast<std::size_t>(symbols) + 1;
+    }
+    return counts;
+}
+
+TEST_F(D3DXTextureTest, CorruptJpegHuffmanTablesStayInsideTheDecodersMemory) {
+    const std::string jpeg = EncodeJpeg(Sample);
+    const std::vector<std::size_t> tables = HuffmanCountsOf(jpeg);
+    ASSERT_EQ(tables.size(), 4u); // DC and AC, luminance and chrominance
+    const std::size_t scan = jpeg.find("\xFF\xDA");
+    ASSERT_EQ(jpeg.substr(scan + 5, 2),
+              std::string("\x01\x00", 2)); // component 1 uses DC and AC table 0
+    struct Case {
+        const char* name;
+        std::size_t at;
+        std::string bytes;
+        HRESULT result;
+    };
+    const Case cases[] = {
+        // Code counts adding up to more than the 256 symbols a table holds
+        // made the decoder write past its tables; every table is checked.
+        {"first table too long", tables.front(), std::string(16, '\x11'), D3DXERR_INVALIDDATA},
+        {"last table too long", tables.back(), std::string(16, '\x11'), D3DXERR_INVALIDDATA},
+        // A table the file never defines made the decoder read memory it
+        // never wrote and look symbols up far outside the table.
+        {"scan names an undefined table", scan + 6, "\x03", S_OK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string corrupt = jpeg;
+        corrupt.replace(c.at, c.bytes.size(), c.bytes);
+        EXPECT_EQ(IsSafeToDecode(BytesOf(corrupt)), c.result == S_OK);
+        EXPECT_EQ(Load(Write("corrupt.jpg", corrupt)), c.result);
+        EXPECT_EQ(texture != nullptr, c.result == S_OK);
+    }
+    EXPECT_TRUE(IsSafeToDecode(BytesOf(jpeg)));
+}
+
+TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
+    const std::string png = EncodePng(Sample);
+    const std::size_t data = png.find("IDAT") - 4;               // the chunk's length comes first
+    const std::string empty("\0\0\0\0IDAT\x35\xAF\x06\x1E", 12); // no bytes, and their CRC
+    ASSERT_EQ(Load(Write("empty_chunk.png", png.substr(0, data) + empty + png.substr(data))), S_OK);
+    EXPECT_EQ(Level(0), SampleTexels);
+}
+
+TEST_F(D3DXTextureTest, AFilesBytesInMemoryLoadAsTheFileDoes) {
+    const std::string files[] = {EncodePng(Sample), EncodeBmp(ImageOf(5, 3, Greys({9, 8})), 8)};
+    for (const std::string& file : files) {
+        ASSERT_EQ(Load(Write("image", file)), S_OK);
+        const RecordingTexture& fromFile = Made();
+        IDirect3DTexture9* fromMemory = Unset;
+        ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(
+                      &device, file.data(), static_cast<UINT>(file.size()), 0, 0, 0, 0,
+                      D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR, 0,
+                      nullptr, nullptr, &fromMemory),
+                  S_OK);
+        const RecordingTexture& made = *static_cast<RecordingTexture*>(fromMemory);
+        EXPECT_EQ(std::tie(made.width, made.height, made.levels),
+                  std::tie(fromFile.width, fromFile.height, fromFile.levels));
+        fromMemory->Release();
+    }
+    // No bytes at all are a file that cannot be read; a missing buffer is a wrong call.
+    IDirect3DTexture9* out = Unset;
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(&device, nullptr, 0, 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                                  D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
+                                                  D3DX_FILTER_LINEAR, 0, nullptr, nullptr, &out),
+              D3DXERR_INVALIDDATA);
+    EXPECT_EQ(out, nullptr);
+    out = Unset;
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(&device, nullptr, 4, 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                                  D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
+                                                  D3DX_FILTER_LINEAR, 0, nullptr, nullptr, &out),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(out, nullptr);
 }
 
 TEST_F(D3DXTextureTest, RunningOutOfMemoryReleasesAHalfBuiltTexture) {

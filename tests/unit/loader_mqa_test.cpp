@@ -215,6 +215,10 @@ TEST(LoaderMQA, StepsOverUnknownChunksAndBinaryBlocksUnlessTheyCannotBeSkipped) 
     // change the nesting if the tokenizer saw them.
     const std::string raw = std::string("}\n{\n\0}", 6);
     const std::string inChunk = "Skip {\nVector 2 ";
+    std::string large;
+    for (int i = 0; large.size() < 1000000; ++i) {
+        large += raw[static_cast<std::size_t>(i) % raw.size()];
+    }
     const Case cases[] = {
         {"nested chunks and blocks",
          "BackImage {\n\tnested {\n\t\tdeeper {\n\t\t}\n\t}\n\tVector 2 [6]\n" + raw +
@@ -239,6 +243,11 @@ TEST(LoaderMQA, StepsOverUnknownChunksAndBinaryBlocksUnlessTheyCannotBeSkipped) 
         {"block ending exactly at the end", "Blob [4]\nabcd", kLoadOk, 0, 0},
         {"count followed by garbage", inChunk + "[3x]\nabc\n}\n", kLoadOk, 0, 0},
         {"brackets not at the end", inChunk + "[-1] 2\n}\n", kLoadOk, 0, 0},
+        // Blocks longer than what the tokenizer reads ahead: the rest of them
+        // is stepped over in the stream itself.
+        {"block longer than the read-ahead",
+         "Blob [1000000]\n" + large + "Object \"o\" {\nvertex 1 {\n1 2 3\n}\n}\n", kLoadOk, 1, 1},
+        {"long block cut short", "Blob [1000001]\n" + large, kLoadUnexpectedEnd, 0, 0},
     };
     for (const Case& c : cases) {
         for (const bool throughFile : {false, true}) {

@@ -121,7 +121,8 @@ TEST_F(ModelCopyTest, ChangingACopyLeavesTheSourceAlone) {
     object.name = "renamed";
     object.vertices[0].x = 99.0f;
     object.faces[0].indices[0] = 3;
-    object.faces[0].corners[0].faceIndices.push_back(42);
+    object.cornerFaceIndices[0] = 42;
+    object.cornerNormals[0].normal.x = 42.0f;
     object.materialTriangleCounts[0] = 0;
     copy.materials[0].name = "other";
     copy.animationNames[0] = "run";
@@ -132,7 +133,10 @@ TEST_F(ModelCopyTest, ChangingACopyLeavesTheSourceAlone) {
     EXPECT_EQ(original.name, "body");
     EXPECT_EQ(original.vertices[0].x, 0.0f);
     EXPECT_EQ(original.faces[0].indices[0], 0);
-    EXPECT_EQ(original.faces[0].corners[0].faceIndices, std::vector<int>{0});
+    const CornerNormal& corner = original.CornersOf(original.faces[0])[0];
+    EXPECT_NE(corner.normal.x, 42.0f);
+    const std::span<const int> listed = original.FaceIndicesOf(corner);
+    EXPECT_EQ(std::vector<int>(listed.begin(), listed.end()), std::vector<int>{0});
     EXPECT_EQ(original.materialTriangleCounts, (std::vector<int>{1, 1}));
     EXPECT_EQ(source->materials[0].name, "top");
     EXPECT_EQ(source->animationNames, std::vector<std::string>{"idle"});

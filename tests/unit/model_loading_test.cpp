@@ -61,6 +61,7 @@ class ModelLoadingTest : public ::testing::Test {
 TEST_F(ModelLoadingTest, ALoadedModelIsReadyToDraw) {
     Model model;
     ASSERT_TRUE(model.LoadFromFile(Document("scene.mqo", Scene("Eof\n")), &device));
+    EXPECT_EQ(model.loadOutcome.status, ModelLoadStatus::kLoaded);
 
     ASSERT_EQ(model.objects.size(), 2u);
     ASSERT_EQ(model.materials.size(), 2u);
@@ -91,6 +92,10 @@ TEST_F(ModelLoadingTest, NothingReadMeansNothingMade) {
     const std::string bad = Document("bad.mqo", "Metasequoia\n" + Quad("a", 0));
     EXPECT_FALSE(rejected.LoadFromFile(bad, &device));
     EXPECT_EQ(rejected.collisionObject, -1); // the lookup still runs
+    // Each load keeps what stopped it, for the message to the player.
+    EXPECT_EQ(missing.loadOutcome.status, ModelLoadStatus::kFileMissing);
+    EXPECT_EQ(rejected.loadOutcome.status, ModelLoadStatus::kReaderError);
+    EXPECT_EQ(rejected.loadOutcome.readerResult, kLoadBadHeader);
     for (const Model* model : {&missing, &rejected}) {
         EXPECT_TRUE(model->objects.empty());
         EXPECT_TRUE(model->materials.empty());
@@ -173,6 +178,9 @@ TEST_F(ModelLoadingTest, RunningOutOfMemoryClosesTheFileAndFails) {
                 loaded = failed->LoadFromFile(std::move(argument), &failing);
             }
             EXPECT_EQ(OpenFileCount(), openFiles) << "after " << allowed << " allocations";
+            if (!loaded) {
+                EXPECT_EQ(failed->loadOutcome.status, ModelLoadStatus::kOutOfMemory);
+            }
         }
         // Whatever the model made before the failure, it released.
         EXPECT_EQ(failing.LiveVertexBuffers(), 0);

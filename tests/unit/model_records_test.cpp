@@ -103,7 +103,9 @@ TEST(ModelRecords, CopiesOfAnObjectOwnTheirListsElementByElement) {
         .faces = {{.material = 3,
                    .indices = {0, 1, 2, 3, 4, 5}, // beyond the inline storage
                    .uvs = {{0.0f, 0.5f}, {1.0f, 0.5f}},
-                   .corners = {{{0.0f, 1.0f, 0.0f}, {0, 7}}}}},
+                   .corners = {0, 1}}},
+        .cornerNormals = {{{0.0f, 1.0f, 0.0f}, {0, 2}}},
+        .cornerFaceIndices = {0, 7},
         .materialTriangleCounts = {2, 0, 1},
         .animations = {KeyList{IdentityMatrix(), D3DXMATRIX()}},
     };
@@ -114,7 +116,8 @@ TEST(ModelRecords, CopiesOfAnObjectOwnTheirListsElementByElement) {
     original.faces[0].indices[5] = 99;
     original.faces[0].indices.push_back(6);
     original.faces[0].uvs[1].u = -1.0f;
-    original.faces[0].corners[0].faceIndices.push_back(8);
+    original.cornerNormals[0].normal.y = -1.0f;
+    original.cornerFaceIndices.push_back(8);
     original.materialTriangleCounts[0] = 9;
     original.animations[0][0]._41 = 5.0f;
 
@@ -125,7 +128,11 @@ TEST(ModelRecords, CopiesOfAnObjectOwnTheirListsElementByElement) {
     EXPECT_EQ(copy.faces[0].material, 3);
     EXPECT_EQ(copy.faces[0].indices, (InlineList<int, 4>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(copy.faces[0].uvs, (InlineList<TexCoord, 4>{{0.0f, 0.5f}, {1.0f, 0.5f}}));
-    EXPECT_EQ(copy.faces[0].corners[0].faceIndices, (std::vector<int>{0, 7}));
+    ASSERT_EQ(copy.CornersOf(copy.faces[0]).size(), 1u);
+    const CornerNormal& corner = copy.CornersOf(copy.faces[0])[0];
+    EXPECT_EQ(corner.normal.y, 1.0f);
+    const std::span<const int> listed = copy.FaceIndicesOf(corner);
+    EXPECT_EQ(std::vector<int>(listed.begin(), listed.end()), (std::vector<int>{0, 7}));
     EXPECT_EQ(copy.materialTriangleCounts, (std::vector<int>{2, 0, 1}));
     EXPECT_EQ(copy.animations[0][0], IdentityMatrix());
 }

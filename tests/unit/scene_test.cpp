@@ -62,21 +62,26 @@ class SceneTest : public ::testing::Test {
   protected:
     void SetUp() override {
         PlaceGameDataBesideExecutable();
+        mainWindow = reinterpret_cast<HWND>(0x1234);
+        saved_ = {keyboardInput, soundSystem, unitModel};
+        StartAgain();
+    }
+
+    // Default doubles, nothing recorded, and fresh scene objects as static
+    // construction leaves them (after a tear-down has released the last ones).
+    static void StartAgain() {
         RecordingSystem::Reset();
         RecordingInputSystem::Reset();
         RecordingSoundSystem::Reset();
         RecordedMessageBoxes().clear();
         KilledTimers().clear();
-        mainWindow = reinterpret_cast<HWND>(0x1234);
-
-        // Fresh scene objects, as static construction leaves them.
-        saved_ = {keyboardInput, soundSystem, unitModel};
         keyboardInput = new KeyboardInput();
         soundSystem = new SoundSystem();
         unitModel = new Model();
     }
 
     void TearDown() override {
+        WhileMessageBoxIsOpen() = nullptr;
         TearDownScene();
         keyboardInput = saved_.keyboard;
         soundSystem = saved_.sound;
@@ -201,36 +206,54 @@ TEST_F(SceneTest, MissingSoundNeverStopsStartUp) {
     EXPECT_EQ(soundSystem->directSound, nullptr);
 
     TearDownScene();
-    RecordingSoundSystem::libraryMissing = false;
-    soundSystem = new SoundSystem();
-    keyboardInput = new KeyboardInput();
-    unitModel = new Model();
+    StartAgain();
     RecordingSoundSystem::settings.createResult = E_FAIL;
     EXPECT_EQ(SetUpScene(), 1);
     EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
-TEST(StartupFailureTest, TellsWhichModelFileFailedAndWhy) {
-    ScratchFolder folder;
-    folder.Write("header.mqo", "Metasequoia\r\nFormat Text Ver 1.0\r\n");
-    folder.Write("version.mqo", "Metasequoia Document\r\nFormat Text Ver 2.0\r\n");
-    folder.Write("cut.mqo", "Metasequoia Document\r\nFormat Text Ver 1.0\r\nObject \"a\" {\r\n");
-    folder.Write("face.mqo", "Metasequoia Document\r\nFormat Text Ver 1.0\r\nObject \"a\" {\r\n"
-                             "face 1 {\r\n3 X(0 1 2)\r\n}\r\n}\r\n");
+TEST_F(SceneTest, ClosingTheWindowDuringAStartUpMessageStopsSetUpCleanly) {
     struct Case {
-        std::string name;
-        std::string reason;
+        const char* box;
+        void (*arrange)();
     };
     const Case cases[] = {
-        {folder.NameFromExecutable("missing.mqo"), "ファイルが見つかりません"},
-        {folder.NameFromExecutable("header.mqo"), "Metasequoia の文書ではありません"},
-        {folder.NameFromExecutable("version.mqo"), "対応していない形式のバージョンです"},
-        {folder.NameFromExecutable("cut.mqo"), "ファイルが途中で終わっています"},
-        {folder.NameFromExecutable("face.mqo"), "ファイルの書式に誤りがあります"},
+        {"no graphics device",
+         [] {
+             RecordingSystem::settings.hardwareProcessingResult = D3DERR_NOTAVAILABLE;
+             RecordingSystem::settings.softwareProcessingResult = D3DERR_NOTAVAILABLE;
+         }},
+        {"no keyboard", [] { RecordingInputSystem::settings.createDeviceResult = E_FAIL; }},
+        // The one box after which set-up goes on.
+        {"keyboard without cooperative level",
+         [] { RecordingInputSystem::settings.keyboard.setCooperativeLevelResult = E_NOTIMPL; }},
     };
     for (const Case& c : cases) {
-        const std::string message = DescribeModelLoadFailure(c.name);
-        EXPECT_NE(message.find("「" + c.name + "」"), std::string::npos) << message;
-        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+        SCOPED_TRACE(c.box);
+        c.arrange();
+        // The box's own message loop dispatches the window's destruction.
+        WhileMessageBoxIsOpen() = [] { TearDownScene(); };
+
+        EXPECT_EQ(SetUpScene(), 0);
+        EXPECT_EQ(RecordedMessageBoxes().size(), 1u);
+        EXPECT_EQ(KilledTimers().size(), 1u);
+        // Nothing was made after tear-down, and everything made before it is gone once.
+        EXPECT_EQ(RecordingSoundSystem::createCalls, 0);
+        EXPECT_TRUE(graphicsDevice == nullptr && keyboardInput == nullptr &&
+                    soundSystem == nullptr && unitModel == nullptr && tileModels[0] == nullptr);
+        const RecordingDirect3D& direct3D = *RecordingSystem::LastDirect3D();
+        EXPECT_EQ(direct3D.count.references, 0u);
+        for (const auto& device : direct3D.devices) {
+            EXPECT_EQ(device->count.references, 0u);
+            EXPECT_EQ(device->LiveVertexBuffers() + device->LiveTextures(), 0);
+            EXPECT_EQ(device->OverReleases(), 0);
+        }
+        if (const RecordingKeyboard* keyboard = RecordingInputSystem::LastKeyboard()) {
+            EXPECT_EQ(keyboard->count.references, 0u);
+        }
+
+        WhileMessageBoxIsOpen() = nullptr;
+        TearDownScene(); // releases nothing more unless set-up went on
+        StartAgain();
     }
 }

@@ -1,6 +1,8 @@
 #include "model/tokenizer.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -129,6 +131,33 @@ TEST_F(CodePageTest, DoubleByteCharactersStayWholeWhateverTheirSecondByte) {
     }
 }
 
+// Words are scanned many bytes at a time: every byte value, at every place
+// of a sixteen-byte block, must still end a word or continue it as its class says.
+TEST_F(CodePageTest, EveryByteValueEndsOrContinuesAWordAsItsClassSays) {
+    const std::string separators = "(),:;=[]{}";
+    for (int value = 1; value < 256; ++value) {
+        const auto c = static_cast<char>(value);
+        for (std::size_t at = 1; at <= 33; at += 4) {
+            const std::string before(at, 'a');
+            const std::string after = "bcdefghijklmnopqrstuvwxyz";
+            Tokens expected;
+            if (c == ' ' || c == '\t') {
+                expected = {before, after};
+            } else if (separators.find(c) != std::string::npos) {
+                expected = {before, std::string(1, c), after};
+            } else if (c == '"') {
+                expected = {before, after}; // the quote opens a token left open to the end
+            } else if (c == '\r' || c == '\n') {
+                expected = {before};
+            } else {
+                // Any other byte, a lead byte with its second byte included, continues the word.
+                expected = {before + c + after};
+            }
+            EXPECT_EQ(Separate(before + c + after), expected) << "byte " << value << " at " << at;
+        }
+    }
+}
+
 TEST(StringSeparator, SetTokenGrowsToTheLargestIndexAndNeverShrinks) {
     StringSeparator separator;
     EXPECT_EQ(std::tuple(separator.Capacity(), separator.count), std::tuple(0, 0));
@@ -247,4 +276,39 @@ TEST(AsciiFileString, ReadingLinesAllocatesNothingOnceTheSlotsHaveGrown) {
     }
     EXPECT_EQ(lines, 6000);
     EXPECT_EQ(scope.Allocations(), 0u);
+}
+
+// Lines taken from the read-ahead buffer must be exactly the pieces fgets
+// gives: over a long input of random lines, some far longer than a piece and
+// many crossing the points where the buffer is refilled, each ReadLine must
+// split what StringSeparator splits from the same fgets piece.
+TEST_F(CodePageTest, ReadLineSplitsTheSamePiecesAsFgets) {
+    std::mt19937_64 random(8190);
+    const std::string alphabet = std::string("aZ19.-  \t\t\"(),;{}[]\r\x81\x5B\xE0\xA1") + '\0';
+    std::string bytes;
+    while (bytes.size() < 1500000) {
+        const std::uint64_t kind = random() % 100;
+        const std::size_t length = kind < 5    ? 8185 + random() % 10
+                                   : kind == 5 ? 20000 + random() % 30000
+                                               : random() % 120;
+        for (std::size_t i = 0; i < length; ++i) {
+            bytes += alphabet[random() % alphabet.size()];
+        }
+        bytes += random() % 50 == 0 ? "" : "\n";
+    }
+
+    MemoryStream reference(bytes);
+    MemoryStream input(bytes);
+    AsciiFileString file(input.get());
+    std::vector<char> piece(AsciiFileString::kMaxPieceLength + 1);
+    int lines = 0;
+    while (std::fgets(piece.data(), static_cast<int>(piece.size()), reference.get()) != nullptr) {
+        StringSeparator expected;
+        expected.Separate(piece.data());
+        ASSERT_EQ(file.ReadLine(), expected.count) << "line " << lines;
+        ASSERT_EQ(CurrentTokens(file), CurrentTokens(expected)) << "line " << lines;
+        ++lines;
+    }
+    EXPECT_EQ(file.ReadLine(), -1);
+    EXPECT_GT(lines, 1500);
 }

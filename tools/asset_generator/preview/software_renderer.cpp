@@ -129,7 +129,7 @@ void Canvas::DrawModel(const Model& model, const D3DXMATRIX& world, int frame,
             if (face.material < 0 ||
                 static_cast<std::size_t>(face.material) >= model.materials.size() ||
                 (face.indices.size() != 3 && face.indices.size() != 4) ||
-                face.corners.size() != face.indices.size()) {
+                object.CornersOf(face).size() != face.indices.size()) {
                 continue;
             }
             const Material& material = model.materials[static_cast<std::size_t>(face.material)];
@@ -142,7 +142,8 @@ void Canvas::DrawModel(const Model& model, const D3DXMATRIX& world, int frame,
                 const D3DXVECTOR3& p = object.vertices[static_cast<std::size_t>(face.indices[c])];
                 const Vector4 w = Transform4(p, placement);
                 const D3DXVECTOR3 position(w.x, w.y, w.z);
-                const D3DXVECTOR3 normal = TransformNormal(face.corners[c].normal, placement);
+                const D3DXVECTOR3 normal =
+                    TransformNormal(object.CornersOf(face)[c].normal, placement);
                 const float diffuse = std::max(0.0f, Dot(normal, toLight_));
                 float specular = 0.0f;
                 if (diffuse > 0.0f && lit.Power > 0.0f) {

@@ -1,0 +1,97 @@
+// DirectSound on SDL audio: SDL's dummy driver stands in for a sound card,
+// a driver that does not exist for a machine without one.
+#include "platform/native/native_direct_sound.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_window.h"
+#include "tests/native/offscreen_device.h"
+
+namespace {
+
+class NativeSound : public OffscreenWindow {
+  protected:
+    void SetUp() override {
+        OffscreenWindow::SetUp();
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    }
+    void TearDown() override {
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, nullptr);
+        OffscreenWindow::TearDown();
+    }
+
+    NativeDirectSound* Create() {
+        IDirectSound8* sound = nullptr;
+        EXPECT_EQ(SystemDirectSoundCreate8()(nullptr, &sound, nullptr), DS_OK);
+        return static_cast<NativeDirectSound*>(sound);
+    }
+};
+
+} // namespace
+
+TEST_F(NativeSound, TheGamesStartUpOpensTheDeviceAtSixteenBitStereo) {
+    SoundSystem sound;
+    StartSound(sound, SystemDirectSoundCreate8());
+    ASSERT_NE(sound.directSound, nullptr);
+    ASSERT_NE(sound.primaryBuffer, nullptr);
+    const SDL_AudioSpec& opened = static_cast<NativeDirectSound*>(sound.directSound)->Opened();
+    EXPECT_EQ(opened.freq, 44100);
+    EXPECT_EQ(opened.format, AUDIO_S16LSB);
+    EXPECT_EQ(opened.channels, 2);
+    EXPECT_TRUE(sound.ReleaseAll());
+    EXPECT_EQ(sound.directSound, nullptr);
+}
+
+TEST_F(NativeSound, WithoutAnAudioDeviceCreationFailsAndTheGameGoesOn) {
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, "no-such-driver");
+    IDirectSound8* sound = reinterpret_cast<IDirectSound8*>(this);
+    EXPECT_EQ(SystemDirectSoundCreate8()(nullptr, &sound, nullptr), DSERR_NODRIVER);
+    EXPECT_EQ(sound, nullptr);
+    SoundSystem system;
+    StartSound(system, SystemDirectSoundCreate8());
+    EXPECT_EQ(system.directSound, nullptr);
+    EXPECT_EQ(system.primaryBuffer, nullptr);
+}
+
+TEST_F(NativeSound, ThePrimaryBufferNeedsItsDescriptionLevelAndAPlayableFormat) {
+    NativeDirectSound* sound = Create();
+    ASSERT_NE(sound, nullptr);
+    // DirectSound's initial primary format until the game sets its own.
+    EXPECT_EQ(sound->Opened().freq, 22050);
+    EXPECT_EQ(sound->Opened().format, AUDIO_U8);
+
+    DSBUFFERDESC description = PrimaryBufferDescription();
+    IDirectSoundBuffer* primary = nullptr;
+    EXPECT_EQ(sound->CreateSoundBuffer(&description, &primary, nullptr), DSERR_PRIOLEVELNEEDED);
+    EXPECT_EQ(sound->SetCooperativeLevel(mainWindow, 9), DSERR_INVALIDPARAM);
+    EXPECT_EQ(sound->SetCooperativeLevel(nullptr, DSSCL_NORMAL), DSERR_INVALIDPARAM);
+    ASSERT_EQ(sound->SetCooperativeLevel(mainWindow, DSSCL_NORMAL), DS_OK);
+
+    DSBUFFERDESC wrongSize = description;
+    wrongSize.dwSize = 12;
+    EXPECT_EQ(sound->CreateSoundBuffer(&wrongSize, &primary, nullptr), DSERR_INVALIDPARAM);
+    DSBUFFERDESC secondary = description;
+    secondary.dwFlags = 0;
+    secondary.dwBufferBytes = 4096;
+    EXPECT_EQ(sound->CreateSoundBuffer(&secondary, &primary, nullptr), DSERR_UNSUPPORTED);
+    DSBUFFERDESC sized = description;
+    sized.dwBufferBytes = 4096;
+    EXPECT_EQ(sound->CreateSoundBuffer(&sized, &primary, nullptr), DSERR_INVALIDPARAM);
+    EXPECT_EQ(primary, nullptr);
+    ASSERT_EQ(sound->CreateSoundBuffer(&description, &primary, nullptr), DS_OK);
+
+    // The normal level may not change the output format.
+    const WAVEFORMATEX format = PrimaryBufferFormat();
+    EXPECT_EQ(primary->SetFormat(&format), DSERR_PRIOLEVELNEEDED);
+    ASSERT_EQ(sound->SetCooperativeLevel(mainWindow, DSSCL_PRIORITY), DS_OK);
+    WAVEFORMATEX float32 = format;
+    float32.wFormatTag = 3;
+    EXPECT_EQ(primary->SetFormat(&float32), DSERR_BADFORMAT);
+    EXPECT_EQ(sound->Opened().freq, 22050); // unchanged by the refusals
+    ASSERT_EQ(primary->SetFormat(&format), DS_OK);
+    EXPECT_EQ(sound->Opened().freq, 44100);
+
+    // The buffer keeps the device: releasing the device first is safe.
+    EXPECT_EQ(sound->Release(), 1u);
+    EXPECT_EQ(primary->Release(), 0u);
+}
