@@ -114,7 +114,7 @@ class ExitTest(unittest.TestCase):
         with NativeGameSession(self, game_dir=nested, wait_for_main_window=False) as game:
             box = game.wait_for_window(STARTUP_FAILURE_TITLE)
             message = game.startup_failure_text(box)
-            expected = str(nested / "MQA" / "BlueKnight.mqa").replace("/", "\\")
+            expected = str(nested / "MQA" / "BlueKnight.mqa")
             self.assertIn(f"ファイルが見つかりません: {expected}", message)
             self.assertNotIn("\ufffd", message, "no character lost on the way")
             game.wait_for_right_picture(box.rect, box_drawing_problem, "message")

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/startup_failure.h"
+#include "model/loader_mqa.h"
 #include "model/module_directory.h"
 #include "platform/system_services.h"
 
@@ -38,7 +39,9 @@ TEST_F(NativeTextTest, TheFolderOfAnExecutableUnderJapaneseNamesEndsAtItsLastSep
 TEST_F(NativeTextTest, AMissingModelIsReportedWithItsFullPathIntact) {
     const std::string message = DescribeModelLoadFailure("\\home\\あ\\", "MQA\\BlueKnight.mqa",
                                                          {ModelLoadStatus::kFileMissing, kLoadOk});
-    EXPECT_NE(message.find("\\home\\あ\\MQA\\BlueKnight.mqa"), std::string::npos) << message;
+    EXPECT_NE(message.find("ファイルが見つかりません: /home/あ/MQA/BlueKnight.mqa"),
+              std::string::npos)
+        << message;
     EXPECT_EQ(message.find("\xEF\xBF\xBD"), std::string::npos) << "no replacement character";
 }
 
