@@ -242,7 +242,8 @@ def _positive(kind):
 
 
 def main(arguments: list) -> int:
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("minutes", type=_positive(float))
     parser.add_argument("--game-dir", type=Path, required=True,
                         help="folder holding Korvane.exe and its data")
