@@ -156,11 +156,13 @@ class MemoryLog:
 
 
 def walk_randomly(game: GameSession, memory: MemoryLog, rng: random.Random, seconds: float,
-                  presses_per_second: float) -> None:
-    """Random arrow presses, paced, until the time is up; memory sampled as it falls due."""
-    x_window = game.refresh(game.main_window).x_window
+                  presses_per_second: float) -> int:
+    """Random arrow presses, paced, until the time is up; memory sampled as it falls due.
+    Gives how often the game had to be given the keyboard again."""
     game.activate(game.main_window)
+    x_window = game.refresh(game.main_window).x_window
     presses = 0
+    activations = 0
     started = time.monotonic()
     memory.take(presses)
     while time.monotonic() - started < seconds:
@@ -171,9 +173,11 @@ def walk_randomly(game: GameSession, memory: MemoryLog, rng: random.Random, seco
         # Nothing else runs on the display, so the game keeps the keyboard; should
         # anything take it, the full activation gives it back.
         activated = game.screen.focused_window() == x_window
+        activations += not activated
         game.tap(rng.choice(ARROWS), activated=activated)
         presses += 1
     memory.take(presses)
+    return activations
 
 
 def check_still_plays(game: GameSession, start: Image) -> None:
@@ -197,7 +201,7 @@ def soak(config: Config, minutes: float, seed: int, presses_per_second: float,
         prepare(config, fresh=False)
     rng = random.Random(seed)
     print(f"Soaking {config.game_exe} for {minutes:g} min: seed {seed}, "
-          f"{presses_per_second:g} presses a second", flush=True)
+          f"at most {presses_per_second:g} presses a second", flush=True)
     memory = None
     failure = ""
     session = GameSession(None, config=config, name="soak")
@@ -206,7 +210,9 @@ def soak(config: Config, minutes: float, seed: int, presses_per_second: float,
             game.wait_for_game("start")
             start = game.settled("start")
             memory = MemoryLog(*game_process(game))
-            walk_randomly(game, memory, rng, minutes * 60.0, presses_per_second)
+            activations = walk_randomly(game, memory, rng, minutes * 60.0, presses_per_second)
+            print(f"the game lost the keyboard {activations} times and was given it again",
+                  flush=True)
             game.settled("after-walk")
             check_still_plays(game, start)
             game.press("alt+F4")
@@ -250,8 +256,11 @@ def main(arguments: list) -> int:
     parser.add_argument("--probe", type=Path, required=True, help="window_probe.exe")
     parser.add_argument("--work-dir", type=Path, required=True,
                         help="the soak's Wine prefix, screenshots and logs go here")
-    parser.add_argument("--seed", type=int, default=1)
-    parser.add_argument("--presses-per-second", type=_positive(float), default=2.0)
+    parser.add_argument("--seed", type=int, default=1,
+                        help="of the random presses (a run is repeatable)")
+    parser.add_argument("--presses-per-second", type=_positive(float), default=2.0,
+                        help="at most this many (each press is held and released for a few "
+                        "of the game's frames, so a slow machine gives fewer)")
     parser.add_argument("--max-growth-kib", type=_positive(int), default=0,
                         help="fail when the floor of resident memory rises by more "
                         "(runs of at least 3 minutes; no limit by default)")
