@@ -40,7 +40,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 from game_pictures import without_knight
-from processes import HarnessError, command_of, processes_with
+from processes import HarnessError, ProcessBook, command_of, processes_with
 from screen_image import Image
 from screen_session import DEFAULT_TIMEOUT
 from wine_harness import Config, GameSession
@@ -197,6 +197,7 @@ def check_still_plays(game: GameSession, start: Image) -> None:
 
 def soak(config: Config, minutes: float, seed: int, presses_per_second: float,
          max_growth_kib: int) -> int:
+    ProcessBook(config.pid_file).stop_leftovers()  # of a soak run that was killed
     if not config.prefix.is_ready():
         prepare(config, fresh=False)
     rng = random.Random(seed)
