@@ -10,12 +10,12 @@
 
 struct Model;
 struct ModelObject;
+struct TexCoord;
 
 // What LoaderMQA::Load returns.
 enum LoadResult : int {
-    kLoadOk = 0, // read to the end of the stream
-    kLoadFormatError =
-        -1, // chunk header without "{", malformed face line, unusable binary count
+    kLoadOk = 0,             // read to the end of the stream
+    kLoadFormatError = -1,   // chunk header without "{", malformed face line, unusable binary count
     kLoadUnexpectedEnd = -2, // the stream ended inside a chunk
     kLoadBadHeader = -3,     // the first line is not "Metasequoia Document"
     kLoadBadVersion = -4,    // the second line is not "Format Text Ver 1.0"
@@ -52,6 +52,14 @@ class LoaderMQA {
 
     // The next line's token count, raising kLoadUnexpectedEnd at the end of the stream.
     int ReadLineInChunk();
+    // The next line, not yet split (AsciiFileString::TakeLine), raising
+    // kLoadUnexpectedEnd at the end of the stream; nullptr when lines of a
+    // plain shape cannot be read from their bytes here, so that every line
+    // must be split.
+    const char* TakeLineInChunk();
+    // Appends a face read from a face line.
+    void AppendFace(ModelObject& object, const int* indices, int corners, int material,
+                    const TexCoord* texCoords);
     bool Is(int index, const char* word) const { return TokenIs(*tokens, index, word); }
     // True when the current line of n tokens ends in "[" count "]".
     bool EndsInBinaryCount(int n) const;
