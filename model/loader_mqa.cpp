@@ -126,7 +126,7 @@ const char* LoaderMQA::TakeLineInChunk() {
     if (line == nullptr) {
         Raise(kLoadUnexpectedEnd);
     }
-    return tokens->AsciiNeverLeads() ? line : nullptr;
+    return readPlainLines && tokens->AsciiNeverLeads() ? line : nullptr;
 }
 
 bool LoaderMQA::EndsInBinaryCount(int n) const {

@@ -34,6 +34,12 @@ class LoaderMQA {
     // caught: std::bad_alloc reaches the caller.
     int Load();
 
+    // Whether vertex, face and key lines of the plain shape (plain_lines.h)
+    // are read straight from their bytes, as they are unless this is set
+    // false before Load; then every line is split into tokens first, the
+    // general way the plain one must agree with.
+    void ReadPlainLinesDirectly(bool enabled) { readPlainLines = enabled; }
+
   private:
     void ReadHeader();
     void ReadChunks();
@@ -68,5 +74,6 @@ class LoaderMQA {
     std::FILE* stream;                       // the open document
     std::unique_ptr<AsciiFileString> tokens; // token source reading from stream
     bool objectClosed = false;               // set when the first Object chunk ends
+    bool readPlainLines = true;              // plain lines are read without splitting
     long long reserveBudget = 0;             // bytes that header counts may still reserve
 };
