@@ -42,9 +42,11 @@ template <typename Ends> const char* ReadIntToken(const char* p, int& value, End
     return end != nullptr && EndsToken(*end, ends) ? end : nullptr;
 }
 
-bool IsClosing(char c) {
-    return c == ')';
-}
+// The bytes besides blanks that end a number: as objects rather than
+// function pointers, so that each reader is made for its own.
+constexpr auto kAtLineEnd = [](char c) { return IsLineEnd(c); };
+constexpr auto kAtClosing = [](char c) { return c == ')'; };
+constexpr auto kAtBlankOnly = [](char) { return false; };
 
 // True when c is the ASCII letter given in lower case, in either case.
 bool IsLetter(char c, char lower) {
@@ -70,7 +72,7 @@ bool ReadPlainNumberLine(const char* line, float* values, int count) {
     for (int i = 0; i < count; ++i) {
         // Each number ended before a blank or the line's end; at the end the
         // next one finds no digit.
-        p = ReadFloatToken(SkipBlanks(p), values[i], IsLineEnd);
+        p = ReadFloatToken(SkipBlanks(p), values[i], kAtLineEnd);
         if (p == nullptr) {
             return false;
         }
@@ -80,7 +82,7 @@ bool ReadPlainNumberLine(const char* line, float* values, int count) {
 
 bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
     int corners = 0;
-    const char* p = ReadIntToken(SkipBlanks(line), corners, [](char) { return false; });
+    const char* p = ReadIntToken(SkipBlanks(line), corners, kAtBlankOnly);
     if (p == nullptr || corners < 1 || corners > kMaxFaceCorners) {
         return false;
     }
@@ -90,7 +92,7 @@ bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
     }
     face.corners = corners;
     for (int k = 0; k < corners; ++k) {
-        p = ReadIntToken(SkipBlanks(p), face.indices[k], IsClosing);
+        p = ReadIntToken(SkipBlanks(p), face.indices[k], kAtClosing);
         if (p == nullptr) {
             return false;
         }
@@ -101,7 +103,7 @@ bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
     face.hasMaterial = IsLetter(*p, 'm');
     if (face.hasMaterial) {
         if ((p = OpenParenthesis(p + 1)) == nullptr ||
-            (p = ReadIntToken(p, face.material, IsClosing)) == nullptr ||
+            (p = ReadIntToken(p, face.material, kAtClosing)) == nullptr ||
             (p = CloseParenthesis(p)) == nullptr) {
             return false;
         }
@@ -115,8 +117,8 @@ bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
     }
     for (int k = 0; k < corners; ++k) {
         TexCoord& texCoord = face.texCoords[k];
-        if ((p = ReadFloatToken(SkipBlanks(p), texCoord.u, IsClosing)) == nullptr ||
-            (p = ReadFloatToken(SkipBlanks(p), texCoord.v, IsClosing)) == nullptr) {
+        if ((p = ReadFloatToken(SkipBlanks(p), texCoord.u, kAtClosing)) == nullptr ||
+            (p = ReadFloatToken(SkipBlanks(p), texCoord.v, kAtClosing)) == nullptr) {
             return false;
         }
     }
