@@ -18,7 +18,7 @@ float TextToFloat(const char* text);
 // saturates at LONG_MIN or LONG_MAX first.
 int TextToInt(const char* text);
 
-// The fast paths themselves, inline for the readers of whole lines
+// The fast paths themselves, also used by the readers of whole lines
 // (plain_lines.h). Each reads a number at text and returns the byte after
 // it, or nullptr for a shape it leaves to the C library.
 
@@ -56,88 +56,9 @@ inline double ExactDecimal(std::uint64_t mantissa, int exponent, bool negative) 
 
 // [sign] digits [. digits] [e [sign] digits], at least one digit, when the
 // digits form an integer of at most 2^53 and the power of ten is exact (see
-// ExactDecimal), the double that strtod gives too. An "e" without an exponent digit after it is
-// not part of the number, as for strtod.
-inline const char* ReadPlainDecimal(const char* text, double& value) {
-    using namespace number_detail;
-    const char* p = text;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
-    const char* const integerStart = p;
-    std::uint64_t mantissa = 0;
-    unsigned digit = 0;
-    while ((digit = DigitValue(*p)) < 10) {
-        mantissa = mantissa * 10 + digit;
-        ++p;
-    }
-    // "0x" starts a hexadecimal float.
-    if (p - integerStart == 1 && *integerStart == '0' && (*p == 'x' || *p == 'X')) {
-        return nullptr;
-    }
-    long digits = static_cast<long>(p - integerStart);
-    int exponent = 0;
-    if (*p == '.') {
-        const char* const fractionStart = ++p;
-        while ((digit = DigitValue(*p)) < 10) {
-            mantissa = mantissa * 10 + digit;
-            ++p;
-        }
-        digits += static_cast<long>(p - fractionStart);
-        exponent = -static_cast<int>(p - fractionStart);
-    }
-    // No digit at all (".", "-", "inf", "nan", garbage), or more digits than
-    // the mantissa holds.
-    if (digits == 0 || digits > kMaxMantissaDigits) {
-        return nullptr;
-    }
-    if (*p == 'e' || *p == 'E') {
-        const char* q = p + 1;
-        const bool negativeExponent = *q == '-';
-        if (*q == '-' || *q == '+') {
-            ++q;
-        }
-        if (DigitValue(*q) < 10) {
-            int written = 0;
-            for (int exponentDigits = 0; (digit = DigitValue(*q)) < 10; ++q) {
-                if (++exponentDigits > kMaxExponentDigits) {
-                    return nullptr;
-                }
-                written = written * 10 + static_cast<int>(digit);
-            }
-            exponent += negativeExponent ? -written : written;
-            p = q;
-        }
-    }
-    if (mantissa > kMaxExactMantissa || exponent < -kMaxExactPower || exponent > kMaxExactPower) {
-        return nullptr;
-    }
-    value = ExactDecimal(mantissa, exponent, negative);
-    return p;
-}
+// ExactDecimal), the double that strtod gives too. An "e" without an exponent
+// digit after it is not part of the number, as for strtod.
+const char* ReadPlainDecimal(const char* text, double& value);
 
 // [sign] one to nine digits: what atoi gives, with no chance of overflow.
-inline const char* ReadPlainInt(const char* text, int& value) {
-    using namespace number_detail;
-    const char* p = text;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
-    const char* const start = p;
-    int magnitude = 0;
-    unsigned digit = 0;
-    while ((digit = DigitValue(*p)) < 10) {
-        if (p - start == kMaxPlainIntDigits) {
-            return nullptr;
-        }
-        magnitude = magnitude * 10 + static_cast<int>(digit);
-        ++p;
-    }
-    if (p == start) {
-        return nullptr;
-    }
-    value = negative ? -magnitude : magnitude;
-    return p;
-}
+const char* ReadPlainInt(const char* text, int& value);

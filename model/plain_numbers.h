@@ -56,51 +56,54 @@ inline std::uint64_t DigitsValue(const char* p, int count) {
     return (word & 0x0000FFFF0000FFFFull) * ((10000ull << 32) + 1) >> 32;
 }
 
-// A byte after digits that makes the number longer or another shape.
+// A byte after digits that makes the number longer or another shape: a
+// point, an exponent or the x of a hexadecimal number.
 inline bool ContinuesNumber(char c) {
-    return c == '.' || c == 'e' || c == 'E' || c == 'x' || c == 'X';
+    const char lower = static_cast<char>(c | 0x20);
+    return c == '.' || lower == 'e' || lower == 'x';
 }
 
 } // namespace number_detail
 
-// ReadPlainDecimal, taking at once [sign] one to eight digits [. up to eight digits].
+// ReadPlainDecimal, taking at once [-] one to eight digits [. up to eight
+// digits], fourteen digits at most, which keeps the mantissa below 2^53 and
+// the number within the sixteen bytes looked at.
 inline const char* ReadPaddedDecimal(const char* text, double& value) {
     using namespace number_detail;
     const bool negative = *text == '-';
-    const char* const digits = text + (*text == '-' || *text == '+' ? 1 : 0);
+    const char* const digits = text + (negative ? 1 : 0);
     const unsigned mask = DigitMask(digits);
-    const int integerDigits = LeadingDigits(mask);
-    if (integerDigits >= 1 && integerDigits <= kWordDigits) {
-        std::uint64_t mantissa = DigitsValue(digits, integerDigits);
-        const char* end = digits + integerDigits;
-        int fractionDigits = 0;
+    const unsigned integerDigits = static_cast<unsigned>(LeadingDigits(mask));
+    const char* end = digits + integerDigits;
+    if (integerDigits - 1 < kWordDigits) {
+        std::uint64_t mantissa = DigitsValue(digits, static_cast<int>(integerDigits));
+        unsigned fractionDigits = 0;
         if (*end == '.') {
-            fractionDigits = LeadingDigits(mask >> (integerDigits + 1));
-            // A run that reaches the sixteenth byte may go on beyond it.
-            if (fractionDigits > kWordDigits || integerDigits + 1 + fractionDigits >= 16) {
+            fractionDigits = static_cast<unsigned>(LeadingDigits(mask >> (integerDigits + 1)));
+            if (fractionDigits > kWordDigits || integerDigits + fractionDigits > 14) {
                 return ReadPlainDecimal(text, value);
             }
             mantissa *= kPowersOfTen[fractionDigits];
             if (fractionDigits > 0) {
-                mantissa += DigitsValue(end + 1, fractionDigits);
+                mantissa += DigitsValue(end + 1, static_cast<int>(fractionDigits));
             }
             end += 1 + fractionDigits;
         }
-        if (!ContinuesNumber(*end) && mantissa <= kMaxExactMantissa) {
-            value = ExactDecimal(mantissa, -fractionDigits, negative);
+        if (!ContinuesNumber(*end)) {
+            value = ExactDecimal(mantissa, -static_cast<int>(fractionDigits), negative);
             return end;
         }
     }
     return ReadPlainDecimal(text, value);
 }
 
-// ReadPlainInt, taking at once [sign] one to eight digits.
+// ReadPlainInt, taking at once [-] one to eight digits.
 inline const char* ReadPaddedInt(const char* text, int& value) {
     using namespace number_detail;
     const bool negative = *text == '-';
-    const char* const digits = text + (*text == '-' || *text == '+' ? 1 : 0);
+    const char* const digits = text + (negative ? 1 : 0);
     const int count = LeadingDigits(DigitMask(digits));
-    if (count >= 1 && count <= kWordDigits) {
+    if (static_cast<unsigned>(count) - 1 < kWordDigits) {
         const auto magnitude = static_cast<int>(DigitsValue(digits, count));
         value = negative ? -magnitude : magnitude;
         return digits + count;
