@@ -10,7 +10,8 @@
 
 namespace {
 
-// Numbers of a key line: one 4 x 4 matrix.
+// Numbers read of a vertex line (a position) and of a key line (a 4 x 4 matrix).
+constexpr int kVertexValues = 3;
 constexpr int kKeyValues = 16;
 
 // Structural errors unwind to Load as plain integers.
@@ -314,8 +315,8 @@ void LoaderMQA::ReadVertexChunk(ModelObject& object) {
     ReserveForCount(object.vertices);
     for (;;) {
         const char* const line = TakeLineInChunk();
-        float position[3] = {};
-        if (line != nullptr && ReadPlainNumberLine(line, position, 3)) {
+        float position[kVertexValues] = {};
+        if (line != nullptr && ReadPlainNumberLine(line, position, kVertexValues)) {
             object.vertices.emplace_back(position[0], position[1], position[2]);
             continue;
         }
@@ -323,7 +324,7 @@ void LoaderMQA::ReadVertexChunk(ModelObject& object) {
         if (Is(0, "}")) {
             return;
         }
-        if (n >= 3) {
+        if (n >= kVertexValues) {
             object.vertices.emplace_back(TokenFloat(*tokens, 0), TokenFloat(*tokens, 1),
                                          TokenFloat(*tokens, 2));
         }

@@ -132,9 +132,10 @@ class AsciiFileString : public FileStringSeparator {
     // one; it returns the piece's first byte, or nullptr (and count -1) at
     // the end of the input. The piece ends at its first newline or, when it
     // has none, before a NUL that follows it; a NUL or CR inside ends its
-    // text for the tokenizer. kScanPadding readable bytes follow its end. It stays valid until the
-    // next TakeLine or ReadLine. SplitTakenLine then gives the tokens ReadLine would have given for
-    // it; called again, it only returns count.
+    // text for the tokenizer. kScanPadding readable bytes follow its end. It
+    // stays valid until the next TakeLine or ReadLine. SplitTakenLine then
+    // gives the tokens ReadLine would have given for it; called again, it
+    // only returns count.
     const char* TakeLine();
     int SplitTakenLine();
 
