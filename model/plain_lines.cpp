@@ -27,26 +27,39 @@ template <typename Ends> bool EndsToken(char c, Ends ends) {
     return IsBlank(c) || ends(c);
 }
 
-template <typename Ends> const char* ReadFloatToken(const char* p, float& value, Ends ends) {
-    double number = 0.0;
-    const char* const end = ReadPaddedDecimal(p, number);
-    if (end == nullptr || !EndsToken(*end, ends)) {
-        return nullptr;
-    }
-    value = static_cast<float>(number); // atof narrowed, as TokenFloat gives
-    return end;
-}
-
-template <typename Ends> const char* ReadIntToken(const char* p, int& value, Ends ends) {
-    const char* const end = ReadPaddedInt(p, value);
-    return end != nullptr && EndsToken(*end, ends) ? end : nullptr;
-}
-
 // The bytes besides blanks that end a number: as objects rather than
 // function pointers, so that each reader is made for its own.
 constexpr auto kAtLineEnd = [](char c) { return IsLineEnd(c); };
 constexpr auto kAtClosing = [](char c) { return c == ')'; };
 constexpr auto kAtBlankOnly = [](char) { return false; };
+
+// Reads count numbers from p, each after blanks and ending where ends says:
+// floats as atof narrowed to float, as TokenFloat gives them, or ints as
+// atoi. Returns the byte after the last, or nullptr when one is not plain.
+// Each list is one loop with the number's reading inlined into it, so that
+// its constants stay in registers from number to number.
+template <typename Ends>
+const char* ReadNumbers(const char* p, float* values, int count, Ends ends) {
+    for (int i = 0; i < count; ++i) {
+        double number = 0.0;
+        p = ReadPaddedDecimal(SkipBlanks(p), number);
+        if (p == nullptr || !EndsToken(*p, ends)) {
+            return nullptr;
+        }
+        values[i] = static_cast<float>(number);
+    }
+    return p;
+}
+
+template <typename Ends> const char* ReadNumbers(const char* p, int* values, int count, Ends ends) {
+    for (int i = 0; i < count; ++i) {
+        p = ReadPaddedInt(SkipBlanks(p), values[i]);
+        if (p == nullptr || !EndsToken(*p, ends)) {
+            return nullptr;
+        }
+    }
+    return p;
+}
 
 // True when c is the ASCII letter given in lower case, in either case.
 bool IsLetter(char c, char lower) {
@@ -68,42 +81,27 @@ const char* CloseParenthesis(const char* p) {
 } // namespace
 
 bool ReadPlainNumberLine(const char* line, float* values, int count) {
-    const char* p = line;
-    for (int i = 0; i < count; ++i) {
-        // Each number ended before a blank or the line's end; at the end the
-        // next one finds no digit.
-        p = ReadFloatToken(SkipBlanks(p), values[i], kAtLineEnd);
-        if (p == nullptr) {
-            return false;
-        }
-    }
-    return true;
+    // At the line's end the next number finds no digit.
+    return ReadNumbers(line, values, count, kAtLineEnd) != nullptr;
 }
 
 bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
     int corners = 0;
-    const char* p = ReadIntToken(SkipBlanks(line), corners, kAtBlankOnly);
+    const char* p = ReadNumbers(line, &corners, 1, kAtBlankOnly);
     if (p == nullptr || corners < 1 || corners > kMaxFaceCorners) {
         return false;
     }
     p = SkipBlanks(p);
-    if (!IsLetter(*p, 'v') || (p = OpenParenthesis(p + 1)) == nullptr) {
+    if (!IsLetter(*p, 'v') || (p = OpenParenthesis(p + 1)) == nullptr ||
+        (p = ReadNumbers(p, face.indices, corners, kAtClosing)) == nullptr ||
+        (p = CloseParenthesis(p)) == nullptr) {
         return false;
     }
     face.corners = corners;
-    for (int k = 0; k < corners; ++k) {
-        p = ReadIntToken(SkipBlanks(p), face.indices[k], kAtClosing);
-        if (p == nullptr) {
-            return false;
-        }
-    }
-    if ((p = CloseParenthesis(p)) == nullptr) {
-        return false;
-    }
     face.hasMaterial = IsLetter(*p, 'm');
     if (face.hasMaterial) {
         if ((p = OpenParenthesis(p + 1)) == nullptr ||
-            (p = ReadIntToken(p, face.material, kAtClosing)) == nullptr ||
+            (p = ReadNumbers(p, &face.material, 1, kAtClosing)) == nullptr ||
             (p = CloseParenthesis(p)) == nullptr) {
             return false;
         }
@@ -112,15 +110,13 @@ bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
     if (!face.hasTexCoords) {
         return IsLineEnd(*p);
     }
-    if ((p = OpenParenthesis(p + 2)) == nullptr) {
+    float values[2 * kMaxFaceCorners] = {};
+    if ((p = OpenParenthesis(p + 2)) == nullptr ||
+        (p = ReadNumbers(p, values, 2 * corners, kAtClosing)) == nullptr) {
         return false;
     }
     for (int k = 0; k < corners; ++k) {
-        TexCoord& texCoord = face.texCoords[k];
-        if ((p = ReadFloatToken(SkipBlanks(p), texCoord.u, kAtClosing)) == nullptr ||
-            (p = ReadFloatToken(SkipBlanks(p), texCoord.v, kAtClosing)) == nullptr) {
-            return false;
-        }
+        face.texCoords[k] = {values[2 * k], values[2 * k + 1]};
     }
     return CloseParenthesis(p) != nullptr;
 }
