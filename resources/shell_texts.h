@@ -3,9 +3,11 @@
 // compiler reads this file too.
 #pragma once
 
+#include "korvane_version.h" // written by CMake from the project's version
+
 #define KORVANE_WINDOW_TITLE "Korvane"            // the main window's caption
 #define KORVANE_ABOUT_CAPTION "バージョン情報"    // the About box's caption
-#define KORVANE_NOTICE_LINE "Korvane Version 0.1" // the About box's notice line
+#define KORVANE_NOTICE_LINE KORVANE_NOTICE_TEXT  // the About box's notice line
 
 // The characters that, typed with Alt, open the About box.
 #define KORVANE_ABOUT_ACCELERATOR "?"

@@ -9,9 +9,10 @@ tools/install_dependencies.sh
 
 jobs=$(nproc)
 
-echo "== Windows build (mingw-w64) =="
+echo "== Windows build (mingw-w64) and the players' package =="
 cmake --preset windows-mingw
 cmake --build --preset windows-mingw -j "$jobs"
+cmake --build --preset windows-mingw --target package
 
 echo "== Host build and tests (unit and end-to-end) =="
 cmake --preset host

@@ -1,6 +1,6 @@
 """Reads the resources of a Windows executable the way the system loads them:
-menus, dialogs, string tables, accelerators and icon groups, by type, id and
-language. Standard library only."""
+menus, dialogs, string tables, accelerators, icon groups and the version
+information, by type, id and language. Standard library only."""
 
 from __future__ import annotations
 
@@ -14,6 +14,10 @@ RT_DIALOG = 5
 RT_STRING = 6
 RT_ACCELERATOR = 9
 RT_GROUP_ICON = 14
+RT_VERSION = 16
+
+VS_VERSION_INFO = 1
+VS_FIXEDFILEINFO_SIGNATURE = 0xFEEF04BD
 
 LANG_JAPANESE_DEFAULT = 0x0411  # MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
 
@@ -32,8 +36,9 @@ class ResourceError(AssertionError):
 class PeResources:
     """Every resource of one executable: {(type, id): {language: bytes}}."""
 
-    def __init__(self, path: Path):
-        self.data = Path(path).read_bytes()
+    def __init__(self, path: Path = None, data: bytes = None):
+        """From an executable's file, or from its bytes (data)."""
+        self.data = data if data is not None else Path(path).read_bytes()
         self.entries: dict = {}
         self._read()
 
@@ -137,6 +142,9 @@ class PeResources:
 
     def dialog(self, dialog_id: int, language: int = LANG_JAPANESE_DEFAULT) -> "Dialog":
         return Dialog.parse(self.get(RT_DIALOG, dialog_id, language))
+
+    def version_info(self, language: int = LANG_JAPANESE_DEFAULT) -> "VersionInfo":
+        return VersionInfo.parse(self.get(RT_VERSION, VS_VERSION_INFO, language))
 
     def icon_group(self, group_id, language: int = LANG_JAPANESE_DEFAULT) -> list:
         """[(width, height, bits per pixel, image bytes), ...] in group order."""
@@ -245,6 +253,60 @@ class Dialog:
             dialog.controls.append(DialogControl(control_id, class_name, text, control_style,
                                                  cx, cy, cw, ch))
         return dialog
+
+
+@dataclass
+class VersionInfo:
+    """A VERSIONINFO resource: the fixed numbers and the string tables."""
+    file_version: tuple  # (major, minor, patch, build)
+    product_version: tuple
+    file_type: int  # 1 for an application
+    strings: dict  # {block name such as "041104B0": {name: value}}
+    translations: list  # [(language, code page), ...]
+
+    @staticmethod
+    def parse(data: bytes) -> "VersionInfo":
+        key, value, children = _version_node(data, 0)[:3]
+        if key != "VS_VERSION_INFO" or len(value) < 52:
+            raise ResourceError("not a VS_VERSION_INFO block")
+        fields = struct.unpack_from("<13I", value, 0)
+        if fields[0] != VS_FIXEDFILEINFO_SIGNATURE:
+            raise ResourceError("the fixed file information has no signature")
+
+        def numbers(most: int, least: int) -> tuple:
+            return most >> 16, most & 0xFFFF, least >> 16, least & 0xFFFF
+
+        info = VersionInfo(numbers(fields[2], fields[3]), numbers(fields[4], fields[5]),
+                           fields[9], {}, [])
+        for child_key, _, grandchildren in children:
+            if child_key == "StringFileInfo":
+                for table, _, entries in grandchildren:
+                    info.strings[table] = {name: text.decode("utf-16-le").rstrip("\0")
+                                           for name, text, _ in entries}
+            elif child_key == "VarFileInfo":
+                for _, pairs, _ in grandchildren:
+                    info.translations += [struct.unpack_from("<HH", pairs, offset)
+                                          for offset in range(0, len(pairs) - 3, 4)]
+        return info
+
+
+def _version_node(data: bytes, offset: int) -> tuple:
+    """One node of a version block: (key, value bytes, [child nodes], offset after it)."""
+    length, value_length, kind = struct.unpack_from("<HHH", data, offset)
+    if length < 6 or offset + length > len(data):
+        raise ResourceError(f"a version node at {offset} runs past its block")
+    end = offset + length
+    key, position = _text(data, offset + 6)
+    position = _align(position)
+    size = value_length * 2 if kind == 1 else value_length  # text values count characters
+    value = data[position:min(position + size, end)]
+    position = _align(position + size)
+    children = []
+    while position < end:
+        child_key, child_value, grandchildren, position = _version_node(data, position)
+        children.append((child_key, child_value, grandchildren))
+        position = _align(position)
+    return key, value, children, end
 
 
 def read_icon_image(image: bytes) -> tuple:

@@ -84,6 +84,17 @@ class Image:
     def crop_rect(self, rect: "Rect") -> "Image":
         return self.crop(rect.left, rect.top, rect.right, rect.bottom)
 
+    def without(self, *parts: "Rect") -> "Image":
+        """The picture with the given parts blacked out (parts may reach beyond it)."""
+        if not parts:
+            return self
+        rows = [bytearray(self.row(y)) for y in range(self.height)]
+        for part in parts:
+            left, right = max(part.left, 0), min(part.right, self.width)
+            for y in range(max(part.top, 0), min(part.bottom, self.height)):
+                rows[y][3 * left:3 * right] = bytes(3 * max(right - left, 0))
+        return Image(self.width, self.height, b"".join(bytes(row) for row in rows))
+
     def pixels(self):
         data = self.data
         for offset in range(0, len(data), 3):

@@ -39,6 +39,17 @@ class ImageTest(unittest.TestCase):
         with self.assertRaises(ValueError):
             image.crop_rect(Rect(3, 0, 6, 1))
 
+    def test_without_blacks_out_the_parts_also_where_they_reach_beyond_it(self):
+        image = picture([[RED, SKY, WHITE], [SKY, RED, SKY], [WHITE, SKY, RED]])
+        black = (0, 0, 0)
+        self.assertIs(image.without(), image)
+        self.assertEqual(image.without(Rect(1, 1, 2, 2)).data,
+                         picture([[RED, SKY, WHITE], [SKY, black, SKY], [WHITE, SKY, RED]]).data)
+        self.assertEqual(image.without(Rect(-5, 2, 1, 9), Rect(2, -1, 9, 1)).data,
+                         picture([[RED, SKY, black], [SKY, RED, SKY], [black, SKY, RED]]).data)
+        self.assertEqual(image.without(Rect(5, 5, 9, 9)).data, image.data)
+        self.assertEqual(image.data[:3], bytes(RED), "the picture itself is left as it was")
+
     def test_counts_and_differences_honour_the_tolerance(self):
         a = picture([[(100, 100, 100), (110, 100, 100), (200, 0, 0)]])
         b = picture([[(100, 100, 100), (100, 100, 100), (100, 0, 0)]])

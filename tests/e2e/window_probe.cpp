@@ -1,11 +1,18 @@
 // Lists the visible top-level windows of the Wine session as JSON, one object
 // per window, with what the end-to-end tests check and X cannot tell: class,
-// styles, owner, activation, client rectangle, controls. Built for Windows and
-// run under Wine beside the game; it only reads. (Menus cannot be read from
-// another process under Wine: the tests read them from the resources.)
+// styles, owner, activation, client rectangle, controls and their texts (a
+// message box's text is its static control's), and the X window Wine shows
+// it in. Built for Windows and run under Wine beside the game; it only reads.
+// (Menus cannot be read from another process under Wine: the tests read them
+// from the resources.)
+//
+//   window_probe.exe              the windows, as a JSON list
+//   window_probe.exe answer HWND  {"answered": true} once the window's thread has
+//                                 handled a message sent now (false after 5 s)
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -100,6 +107,11 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM list) {
     return TRUE;
 }
 
+// The X window Wine shows a top-level window in; 0 when there is none.
+UINT_PTR XWindowOf(HWND window) {
+    return reinterpret_cast<UINT_PTR>(GetPropW(window, L"__wine_x11_whole_window"));
+}
+
 std::string WindowJson(HWND window) {
     RECT bounds = {};
     GetWindowRect(window, &bounds);
@@ -118,6 +130,7 @@ std::string WindowJson(HWND window) {
     out += ", \"window\": " + Rect(bounds);
     out += ", \"client\": " + Rect(ClientRectOnScreen(window));
     out += ", \"has_menu\": " + std::string(GetMenu(window) != nullptr ? "true" : "false");
+    out += ", \"x_window\": " + std::to_string(XWindowOf(window));
     std::vector<HWND> children;
     EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
     out += ", \"controls\": [";
@@ -133,9 +146,39 @@ std::string WindowJson(HWND window) {
     return out + "]}";
 }
 
+void Print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// Sends the window a message that does nothing and waits for its thread to
+// handle it: once it has, whatever that thread was doing when the message was
+// sent (taking the activation, say) is done.
+int Answer(const wchar_t* handleText) {
+    wchar_t* end = nullptr;
+    const unsigned long long handle = std::wcstoull(handleText, &end, 10);
+    if (end == handleText || *end != L'\0') {
+        std::fputs("window_probe: answer needs a window handle in decimal\n", stderr);
+        return 2;
+    }
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
+    DWORD_PTR result = 0;
+    const bool answered =
+        IsWindow(window) &&
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    Print(std::string("{\"answered\": ") + (answered ? "true" : "false") + "}\n");
+    return 0;
+}
+
 } // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && std::wcscmp(argv[1], L"answer") == 0) {
+        return Answer(argv[2]);
+    }
+    if (argc != 1) {
+        std::fputs("usage: window_probe.exe [answer HWND]\n", stderr);
+        return 2;
+    }
     std::vector<HWND> windows;
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
     std::string out = "[";
@@ -149,6 +192,6 @@ int wmain() {
         first = false;
     }
     out += "\n]\n";
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    Print(out);
     return 0;
 }

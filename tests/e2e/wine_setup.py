@@ -1,65 +1,46 @@
 """The CTest fixtures of the end-to-end tests, and their test list.
 
-    wine_setup.py prepare       the Wine prefix and Japanese locale the tests share
+    wine_setup.py prepare       the Wine prefix the tests share, made afresh
     wine_setup.py cleanup       stops whatever the tests of this run left running
     wine_setup.py list MODULE   the ids of the tests in MODULE, one a line
 """
 
 from __future__ import annotations
 
-import shutil
-import subprocess
 import sys
 import time
 import unittest
 from pathlib import Path
 
-from wine_harness import (JAPANESE_LOCALE, WINE_FONTS, Config, HarnessError, ProcessBook,
-                          XServer, require_tool, run, stop_wine)
+from processes import HarnessError, ProcessBook, require_tool
+from wine_harness import Config
+from wine_prefix import WineSetupError
+from x_display import XServer
 
 
 def prepare(config: Config) -> None:
-    """Makes the Wine prefix and the Japanese locale the tests share."""
+    """Makes the Wine prefix the tests share, from nothing (tools/wine_prefix.py)."""
     for tool, package in (("wine", "wine"), ("wineboot", "wine"), ("wineserver", "wine"),
                           ("localedef", "locales"), ("Xvfb", "xvfb")):
         require_tool(tool, package)
     book = ProcessBook(config.pid_file)
     book.stop_leftovers()
-    stop_wine(config)
-    shutil.rmtree(config.wine_dir, ignore_errors=True)
-    config.locale_dir.mkdir(parents=True)
-
-    # localedef warns about the locale's definitions but writes it all the same; the
-    # check below is what counts.
-    subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8",
-                    str(config.locale_dir / JAPANESE_LOCALE)], capture_output=True, timeout=120)
-    if not (config.locale_dir / JAPANESE_LOCALE / "LC_CTYPE").exists():
-        raise HarnessError("localedef could not build ja_JP.UTF-8 (is the locales package "
-                           "installed?)")
-
-    x_server = XServer(book, config.log_dir / "prepare" / "xvfb.log")
+    x_server = XServer(book, config.work_dir / "logs" / "prepare" / "xvfb.log")
+    started = time.monotonic()
     try:
-        env = config.wine_environment(x_server.start())
-        started = time.monotonic()
-        run(["wineboot", "--init"], env=env, timeout=300, what="wineboot --init")
-        run(["wineserver", "-w"], env=env, timeout=120, what="wineserver -w")
-        run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Decorated",
-             "/t", "REG_SZ", "/d", "N", "/f"], env=env, timeout=120,
-            what="setting Wine's own window decorations")
-        fonts = config.prefix / "drive_c" / "windows" / "Fonts"
-        if WINE_FONTS.is_dir():
-            for font in WINE_FONTS.glob("*.ttf"):
-                shutil.copy2(font, fonts / font.name)
-        stop_wine(config)
-        print(f"Wine prefix ready in {config.prefix} ({time.monotonic() - started:.1f} s)")
+        config.prefix.prepare(x_server.start(), fresh=True)
+    except WineSetupError as error:
+        raise HarnessError(str(error)) from None
     finally:
-        stop_wine(config)
+        config.prefix.stop()
         x_server.stop()
+    print(f"Wine prefix ready in {config.prefix.path} ({time.monotonic() - started:.1f} s)")
 
 
 def cleanup(config: Config) -> None:
-    """Stops whatever the tests of this run left running."""
-    stop_wine(config)
+    """Stops whatever the tests of this run left running, in every prefix they use."""
+    for prefix in config.all_prefixes():
+        prefix.stop()
     ProcessBook(config.pid_file).stop_leftovers()
 
 
