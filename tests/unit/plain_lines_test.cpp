@@ -4,6 +4,7 @@
 #include "model/plain_lines.h"
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "model/loader_mqa.h"
 #include "model/tokenizer.h"
 #include "platform/system_services.h"
+#include "tests/support/grid_document.h"
 #include "tests/support/load_digest.h"
 #include "tests/support/load_document.h"
 #include "tests/support/memory_stream.h"
@@ -194,5 +196,61 @@ TEST_F(PlainLinesTest, PiecesOfLongLinesReadAsTheirTokensDo) {
             const std::string document = DocumentWith(kind, line);
             EXPECT_EQ(Reading(document, true), Reading(document, false)) << "cut " << cut;
         }
+    }
+}
+
+// A plain line of each kind, cut by the end of a piece at every one of its
+// bytes: the piece before and the one after read alike either way.
+TEST_F(PlainLinesTest, LinesCutAtEveryByteByAPieceReadAsTheirTokensDo) {
+    const struct {
+        LineKind kind;
+        std::string line;
+    } lines[] = {
+        {kVertex, "-12.345678 0.500000 1e2\r\n"},
+        {kFace, "4 V(10 11 12 13) M(1) UV(0.125 0.25 0.5 0.75 1 0.5 0.25 0.125)\r\n"},
+        {kKey, "1 0 0 0 0 1 0 0 0 0 1 0 -2.5 3.25 0.125 1\r\n"},
+    };
+    const int piece = AsciiFileString::kMaxPieceLength;
+    for (const auto& [kind, line] : lines) {
+        for (std::size_t cut = 0; cut <= line.size(); ++cut) {
+            const std::string document = DocumentWith(
+                kind, std::string(static_cast<std::size_t>(piece) - cut, ' ') + line + line);
+            EXPECT_EQ(Reading(document, true), Reading(document, false))
+                << '"' << line << "\" cut after " << cut;
+        }
+    }
+}
+
+// A document with lines of every kind ends at each of its bytes, with or
+// without its last newline: every prefix reads alike either way.
+TEST_F(PlainLinesTest, EveryPrefixOfADocumentReadsAlikeEitherWay) {
+    const std::string document = kDocumentHeader +
+                                 "Object \"o\" {\r\n\tvertex 2 {\r\n\t\t1.5 -2 3e1\r\n\t\t4 5 6\r\n"
+                                 "\t}\r\n\tface 2 {\r\n\t\t3 V(0 1 2) M(1) UV(0 0 1 0 1 1)\r\n"
+                                 "\t\t4 V(0 1 2 3)\r\n\t}\r\n\tanimation \"a\" {\r\n"
+                                 "\t\t1 0 0 0 0 1 0 0 0 0 1 0 7 8 9 1\r\n\t}\r\n}\r\n";
+    for (std::size_t size = 0; size <= document.size(); ++size) {
+        const std::string prefix = document.substr(0, size);
+        EXPECT_EQ(Reading(prefix, true), Reading(prefix, false)) << "first " << size << " bytes";
+    }
+}
+
+// Lines of a generated document with bytes changed at random to ones that
+// matter to the tokenizer or to numbers; a fixed seed keeps it repeatable.
+TEST_F(PlainLinesTest, DocumentsWithChangedBytesReadAlikeEitherWay) {
+    const std::string original = GridDocument(3);
+    const std::string bytes = std::string("0123456789.-+eExX \t\r\n()\"VvMmUu,}\x81\xE0") + '\0';
+    // The header lines stay as they are, so that the chunks are read.
+    const std::size_t firstChunk = original.find("Material");
+    ASSERT_NE(firstChunk, std::string::npos);
+    std::mt19937 random(12);
+    for (int round = 0; round < 400; ++round) {
+        std::string document = original;
+        const int changes = 1 + static_cast<int>(random() % 8);
+        for (int k = 0; k < changes; ++k) {
+            const std::size_t at = firstChunk + random() % (document.size() - firstChunk);
+            document[at] = bytes[random() % bytes.size()];
+        }
+        EXPECT_EQ(Reading(document, true), Reading(document, false)) << "round " << round;
     }
 }
