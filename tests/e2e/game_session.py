@@ -18,7 +18,7 @@ from typing import Optional
 
 from game_pictures import KNIGHT, shows_the_game
 from screen_image import Image
-from screen_session import DEFAULT_TIMEOUT, ScreenSession
+from screen_session import DEFAULT_TIMEOUT, FRAME_POLL_INTERVAL, FRAME_TIMEOUT, ScreenSession
 
 MAIN_TITLE = "Korvane"
 ABOUT_TITLE = "バージョン情報"
@@ -26,6 +26,8 @@ STARTUP_FAILURE_TITLE = "Korvane エラー"
 # A cold start on a loaded 2-core machine; waits end as soon as their
 # condition holds.
 WINDOW_TIMEOUT = 60.0
+# Different knight pictures that show its animation playing.
+ANIMATION_PICTURES = 3
 
 
 class GameSessionBase(ScreenSession):
@@ -38,8 +40,8 @@ class GameSessionBase(ScreenSession):
     config_type = None  # its configuration, with from_environment(), game_dir and work_dir
 
     def __init__(self, test, work_dir: Path, pid_file: Path, game_dir: Path,
-                 wait_for_main_window: bool, part: str):
-        super().__init__(test, work_dir, pid_file, part)
+                 wait_for_main_window: bool, part: str, name: str = ""):
+        super().__init__(test, work_dir, pid_file, part, name)
         self.game_dir = game_dir
         self.wait_for_main_window = wait_for_main_window
         self.window_timeout = WINDOW_TIMEOUT
@@ -113,16 +115,30 @@ class GameSessionBase(ScreenSession):
         """The main window's client area once the game draws its frames into it."""
         return self.wait_for_picture(self.main_window.client, shows_the_game, label)
 
+    def watch_the_knight(self, what: str = "the knight's animation plays",
+                         pictures: int = ANIMATION_PICTURES) -> list:
+        """Client-area pictures, taken until the knight's part of them has shown the given
+        number of different pictures (its animation playing); all are returned."""
+        taken: list = []
+
+        def animation_seen() -> bool:
+            taken.append(self.capture(self.main_window.client))
+            return len({p.crop_rect(KNIGHT).data for p in taken}) >= pictures
+
+        self.wait_for(animation_seen, FRAME_TIMEOUT, what, interval=FRAME_POLL_INTERVAL)
+        return taken
+
     def settled(self, label: str) -> Image:
         """The main window's client area once the board stands still (the knight,
         which never stops moving, aside)."""
         return self.wait_for_still_picture(self.main_window.client, label, moving=(KNIGHT,))
 
 
-def copy_game_dir(game_dir: Path, work_dir: Path, name: str) -> Path:
-    """A fresh copy of a game folder under the work folder, to change before a run
-    (for instance to remove a model file)."""
-    target = work_dir / "game-copies" / name
+def copy_game_dir(game_dir: Path, work_dir: Path, name: str,
+                  parent: Optional[Path] = None) -> Path:
+    """A fresh copy of a game folder, to change before a run (for instance to remove a
+    model file): parent/name, by default under the work folder."""
+    target = (parent or work_dir / "game-copies") / name
     shutil.rmtree(target, ignore_errors=True)
     shutil.copytree(game_dir, target)
     return target

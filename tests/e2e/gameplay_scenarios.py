@@ -19,9 +19,6 @@ from game_pictures import (KNIGHT, SKY, armour_centre, board_move_error, facing_
 from game_session import ABOUT_TITLE, STARTUP_FAILURE_TITLE, GameSessionBase, copy_game_dir
 from screen_image import Image
 
-# Different knight pictures that show its animation playing.
-ANIMATION_PICTURES = 3
-
 
 class GameplayScenarios:
     session_class = None  # a GameSessionBase subclass
@@ -58,14 +55,7 @@ class GameplayScenarios:
         with self.session() as game:
             game.wait_for_game("start")
             start = game.settled("start")
-            pictures = [start]
-
-            def animation_seen() -> bool:
-                pictures.append(game.capture(game.main_window.client))
-                return len({p.crop_rect(KNIGHT).data for p in pictures}) >= ANIMATION_PICTURES
-
-            game.wait_for(animation_seen, 30, "the knight's animation plays", interval=0.03)
-            for index, picture in enumerate(pictures[1:]):
+            for index, picture in enumerate(game.watch_the_knight()):
                 if without_knight(picture).data != without_knight(start).data:
                     game.keep(picture, "board-moved")
                     self.fail(f"picture {index + 1}: something but the knight moved")
@@ -129,14 +119,8 @@ class GameplayScenarios:
             game.tap("Right", window=about)
             game.tap("Down", window=about)
             covered = about.rect.relative_to(game.main_window.client)
-            during = [game.screenshot("during-0", game.main_window.client)]
-
-            def frames_go_on() -> bool:
-                during.append(game.capture(game.main_window.client))
-                return len({p.crop_rect(KNIGHT).data for p in during}) >= ANIMATION_PICTURES
-
-            game.wait_for(frames_go_on, 30, "frames go on behind the About box", interval=0.03)
-            for picture in during:
+            game.screenshot("during", game.main_window.client)
+            for picture in game.watch_the_knight("frames go on behind the About box"):
                 self.assertEqual(picture.without(KNIGHT, covered).data,
                                  start.without(KNIGHT, covered).data,
                                  "no step while the About box is open")
@@ -166,18 +150,27 @@ class GameplayScenarios:
             if game.readme_picture() is not None:
                 picture.save_png(game.readme_picture())
 
-    def test_without_the_knight_model_the_player_is_told_and_the_exit_code_is_1(self):
-        folder = self.game_copy("without-knight")
+    def check_missing_knight_is_reported(self, folder: Path, expected_path: str = "",
+                                         **options):
+        """Starts the game in folder without the knight's model: a message box names the
+        missing file (by expected_path, when given, as the game sees its folder), and
+        closing it ends the game with exit code 1. options go to the session."""
         (folder / "MQA" / "BlueKnight.mqa").unlink()
-        with self.session(game_dir=folder, wait_for_main_window=False) as game:
+        with self.session(game_dir=folder, wait_for_main_window=False, **options) as game:
             box = game.wait_for_dialog(STARTUP_FAILURE_TITLE)
             texts = game.startup_failure_text(box)
+            game.screenshot("message")
             self.assertIn("MQA\\BlueKnight.mqa", texts)
             self.assertIn("見つかりません", texts)
-            game.screenshot("message")
+            if expected_path:
+                self.assertIn(f"ファイルが見つかりません: {expected_path}", texts)
+            self.assertNotIn("\ufffd", texts, "a character of the path was lost")
             game.press("Return", window=box)
             self.assertEqual(game.wait_for_exit(), 1)
         shutil.rmtree(folder, ignore_errors=True)
+
+    def test_without_the_knight_model_the_player_is_told_and_the_exit_code_is_1(self):
+        self.check_missing_knight_is_reported(self.game_copy("without-knight"))
 
     def test_closing_the_window_exits_with_0_and_leaves_no_process(self):
         with self.session() as game:

@@ -154,12 +154,13 @@ class GameSession(GameSessionBase):
     dialog_class = DIALOG_CLASS
     config_type = Config
 
-    def __init__(self, test: unittest.TestCase, game_dir: Optional[Path] = None,
+    def __init__(self, test: Optional[unittest.TestCase], game_dir: Optional[Path] = None,
                  executable: Optional[str] = None, extra_env: Optional[dict] = None,
-                 wait_for_main_window: bool = True, part: str = ""):
-        self.config = Config.from_environment()
+                 wait_for_main_window: bool = True, part: str = "",
+                 config: Optional[Config] = None, name: str = ""):
+        self.config = config or Config.from_environment()
         super().__init__(test, self.config.work_dir, self.config.pid_file,
-                         game_dir or self.config.game_dir, wait_for_main_window, part)
+                         game_dir or self.config.game_dir, wait_for_main_window, part, name)
         self.executable = executable or str(self.game_dir / "Korvane.exe")
         self.extra_env = extra_env or {}
         self.prefix = self.config.prefix
@@ -260,7 +261,8 @@ class GameSession(GameSessionBase):
         self.wait_until_active(now)
 
 
-def copy_game_dir(config: Config, name: str) -> Path:
-    """A fresh copy of the game folder under the work folder, to change before a run
-    (for instance to remove a model file)."""
-    return copy_folder(config.game_dir, config.work_dir, name)
+def copy_game_dir(config: Config, name: str, parent: Optional[Path] = None) -> Path:
+    """A fresh copy of the game folder, to change before a run (for instance to remove
+    a model file): parent/name, by default under the work folder. A parent inside the
+    prefix's drive_c gives the copy a C:\\ path of the name the test chooses."""
+    return copy_folder(config.game_dir, config.work_dir, name, parent)
