@@ -19,6 +19,7 @@
 #include "app/shell_input.h"
 #include "platform/keyboard_input.h"
 #include "platform/message_box.h"
+#include "platform/native/native_text.h"
 #include "platform/native/native_window.h"
 #include "tools/icon_generator/icon_image.h"
 
@@ -223,6 +224,7 @@ class EventLoop {
 } // namespace
 
 int main(int, char**) {
+    UseUtf8AsAnsiText();
     // Closing the window is the game's to decide, not SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_Window* window = CreateMainWindow();

@@ -29,8 +29,10 @@ std::string DescribeModelLoadFailure(std::string_view moduleDirectory,
         "モデルファイル「" + Utf8FromAnsi(relativeName) + "」を読み込めませんでした。\n";
     switch (outcome.status) {
     case ModelLoadStatus::kFileMissing:
+        // The full path as the system writes it (slashes outside Windows),
+        // separators turned after decoding, where no character hides a backslash.
         return message + "ファイルが見つかりません: " +
-               Utf8FromAnsi(std::string(moduleDirectory) + std::string(relativeName));
+               NativePath(Utf8FromAnsi(std::string(moduleDirectory) + std::string(relativeName)));
     case ModelLoadStatus::kReaderError:
         return message + ReaderReasonOf(outcome.readerResult);
     case ModelLoadStatus::kOutOfMemory:

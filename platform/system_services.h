@@ -12,6 +12,9 @@ std::string ExecutableFilePath();
 // True when value starts a double-byte character in the active ANSI code page.
 bool IsLeadByte(unsigned char value);
 
+// The code page number of UTF-8, which has no double-byte lead bytes.
+inline constexpr unsigned int kUtf8CodePage = 65001;
+
 // Chooses the ANSI code page where the system has none to ask (POSIX hosts;
 // the default there is 932, Japanese Shift-JIS): IsLeadByte and Utf8FromAnsi
 // follow it. Windows always follows the system's active code page and ignores this.

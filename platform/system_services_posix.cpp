@@ -10,7 +10,6 @@ namespace {
 
 unsigned int leadByteCodePage = 932;
 
-constexpr unsigned int kUtf8CodePage = 65001;
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 
 // iconv's name for a Windows code page.
@@ -45,12 +44,14 @@ bool IsLeadByte(unsigned char value) {
     case 949: // Unified Hangul
     case 950: // Big5
         return value >= 0x81 && value <= 0xFE;
-    default: // single-byte code pages have no lead bytes
+    default: // single-byte code pages and UTF-8 (whose trail bytes are never ASCII) have none
         return false;
     }
 }
 
-void SetLeadByteCodePage(unsigned int codePage) { leadByteCodePage = codePage; }
+void SetLeadByteCodePage(unsigned int codePage) {
+    leadByteCodePage = codePage;
+}
 
 std::string NativePath(std::string_view path) {
     std::string native(path);

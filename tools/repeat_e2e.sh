@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Runs the end-to-end tests N times in a row, with the parallelism CI uses
+# Runs the end-to-end tests (of Korvane.exe under Wine and of the native
+# korvane) N times in a row, with the parallelism CI uses
 # (as tools/test_all.sh runs CTest), to show they pass every time and not by
 # chance. After each run it prints the failed tests with the paths of their
 # screenshots, which it keeps under build/host/tests/e2e/repeat/run-<n>/ (the
 # next run takes its own screenshots in the tests' folders).
-#   tools/repeat_e2e.sh N
+#   tools/repeat_e2e.sh N [--native]
 set -euo pipefail
 
-if [ $# -ne 1 ] || ! [[ $1 =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: $0 <number of runs>" >&2
+if [ $# -lt 1 ] || [ $# -gt 2 ] || ! [[ $1 =~ ^[1-9][0-9]*$ ]] ||
+    { [ $# -eq 2 ] && [ "$2" != "--native" ]; }; then
+    echo "usage: $0 <number of runs> [--native]" >&2
     exit 2
 fi
 runs=$1
+label=e2e # --native: only the native game's tests (label native)
+[ $# -eq 2 ] && label=native
 
 cd "$(dirname "$0")/.."
 tools/install_dependencies.sh
@@ -21,6 +25,8 @@ echo "== Building the game, its package and the tests =="
 cmake --preset windows-mingw >/dev/null
 cmake --build --preset windows-mingw -j "$jobs"
 cmake --build --preset windows-mingw --target package >/dev/null
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$jobs"
 
@@ -37,7 +43,7 @@ for run in $(seq 1 "$runs"); do
     started=$SECONDS
     rm -f "$failed_list"
     status=0
-    ctest --preset host -L e2e -j "$jobs" >"$log" 2>&1 || status=$?
+    ctest --preset host -L "$label" -j "$jobs" >"$log" 2>&1 || status=$?
     load=$(cut -d' ' -f1-3 /proc/loadavg)
     summary="run $run of $runs: $((SECONDS - started)) s, load average $load"
     if [ "$status" -eq 0 ]; then

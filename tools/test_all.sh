@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: host unit tests, the same tests under
-# AddressSanitizer/UndefinedBehaviorSanitizer and valgrind, the fuzzers for a
-# bounded time each, and the end-to-end tests of Korvane.exe under Wine.
+# AddressSanitizer/UndefinedBehaviorSanitizer and valgrind, the native build's
+# unit tests, the fuzzers for a bounded time each, and the end-to-end tests of
+# Korvane.exe under Wine and of the native korvane (both built before the host
+# preset's CTest runs them).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -14,7 +16,12 @@ cmake --preset windows-mingw
 cmake --build --preset windows-mingw -j "$jobs"
 cmake --build --preset windows-mingw --target package
 
-echo "== Host build and tests (unit and end-to-end) =="
+echo "== Native build (SDL2 and OpenGL) and its unit tests =="
+cmake --preset native
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+echo "== Host build and tests (unit, and end-to-end of both builds) =="
 cmake --preset host
 cmake --build --preset host -j "$jobs"
 ctest --preset host -j "$jobs"

@@ -1,8 +1,9 @@
 """One run of a program on an X display of its own, for one test: waiting with
 deadlines, screenshots, and real key presses timed by the frames the program
 draws. How the program is started, which window its frames show in and how a
-window is given the keyboard are left to a subclass (see GameSession in
-wine_harness.py); everything here works for any program drawn on the display.
+window is given the keyboard are left to a subclass (see game_session.py and
+its Wine and native sessions); everything here works for any program drawn on
+the display.
 
 Nothing that arrives asynchronously is looked at once: a window, a title, the
 focus, a frame, a dialog going away, a process ending are all waited for

@@ -1,166 +1,16 @@
-"""Playing the game: the knight on the board, its animation, walking with the
-arrow keys, the board's edges, the About box pausing the walk, and start-up
-without the knight's model, also from a folder with Japanese characters."""
+"""Playing Korvane.exe under Wine: the scenarios of gameplay_scenarios.py, and
+start-up without the knight's model from a folder with Japanese characters."""
 
-import math
-import shutil
 import unittest
-from pathlib import Path
-from typing import Optional
 
-from game_pictures import (KNIGHT, SKY, armour_centre, board_move_error, facing_of,
-                           stage_heights, without_knight)
-from processes import processes_with
-from screen_image import Image
-from wine_harness import (ABOUT_TITLE, DIALOG_CLASS, STARTUP_FAILURE_TITLE, Config, GameSession,
-                          copy_game_dir)
+from gameplay_scenarios import GameplayScenarios
+from wine_harness import Config, GameSession, copy_game_dir
 
 JAPANESE_FOLDER = "ゲーム ソフト"
 
 
-class GameplayTest(unittest.TestCase):
-
-    def assert_board_moved_one_cell(self, game: GameSession, before: Image, after: Image,
-                                    from_cell: int, to_cell: int):
-        problem = board_move_error(before, after, stage_heights(game.game_dir), from_cell,
-                                   to_cell)
-        self.assertEqual(problem, "", f"walking from cell {from_cell} to {to_cell}")
-
-    def test_the_knight_stands_on_the_board_under_the_sky(self):
-        with GameSession(self) as game:
-            game.wait_for_game("start")
-            picture = game.settled("settled")
-            armour_centre(picture)  # blue armour in the middle of the view
-            self.assertEqual(facing_of(picture), 0, "the knight starts facing the camera's side")
-            board = picture.crop(0, 300, picture.width, picture.height)
-            grass = sum(1 for r, g, b in board.pixels() if g > r + 20 and g > b + 20)
-            earth = sum(1 for r, g, b in board.pixels() if r > g + 15 and r > b + 30)
-            self.assertGreater(grass, board.width * board.height // 2, "grass on the tiles")
-            self.assertGreater(earth, 1000, "earth on the tiles' sides")
-            self.assertEqual(picture.crop(0, 0, picture.width, 40).count_of(SKY),
-                             picture.width * 40)
-
-    def test_the_knight_moves_in_place_while_the_board_stands_still(self):
-        with GameSession(self) as game:
-            game.wait_for_game("start")
-            start = game.settled("start")
-            for index, picture in enumerate(game.watch_the_knight()):
-                if without_knight(picture).data != without_knight(start).data:
-                    game.keep(picture, "board-moved")
-                    self.fail(f"picture {index + 1}: something but the knight moved")
-
-    def test_a_right_press_walks_one_cell_and_the_camera_follows(self):
-        with GameSession(self) as game:
-            game.wait_for_game("start")
-            before = game.settled("before")
-            game.tap("Right")
-            after = game.settled("after-right")
-            self.assertEqual(facing_of(after), 90)
-            self.assert_board_moved_one_cell(game, before, after, 0, 1)
-
-    def test_ten_right_presses_stop_at_the_board_edge(self):
-        with GameSession(self) as game:
-            game.wait_for_game("start")
-            boards = [without_knight(game.settled("press-0"))]
-            for press in range(1, 11):
-                game.tap("Right")
-                boards.append(without_knight(game.settled(f"press-{press}")))
-            for press in range(1, 10):
-                self.assertNotEqual(boards[press].data, boards[press - 1].data,
-                                    f"press {press} walks one cell")
-            self.assertEqual(boards[10].data, boards[9].data, "the tenth press meets the edge")
-            self.assertEqual(facing_of(game.settled("last")), 90)
-
-    def test_holding_right_for_two_seconds_walks_exactly_one_cell(self):
-        with GameSession(self) as game:
-            game.wait_for_game("start")
-            start = game.settled("start")
-            game.hold("Right", 2.0)
-            held = game.settled("held")
-            self.assert_board_moved_one_cell(game, start, held, 0, 1)
-            # One step back to the left brings back the starting board.
-            game.tap("Left")
-            back = game.settled("back")
-            self.assertEqual(without_knight(back).data, without_knight(start).data)
-            self.assertEqual(facing_of(back), -90)
-
-    def test_up_or_left_at_the_start_change_nothing_and_down_walks(self):
-        with GameSession(self) as game:
-            game.wait_for_game("start")
-            start = without_knight(game.settled("start"))
-            for key in ("Up", "Left"):
-                game.tap(key)
-                picture = game.settled(f"after-{key.lower()}")
-                self.assertEqual(without_knight(picture).data, start.data, f"{key} at the edge")
-                self.assertEqual(facing_of(picture), 0, f"{key} at the edge keeps the facing")
-            before = game.settled("before-down")
-            game.tap("Down")
-            after = game.settled("after-down")
-            self.assertEqual(facing_of(after), 0)
-            self.assert_board_moved_one_cell(game, before, after, 0, 10)
-
-    def test_the_about_box_stops_the_walk_and_closing_it_gives_it_back(self):
-        with GameSession(self) as game:
-            game.wait_for_game("start")
-            start = game.settled("start")
-            game.press("alt+slash")
-            about = game.wait_for_window(ABOUT_TITLE, class_name=DIALOG_CLASS)
-            game.tap("Right", window=about)
-            game.tap("Down", window=about)
-            covered = about.rect.relative_to(game.main_window.client)
-            game.screenshot("during", game.main_window.client)
-            for picture in game.watch_the_knight("frames go on behind the About box"):
-                self.assertEqual(picture.without(KNIGHT, covered).data,
-                                 start.without(KNIGHT, covered).data,
-                                 "no step while the About box is open")
-            game.press("Escape", window=about)
-            game.wait_until_gone(ABOUT_TITLE)
-            game.tap("Right")
-            after = game.settled("after-about")
-            self.assert_board_moved_one_cell(game, start, after, 0, 1)
-
-    def test_the_camera_follows_the_knight_up_and_down_the_terraces(self):
-        with GameSession(self) as game:
-            game.wait_for_game("start")
-            start = armour_centre(game.settled("start"))
-            heights = stage_heights(game.game_dir)
-            cell = 0
-            for key in ("Down", "Down", "Right", "Right", "Down", "Right", "Down"):
-                game.tap(key)
-                cell += {"Down": 10, "Right": 1}[key]
-                picture = game.settled(f"cell-{cell}")
-                centre = armour_centre(picture)
-                # The armour bobs with the animation by a few pixels; a camera
-                # that stayed behind would leave it a cell's height or width away.
-                self.assertLess(math.hypot(centre[0] - start[0], centre[1] - start[1]), 10,
-                                f"the knight stays in the middle on cell {cell} "
-                                f"(height {heights[cell]}): {centre} against {start}")
-            # The last view, the knight among the terraces, is the README's picture.
-            picture.save_png(game.config.readme_screenshot)
-
-    def check_missing_knight_is_reported(self, folder: Path, executable: Optional[str] = None,
-                                         expected_path: str = ""):
-        """Starts the game in folder without the knight's model: a message box names the
-        missing file (by expected_path, when given, as the game sees its folder), and
-        closing it ends the game with exit code 1."""
-        (folder / "MQA" / "BlueKnight.mqa").unlink()
-        with GameSession(self, game_dir=folder, executable=executable,
-                         wait_for_main_window=False) as game:
-            box = game.wait_for_window(STARTUP_FAILURE_TITLE, class_name=DIALOG_CLASS)
-            texts = "\n".join(box.static_texts())
-            game.screenshot("message")
-            self.assertIn("MQA\\BlueKnight.mqa", texts)
-            self.assertIn("見つかりません", texts)
-            if expected_path:
-                self.assertIn(f"ファイルが見つかりません: {expected_path}", texts)
-            self.assertNotIn("\ufffd", texts, "a character of the path was lost")
-            game.press("Return", window=box)
-            self.assertEqual(game.wait_for_exit(), 1)
-        shutil.rmtree(folder, ignore_errors=True)
-
-    def test_without_the_knight_model_the_player_is_told_and_the_exit_code_is_1(self):
-        config = Config.from_environment()
-        self.check_missing_knight_is_reported(copy_game_dir(config, "without-knight"))
+class GameplayTest(GameplayScenarios, unittest.TestCase):
+    session_class = GameSession
 
     def test_the_missing_model_is_named_with_the_japanese_folder_it_lies_in(self):
         # The game's own folder comes from the system in the ANSI code page (932 in
@@ -168,23 +18,8 @@ class GameplayTest(unittest.TestCase):
         config = Config.from_environment()
         folder = copy_game_dir(config, JAPANESE_FOLDER, parent=config.prefix.drive_c)
         self.check_missing_knight_is_reported(
-            folder, executable=f"C:\\{JAPANESE_FOLDER}\\Korvane.exe",
-            expected_path=f"C:\\{JAPANESE_FOLDER}\\MQA\\BlueKnight.mqa")
-
-    def test_closing_the_window_exits_with_0_and_leaves_no_process(self):
-        with GameSession(self) as game:
-            def games_left() -> list:
-                return [command for _, command in
-                        processes_with("WINEPREFIX", str(game.prefix.path))
-                        if "korvane.exe" in command.lower()]
-
-            game.wait_for_game("start")
-            self.assertTrue(games_left(), "the running game is seen as a process")
-            game.press("alt+F4")
-            self.assertEqual(game.wait_for_exit(), 0)
-
-            game.wait_for(lambda: not games_left(), 30, "no Korvane.exe process is left",
-                          while_running=False, explain=lambda: str(games_left()))
+            folder, expected_path=f"C:\\{JAPANESE_FOLDER}\\MQA\\BlueKnight.mqa",
+            executable=f"C:\\{JAPANESE_FOLDER}\\Korvane.exe")
 
 
 if __name__ == "__main__":

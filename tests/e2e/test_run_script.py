@@ -1,5 +1,5 @@
-"""The README's run command, tools/run_game.sh, shows the game as the tests
-see it: the same window frame, caption buttons and menu bar."""
+"""The README's run command for Wine, tools/run_game.sh --wine, shows the game
+as the tests see it: the same window frame, caption buttons and menu bar."""
 
 import os
 import shutil
@@ -15,7 +15,7 @@ RUN_SCRIPT_TIMEOUT = 600.0
 
 
 class RunScriptSession(GameSession):
-    """The game started by tools/run_game.sh, in a prefix the script prepares."""
+    """The game started by tools/run_game.sh --wine, in a prefix the script prepares."""
 
     def __init__(self, test: unittest.TestCase, part: str):
         super().__init__(test, part=part)
@@ -26,7 +26,7 @@ class RunScriptSession(GameSession):
         self.config.require_game()  # the script makes its prefix itself
 
     def command(self) -> list:
-        return [str(REPOSITORY / "tools" / "run_game.sh")]
+        return [str(REPOSITORY / "tools" / "run_game.sh"), "--wine"]
 
     def windows(self) -> list:
         # Until the script has prepared its prefix there is no Wine session to look

@@ -69,6 +69,10 @@ class Window:
                               has_icon=c.get("has_icon"))
                       for c in entry["controls"]])
 
+    @property
+    def identity(self) -> int:
+        return self.hwnd
+
     def control(self, control_id: int) -> Control:
         for control in self.controls:
             if control.id == control_id:

@@ -42,7 +42,6 @@ KORVANE_WINDOW_PROBE, KORVANE_OBJDUMP, KORVANE_VERSION, KORVANE_PACKAGE.
 from __future__ import annotations
 
 import os
-import shutil
 import subprocess
 import sys
 import unittest
@@ -50,27 +49,21 @@ from dataclasses import dataclass
 from pathlib import Path
 from typing import Optional
 
-from game_pictures import KNIGHT, shows_the_game
-from processes import HarnessError, require_tool, stop_process
-from screen_image import Image
-from screen_session import DEFAULT_TIMEOUT, FRAME_POLL_INTERVAL, FRAME_TIMEOUT, ScreenSession
+from game_session import (ABOUT_TITLE, MAIN_TITLE, STARTUP_FAILURE_TITLE, GameSessionBase,
+                          copy_game_dir as copy_folder)
+from processes import HarnessError, processes_with, require_tool, stop_process
+from screen_session import DEFAULT_TIMEOUT
 from win32_windows import Window, WindowProbe
 
 REPOSITORY = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPOSITORY / "tools"))
 from wine_prefix import WinePrefix  # noqa: E402  (tools/ is not a package)
 
-MAIN_TITLE = "Korvane"
-MAIN_CLASS = "KORVANE"
-ABOUT_TITLE = "バージョン情報"
-STARTUP_FAILURE_TITLE = "Korvane エラー"
-DIALOG_CLASS = "#32770"  # dialogs and message boxes
+__all__ = ["ABOUT_TITLE", "MAIN_TITLE", "STARTUP_FAILURE_TITLE", "MAIN_CLASS", "DIALOG_CLASS",
+           "Config", "GameSession", "copy_game_dir"]
 
-# A cold Wine start on a loaded 2-core machine; waits end as soon as their
-# condition holds.
-WINDOW_TIMEOUT = 60.0
-# Different knight pictures that show its animation playing.
-ANIMATION_PICTURES = 3
+MAIN_CLASS = "KORVANE"
+DIALOG_CLASS = "#32770"  # dialogs and message boxes
 
 
 @dataclass
@@ -141,7 +134,7 @@ class Config:
                 "did not run or failed (see its output)")
 
 
-class GameSession(ScreenSession):
+class GameSession(GameSessionBase):
     """One run of the game under Wine on a display of its own.
 
         with GameSession(self) as game:       # self: the unittest.TestCase
@@ -155,23 +148,22 @@ class GameSession(ScreenSession):
     C:\\...\\Korvane.exe; by default game_dir's Korvane.exe); extra_env for Wine
     (e.g. WINE_D3D_CONFIG); wait_for_main_window=False for runs that must not
     get as far; part, a name for each session of a test that runs several.
-    A program that is no test (tools' soak run) gives test=None, its own config
-    and a name for its folders of screenshots and logs.
     """
+
+    main_class = MAIN_CLASS
+    dialog_class = DIALOG_CLASS
+    config_type = Config
 
     def __init__(self, test: Optional[unittest.TestCase], game_dir: Optional[Path] = None,
                  executable: Optional[str] = None, extra_env: Optional[dict] = None,
                  wait_for_main_window: bool = True, part: str = "",
                  config: Optional[Config] = None, name: str = ""):
         self.config = config or Config.from_environment()
-        super().__init__(test, self.config.work_dir, self.config.pid_file, part, name)
-        self.game_dir = game_dir or self.config.game_dir
+        super().__init__(test, self.config.work_dir, self.config.pid_file,
+                         game_dir or self.config.game_dir, wait_for_main_window, part, name)
         self.executable = executable or str(self.game_dir / "Korvane.exe")
         self.extra_env = extra_env or {}
-        self.wait_for_main_window = wait_for_main_window
         self.prefix = self.config.prefix
-        self.window_timeout = WINDOW_TIMEOUT
-        self.main_window: Optional[Window] = None
         self.env: dict = {}
         self.probe: Optional[WindowProbe] = None
 
@@ -209,12 +201,6 @@ class GameSession(ScreenSession):
     def program_env(self) -> dict:
         return self.env
 
-    def after_start(self) -> None:
-        if self.wait_for_main_window:
-            self.main_window = self.wait_for_window(MAIN_TITLE, class_name=MAIN_CLASS,
-                                                    timeout=self.window_timeout)
-            self.frame_rect = self.main_window.client
-
     def stop_program(self) -> None:
         if self.running:
             self.prefix.stop()
@@ -227,38 +213,15 @@ class GameSession(ScreenSession):
         """Every visible top-level window of the session."""
         return self.probe.windows()
 
-    def find_windows(self, title: str, class_name: Optional[str] = None) -> list:
-        return [w for w in self.windows()
-                if w.title == title and (class_name is None or w.class_name == class_name)]
+    def game_processes(self) -> list:
+        return [command for _, command in processes_with("WINEPREFIX", str(self.prefix.path))
+                if "korvane.exe" in command.lower()]
 
-    def wait_for_window(self, title: str, class_name: Optional[str] = None,
-                        timeout: float = WINDOW_TIMEOUT) -> Window:
-        found = self.wait_for(lambda: self.find_windows(title, class_name), timeout,
-                              f"a window titled {title!r}")
-        if len(found) != 1:
-            raise AssertionError(f"{len(found)} windows titled {title!r}")
-        return found[0]
+    def startup_failure_text(self, box: Window) -> str:
+        return "\n".join(box.static_texts())
 
-    def wait_until_gone(self, title: str, timeout: float = DEFAULT_TIMEOUT) -> None:
-        def gone() -> bool:
-            listed = self.windows()
-            if self.main_window is not None and \
-                    not any(w.hwnd == self.main_window.hwnd for w in listed):
-                return False  # a list without the game's own window is no look at all
-            return not any(w.title == title for w in listed)
-
-        self.wait_for(gone, timeout, f"the window titled {title!r} closed")
-
-    def current(self, window: Window) -> Optional[Window]:
-        """The window as it is now; None when it is gone."""
-        return next((w for w in self.windows() if w.hwnd == window.hwnd), None)
-
-    def refresh(self, window: Window) -> Window:
-        """The window as it is now; fails when it is gone."""
-        now = self.current(window)
-        if now is None:
-            raise AssertionError(f"the window titled {window.title!r} is gone")
-        return now
+    def readme_picture(self) -> Optional[Path]:
+        return self.config.readme_screenshot
 
     def wait_until_active(self, window: Window, timeout: float = DEFAULT_TIMEOUT) -> Window:
         """The window once Wine reports it active (foreground) and its thread has
@@ -297,37 +260,9 @@ class GameSession(ScreenSession):
             self.screen.focus(now.x_window)
         self.wait_until_active(now)
 
-    # -- pictures
-
-    def wait_for_game(self, label: str) -> Image:
-        """The main window's client area once the game draws its frames into it."""
-        return self.wait_for_picture(self.main_window.client, shows_the_game, label)
-
-    def watch_the_knight(self, what: str = "the knight's animation plays",
-                         pictures: int = ANIMATION_PICTURES) -> list:
-        """Client-area pictures, taken until the knight's part of them has shown the given
-        number of different pictures (its animation playing); all are returned."""
-        taken: list = []
-
-        def animation_seen() -> bool:
-            taken.append(self.capture(self.main_window.client))
-            return len({p.crop_rect(KNIGHT).data for p in taken}) >= pictures
-
-        self.wait_for(animation_seen, FRAME_TIMEOUT, what, interval=FRAME_POLL_INTERVAL)
-        return taken
-
-    def settled(self, label: str) -> Image:
-        """The main window's client area once the board stands still (the knight,
-        which never stops moving, aside)."""
-        return self.wait_for_still_picture(self.main_window.client, label, moving=(KNIGHT,))
-
 
 def copy_game_dir(config: Config, name: str, parent: Optional[Path] = None) -> Path:
     """A fresh copy of the game folder, to change before a run (for instance to remove
     a model file): parent/name, by default under the work folder. A parent inside the
     prefix's drive_c gives the copy a C:\\ path of the name the test chooses."""
-    target = (parent or config.work_dir / "game-copies") / name
-    shutil.rmtree(target, ignore_errors=True)
-    shutil.copytree(config.game_dir, target)
-    return target
-
+    return copy_folder(config.game_dir, config.work_dir, name, parent)

@@ -2,6 +2,7 @@
 
     wine_setup.py prepare       the Wine prefix the tests share, made afresh
     wine_setup.py cleanup       stops whatever the tests of this run left running
+    wine_setup.py cleanup-native  the same for the native game's tests
     wine_setup.py list MODULE   the ids of the tests in MODULE, one a line
 """
 
@@ -13,6 +14,7 @@ import unittest
 from pathlib import Path
 
 from processes import HarnessError, ProcessBook, require_tool
+from native_harness import NativeConfig
 from wine_harness import Config
 from wine_prefix import WineSetupError
 from x_display import XServer
@@ -45,6 +47,11 @@ def cleanup(config: Config) -> None:
     ProcessBook(config.pid_file).stop_leftovers()
 
 
+def cleanup_native(config: NativeConfig) -> None:
+    """Stops whatever the native tests of this run left running."""
+    ProcessBook(config.pid_file).stop_leftovers()
+
+
 def list_tests(module_name: str) -> None:
     """Prints the ids of the tests in a module, one a line, for CTest."""
     sys.path.insert(0, str(Path(__file__).parent))
@@ -64,6 +71,9 @@ def list_tests(module_name: str) -> None:
 def main(arguments: list) -> int:
     if arguments[:1] == ["list"] and len(arguments) == 2:
         list_tests(arguments[1])
+        return 0
+    if arguments == ["cleanup-native"]:
+        cleanup_native(NativeConfig.from_environment())
         return 0
     if arguments in (["prepare"], ["cleanup"]):
         config = Config.from_environment()

@@ -9,6 +9,7 @@ import os
 import subprocess
 import time
 from pathlib import Path
+from dataclasses import dataclass
 from typing import Optional
 
 from processes import HarnessError, ProcessBook, require_tool, run, stop_process
@@ -70,10 +71,65 @@ class _XImage(ctypes.Structure):
                 ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong)]
 
 
+class _XWindowAttributes(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
+                ("height", ctypes.c_int), ("border_width", ctypes.c_int), ("depth", ctypes.c_int),
+                ("visual", ctypes.c_void_p), ("root", ctypes.c_ulong), ("class_", ctypes.c_int),
+                ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+                ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+                ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int),
+                ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
+                ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
+
+
+@dataclass
+class TopLevelWindow:
+    """A viewable child of the root window, as X sees it."""
+    x_window: int
+    title: str  # _NET_WM_NAME (UTF-8), else WM_NAME
+    class_name: str  # the class half of WM_CLASS ("" when unset)
+    rect: Rect  # screen coordinates, inside the border
+    pid: int  # _NET_WM_PID (0 when unset)
+
+    @property
+    def client(self) -> Rect:
+        """Without a window manager no frame surrounds it: all of it is client area."""
+        return self.rect
+
+    @property
+    def identity(self) -> int:
+        return self.x_window
+
+
 _Z_PIXMAP = 2
+_IS_VIEWABLE = 2
+_ANY_PROPERTY_TYPE = 0
 _ALL_PLANES = ctypes.c_ulong(0xFFFFFFFF)
 _LSB_FIRST = 0
 _xlib = None
+_IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(
+    lambda display, event: 0)
+
+
+def _property(xlib, connection, window: int, name: str) -> bytes:
+    """The raw value of a window's property (8-bit formats as bytes, 32-bit ones as
+    C longs); b"" when unset or gone."""
+    atom = xlib.XInternAtom(connection, name.encode(), 1)
+    if not atom:
+        return b""
+    kind, bits, count, left = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_ulong(), ctypes.c_ulong()
+    value = ctypes.c_void_p()
+    if xlib.XGetWindowProperty(connection, window, atom, 0, 4096, 0, _ANY_PROPERTY_TYPE,
+                               ctypes.byref(kind), ctypes.byref(bits), ctypes.byref(count),
+                               ctypes.byref(left), ctypes.byref(value)) != 0 or not value:
+        return b""
+    try:
+        size = {8: 1, 16: ctypes.sizeof(ctypes.c_short), 32: ctypes.sizeof(ctypes.c_long)}
+        return ctypes.string_at(value, count.value * size.get(bits.value, 0))
+    finally:
+        xlib.XFree(value)
 
 
 def _load_xlib():
@@ -91,6 +147,25 @@ def _load_xlib():
         xlib.XDestroyImage.argtypes = [ctypes.POINTER(_XImage)]
         xlib.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong),
                                         ctypes.POINTER(ctypes.c_int)]
+        xlib.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                    ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_ulong),
+                                    ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
+                                    ctypes.POINTER(ctypes.c_uint)]
+        xlib.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                              ctypes.POINTER(_XWindowAttributes)]
+        xlib.XInternAtom.restype = ctypes.c_ulong
+        xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        xlib.XGetWindowProperty.argtypes = [
+            ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long, ctypes.c_long,
+            ctypes.c_int, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
+        xlib.XFree.argtypes = [ctypes.c_void_p]
+        xlib.XSetErrorHandler.restype = ctypes.c_void_p
+        xlib.XSetErrorHandler.argtypes = [ctypes.c_void_p]
+        # A window that goes between listing and asking raises BadWindow, which
+        # Xlib's default handler answers by ending the process: ignore it.
+        xlib.XSetErrorHandler(_IGNORE_X_ERRORS)
         _xlib = xlib
     return _xlib
 
@@ -142,6 +217,44 @@ class XDisplay:
         rgb = bytearray(3 * width * height)
         rgb[0::3], rgb[1::3], rgb[2::3] = raw[2::4], raw[1::4], raw[0::4]
         return Image(width, height, bytes(rgb))
+
+    def top_level_windows(self) -> list:
+        """The viewable children of the root window (the top-level windows when no
+        window manager runs), top-most last."""
+        xlib, connection = self._connect()
+        try:
+            root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+            children, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
+            if not xlib.XQueryTree(connection, xlib.XDefaultRootWindow(connection),
+                                   ctypes.byref(root), ctypes.byref(parent),
+                                   ctypes.byref(children), ctypes.byref(count)):
+                return []
+            ids = [children[i] for i in range(count.value)]
+            if children:
+                xlib.XFree(children)
+            found = []
+            for window in ids:
+                attributes = _XWindowAttributes()
+                if not xlib.XGetWindowAttributes(connection, window, ctypes.byref(attributes)) \
+                        or attributes.map_state != _IS_VIEWABLE:
+                    continue
+                title = _property(xlib, connection, window, "_NET_WM_NAME").decode(
+                    "utf-8", "replace") or _property(xlib, connection, window,
+                                                     "WM_NAME").decode("latin-1")
+                class_parts = _property(xlib, connection, window, "WM_CLASS").split(b"\0")
+                pid_bytes = _property(xlib, connection, window, "_NET_WM_PID")
+                left = attributes.x + attributes.border_width
+                top = attributes.y + attributes.border_width
+                found.append(TopLevelWindow(
+                    x_window=window, title=title,
+                    class_name=class_parts[1].decode(errors="replace")
+                    if len(class_parts) > 1 else "",
+                    rect=Rect(left, top, left + attributes.width, top + attributes.height),
+                    pid=int.from_bytes(pid_bytes[:ctypes.sizeof(ctypes.c_long)], "little")
+                    if pid_bytes else 0))
+            return found
+        finally:
+            xlib.XCloseDisplay(connection)
 
     def focused_window(self) -> int:
         """The X window that has the keyboard focus (0 for none)."""

@@ -35,7 +35,13 @@ TEST(DirectoryOfModulePathTest, ADoubleByteTrailIsNoBackslash) {
     EXPECT_EQ(DirectoryOfModulePath(path), "C:\\Game\\");
     SetLeadByteCodePage(1252); // a single-byte code page has no such characters
     EXPECT_EQ(DirectoryOfModulePath(path), "C:\\Game\\\x83\\");
+    // UTF-8 has none either: Shift-JIS would take the first byte of "あ" (E3 81 82)
+    // for a lead byte and its last byte's pair for the backslash behind it.
+    const std::string utf8Path = "\\home\\あ\\korvane";
+    SetLeadByteCodePage(kUtf8CodePage);
+    EXPECT_EQ(DirectoryOfModulePath(utf8Path), "\\home\\あ\\");
     SetLeadByteCodePage(932);
+    EXPECT_EQ(DirectoryOfModulePath(utf8Path), "\\home\\");
 }
 
 TEST(GetModuleDirectoryTest, IsTheExecutablesDirectoryWithAFinalBackslash) {

@@ -50,7 +50,7 @@ TEST(StartupFailureTest, TellsWhichModelFileFailedAndWhy) {
     }
     // A missing file is shown with its full path.
     const std::string missing = folder.NameFromExecutable("missing.mqo");
-    EXPECT_NE(MessageAfterLoading(missing, device).find(GetModuleDirectory() + missing),
+    EXPECT_NE(MessageAfterLoading(missing, device).find(NativePath(GetModuleDirectory() + missing)),
               std::string::npos);
     const std::string memory = DescribeModelLoadFailure(GetModuleDirectory(), "MQA\\BlueKnight.mqa",
                                                         {ModelLoadStatus::kOutOfMemory, kLoadOk});
@@ -84,7 +84,8 @@ TEST(StartupFailureTest, ShowsAJapaneseFolderNameAsUtf8) {
     SetLeadByteCodePage(932);
     const std::string message = DescribeModelLoadFailure(folder, "MQA\\BlueKnight.mqa",
                                                          {ModelLoadStatus::kFileMissing, kLoadOk});
-    EXPECT_NE(message.find("ファイルが見つかりません: C:\\ゲーム\\表示\\MQA\\BlueKnight.mqa"),
+    EXPECT_NE(message.find("ファイルが見つかりません: " +
+                           NativePath("C:\\ゲーム\\表示\\MQA\\BlueKnight.mqa")),
               std::string::npos)
         << message;
     EXPECT_EQ(message.find(folder), std::string::npos);
