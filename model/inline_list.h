@@ -71,6 +71,12 @@ template <typename T, std::size_t N> class InlineList {
 
     void pop_back() { --size_; }
 
+    // Replaces the elements with those from first up to last, which lie elsewhere.
+    void assign(const T* first, const T* last) {
+        size_ = 0;
+        Append(first, static_cast<std::size_t>(last - first));
+    }
+
     // Keeps no heap storage, so a cleared list is as cheap as a new one.
     void clear() {
         Release();

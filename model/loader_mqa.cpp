@@ -6,8 +6,13 @@
 
 #include "model/model.h"
 #include "model/number_conversion.h"
+#include "model/plain_lines.h"
 
 namespace {
+
+// Numbers read of a vertex line (a position) and of a key line (a 4 x 4 matrix).
+constexpr int kVertexValues = 3;
+constexpr int kKeyValues = 16;
 
 // Structural errors unwind to Load as plain integers.
 [[noreturn]] void Raise(LoadResult code) {
@@ -115,6 +120,14 @@ int LoaderMQA::ReadLineInChunk() {
         Raise(kLoadUnexpectedEnd);
     }
     return n;
+}
+
+const char* LoaderMQA::TakeLineInChunk() {
+    const char* const line = tokens->TakeLine();
+    if (line == nullptr) {
+        Raise(kLoadUnexpectedEnd);
+    }
+    return readPlainLines && tokens->AsciiNeverLeads() ? line : nullptr;
 }
 
 bool LoaderMQA::EndsInBinaryCount(int n) const {
@@ -301,11 +314,17 @@ template <typename List> void LoaderMQA::ReserveForCount(List& list) {
 void LoaderMQA::ReadVertexChunk(ModelObject& object) {
     ReserveForCount(object.vertices);
     for (;;) {
-        const int n = ReadLineInChunk();
+        const char* const line = TakeLineInChunk();
+        float position[kVertexValues] = {};
+        if (line != nullptr && ReadPlainNumberLine(line, position, kVertexValues)) {
+            object.vertices.emplace_back(position[0], position[1], position[2]);
+            continue;
+        }
+        const int n = tokens->SplitTakenLine();
         if (Is(0, "}")) {
             return;
         }
-        if (n >= 3) {
+        if (n >= kVertexValues) {
             object.vertices.emplace_back(TokenFloat(*tokens, 0), TokenFloat(*tokens, 1),
                                          TokenFloat(*tokens, 2));
         }
@@ -317,8 +336,18 @@ void LoaderMQA::ReadFaceChunk(ModelObject& object) {
     // first line of a chunk has none to keep, so it gets -1 and is never drawn.
     int material = -1;
     ReserveForCount(object.faces);
+    PlainFaceLine plain;
     for (;;) {
-        const int n = ReadLineInChunk();
+        const char* const line = TakeLineInChunk();
+        if (line != nullptr && ReadPlainFaceLine(line, plain)) {
+            if (plain.hasMaterial) {
+                material = plain.material;
+            }
+            AppendFace(object, plain.indices, plain.corners, material,
+                       plain.hasTexCoords ? plain.texCoords : nullptr);
+            continue;
+        }
+        const int n = tokens->SplitTakenLine();
         if (n == 0) {
             continue;
         }
@@ -341,10 +370,10 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
     if (!Is(2, "(") || !Is(static_cast<int>(std::max(c + 3, -1LL)), ")")) {
         return;
     }
-    Face face;
-    const int corners = static_cast<int>(std::min(c, 4LL));
+    int indices[kMaxFaceCorners] = {};
+    const int corners = static_cast<int>(std::min<long long>(c, kMaxFaceCorners));
     for (int k = 0; k < corners; ++k) {
-        face.indices.push_back(TokenInt(*tokens, 3 + k));
+        indices[k] = TokenInt(*tokens, 3 + k);
     }
     int e = static_cast<int>(c) + 4;
     if (Is(e, "M") && n >= e + 4) {
@@ -354,18 +383,30 @@ void LoaderMQA::ReadFaceLine(ModelObject& object, int n, int& material) {
         material = TokenInt(*tokens, e + 2);
         e += 4;
     }
-    face.material = material;
+    TexCoord texCoords[kMaxFaceCorners];
+    bool hasTexCoords = false;
     const long long uvEnd = e + 2 * c + 2;
     if (Is(e, "UV") && n >= uvEnd + 1) {
         if (!Is(e + 1, "(") || !Is(static_cast<int>(uvEnd), ")")) {
             return;
         }
-        for (int k = 1; k <= corners; ++k) {
-            face.uvs.push_back(
-                {TokenFloat(*tokens, e + 2 * k), TokenFloat(*tokens, e + 2 * k + 1)});
+        for (int k = 0; k < corners; ++k) {
+            texCoords[k] = {TokenFloat(*tokens, e + 2 * k + 2), TokenFloat(*tokens, e + 2 * k + 3)};
         }
+        hasTexCoords = true;
     }
-    object.faces.push_back(std::move(face));
+    AppendFace(object, indices, corners, material, hasTexCoords ? texCoords : nullptr);
+}
+
+// texCoords holds a pair per corner, or is nullptr for a face without them.
+void LoaderMQA::AppendFace(ModelObject& object, const int* indices, int corners, int material,
+                           const TexCoord* texCoords) {
+    Face& face = object.faces.emplace_back();
+    face.material = material;
+    face.indices.assign(indices, indices + corners);
+    if (texCoords != nullptr) {
+        face.uvs.assign(texCoords, texCoords + corners);
+    }
 }
 
 void LoaderMQA::ReadAnimationChunk(ModelObject& object) {
@@ -376,17 +417,21 @@ void LoaderMQA::ReadAnimationChunk(ModelObject& object) {
         model->animationNames.emplace_back(tokens->Token(1));
     }
     for (;;) {
-        const int n = ReadLineInChunk();
-        if (Is(0, "}")) {
-            return;
-        }
-        if (n >= 16) {
-            float m[16] = {};
-            for (int i = 0; i < 16; ++i) {
+        const char* const line = TakeLineInChunk();
+        float m[kKeyValues] = {};
+        if (line == nullptr || !ReadPlainNumberLine(line, m, kKeyValues)) {
+            const int n = tokens->SplitTakenLine();
+            if (Is(0, "}")) {
+                return;
+            }
+            if (n < kKeyValues) {
+                continue;
+            }
+            for (int i = 0; i < kKeyValues; ++i) {
                 m[i] = TokenFloat(*tokens, i);
             }
-            keys.emplace_back(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], m[9], m[10],
-                              m[11], m[12], m[13], m[14], m[15]);
         }
+        keys.emplace_back(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], m[9], m[10], m[11],
+                          m[12], m[13], m[14], m[15]);
     }
 }

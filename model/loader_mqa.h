@@ -10,12 +10,12 @@
 
 struct Model;
 struct ModelObject;
+struct TexCoord;
 
 // What LoaderMQA::Load returns.
 enum LoadResult : int {
-    kLoadOk = 0, // read to the end of the stream
-    kLoadFormatError =
-        -1, // chunk header without "{", malformed face line, unusable binary count
+    kLoadOk = 0,             // read to the end of the stream
+    kLoadFormatError = -1,   // chunk header without "{", malformed face line, unusable binary count
     kLoadUnexpectedEnd = -2, // the stream ended inside a chunk
     kLoadBadHeader = -3,     // the first line is not "Metasequoia Document"
     kLoadBadVersion = -4,    // the second line is not "Format Text Ver 1.0"
@@ -33,6 +33,12 @@ class LoaderMQA {
     // undone on failure. Returns a LoadResult. Allocation failure is not
     // caught: std::bad_alloc reaches the caller.
     int Load();
+
+    // Whether vertex, face and key lines of the plain shape (plain_lines.h)
+    // are read straight from their bytes, as they are unless this is set
+    // false before Load; then every line is split into tokens first, the
+    // general way the plain one must agree with.
+    void ReadPlainLinesDirectly(bool enabled) { readPlainLines = enabled; }
 
   private:
     void ReadHeader();
@@ -52,6 +58,14 @@ class LoaderMQA {
 
     // The next line's token count, raising kLoadUnexpectedEnd at the end of the stream.
     int ReadLineInChunk();
+    // The next line, not yet split (AsciiFileString::TakeLine), raising
+    // kLoadUnexpectedEnd at the end of the stream; nullptr when lines of a
+    // plain shape cannot be read from their bytes here, so that every line
+    // must be split.
+    const char* TakeLineInChunk();
+    // Appends a face read from a face line.
+    void AppendFace(ModelObject& object, const int* indices, int corners, int material,
+                    const TexCoord* texCoords);
     bool Is(int index, const char* word) const { return TokenIs(*tokens, index, word); }
     // True when the current line of n tokens ends in "[" count "]".
     bool EndsInBinaryCount(int n) const;
@@ -60,5 +74,6 @@ class LoaderMQA {
     std::FILE* stream;                       // the open document
     std::unique_ptr<AsciiFileString> tokens; // token source reading from stream
     bool objectClosed = false;               // set when the first Object chunk ends
+    bool readPlainLines = true;              // plain lines are read without splitting
     long long reserveBudget = 0;             // bytes that header counts may still reserve
 };

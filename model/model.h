@@ -39,12 +39,15 @@ struct CornerNormal {
     ListRange faceIndices; // in the object's cornerFaceIndices: faces summed into normal
 };
 
+// The reader keeps at most this many indices and UV pairs of a face line.
+constexpr int kMaxFaceCorners = 4;
+
 // One polygon of an object.
 struct Face {
-    int material = -1;           // material index from the "M" part; -1 draws nothing
-    D3DXVECTOR3 normal;          // unit face normal, computed by mesh building
-    InlineList<int, 4> indices;  // indices into the object's vertices, at most four kept
-    InlineList<TexCoord, 4> uvs; // one pair per index, or empty without a "UV" part
+    int material = -1;                         // material index from the "M" part; -1 draws nothing
+    D3DXVECTOR3 normal;                        // unit face normal, computed by mesh building
+    InlineList<int, kMaxFaceCorners> indices;  // indices into the object's vertices
+    InlineList<TexCoord, kMaxFaceCorners> uvs; // one pair per index, or empty without a "UV" part
     ListRange corners; // in the object's cornerNormals, one per index; empty until mesh building
 };
 

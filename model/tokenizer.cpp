@@ -100,6 +100,9 @@ StringSeparator::StringSeparator() {
             byteClass = kSeparator;
         }
         classes_[c] = byteClass;
+        if (c < 0x80 && byteClass == kLeadByte) {
+            asciiNeverLeads_ = false;
+        }
     }
 }
 
@@ -266,12 +269,25 @@ void AsciiFileString::Refill() {
 }
 
 int AsciiFileString::ReadLine() {
+    return TakeLine() != nullptr ? SplitTakenLine() : -1;
+}
+
+int AsciiFileString::SplitTakenLine() {
+    // Splitting writes terminators into the piece, so it is split only once.
+    char* const line = taken_;
+    taken_ = nullptr;
+    return line != nullptr ? SeparateLine(line) : count;
+}
+
+const char* AsciiFileString::TakeLine() {
     RestoreAfterPiece();
     Refill();
     if (begin_ == end_) {
+        taken_ = nullptr;
         count = -1;
-        return -1;
+        return nullptr;
     }
+    ClearTokens();
     // A piece runs to its newline or stops after kMaxPieceLength bytes.
     char* const start = input_.data() + begin_;
     const std::size_t available = std::min<std::size_t>(end_ - begin_, kMaxPieceLength);
@@ -288,11 +304,13 @@ int AsciiFileString::ReadLine() {
         input_[begin_] = '\0';
         terminatorWritten_ = true;
     }
-    return SeparateLine(start);
+    taken_ = start;
+    return start;
 }
 
 std::size_t AsciiFileString::SkipBuffered(std::size_t bytes) {
     RestoreAfterPiece();
+    taken_ = nullptr;
     const std::size_t skipped = std::min(bytes, end_ - begin_);
     begin_ += skipped;
     return skipped;

@@ -46,20 +46,30 @@ class StringSeparator {
     }
     // Number of slots: the largest token count seen so far. Never shrinks.
     int Capacity() const { return capacity_; }
+    // True when no ASCII byte starts a double-byte character in the code
+    // page, so that ASCII text splits alike in every code page (as in all
+    // real ones).
+    bool AsciiNeverLeads() const { return asciiNeverLeads_; }
+
+    // Bytes after a line's terminator that may be read (and ignored) by code
+    // that scans sixteen bytes at a time.
+    static constexpr std::size_t kScanPadding = 16;
 
     int count = 0; // tokens of the current line; -1 once the input has ended
     const std::array<unsigned char, 128> separators = kSeparatorTable; // non-zero: stands alone
     const char quote = '"'; // opens and closes a token that keeps spaces and separators
 
   protected:
-    // Bytes after a line's terminator that splitting may read (and ignore).
-    static constexpr std::size_t kScanPadding = 16;
-
     // Splits the line at text, which ends at its first NUL, CR or LF, into
     // tokens in place: the tokens point into it, and the byte after each
     // becomes its terminator. The line must stay put until the next line,
     // and kScanPadding readable bytes must follow its terminator.
     int SeparateLine(char* text);
+    // Forgets the current line's tokens: count becomes 0.
+    void ClearTokens() {
+        ++line_;
+        count = 0;
+    }
 
   private:
     enum ByteClass : unsigned char {
@@ -94,6 +104,7 @@ class StringSeparator {
     // What every byte value means outside quotes, fixed at construction from
     // separators, quote and the code page's lead bytes.
     std::array<ByteClass, 256> classes_{};
+    bool asciiNeverLeads_ = true;
 };
 
 class FileStringSeparator : public StringSeparator {
@@ -114,6 +125,19 @@ class AsciiFileString : public FileStringSeparator {
     explicit AsciiFileString(std::FILE* input);
 
     int ReadLine() override;
+
+    // ReadLine in two steps, so that a caller may read a line of a shape it
+    // knows straight from its bytes, and split only the others. TakeLine cuts
+    // the next piece as ReadLine would and forgets the tokens of the last
+    // one; it returns the piece's first byte, or nullptr (and count -1) at
+    // the end of the input. The piece ends at its first newline or, when it
+    // has none, before a NUL that follows it; a NUL or CR inside ends its
+    // text for the tokenizer. kScanPadding readable bytes follow its end. It
+    // stays valid until the next TakeLine or ReadLine. SplitTakenLine then
+    // gives the tokens ReadLine would have given for it; called again, it
+    // only returns count.
+    const char* TakeLine();
+    int SplitTakenLine();
 
     // Steps over up to `bytes` bytes that follow the current line and have
     // already been read from the stream; returns how many it stepped over.
@@ -138,6 +162,7 @@ class AsciiFileString : public FileStringSeparator {
     std::size_t terminatorAt_ = 0;
     char replaced_ = '\0';
     bool terminatorWritten_ = false;
+    char* taken_ = nullptr; // the piece TakeLine cut last
 };
 
 // True when index < count and token index equals word, ASCII letters compared

@@ -38,19 +38,71 @@ struct VertexFaceTable {
     std::vector<std::uint32_t> faces;
 };
 
-VertexFaceTable BuildVertexFaceTable(const ModelObject& object) {
-    const std::size_t vertexCount = object.vertices.size();
+// ComputeFaceNormals, with IsReadableFace of every face known.
+void ComputeFaceNormals(ModelObject& object, const std::vector<std::uint8_t>& readable) {
+    const std::vector<D3DXVECTOR3>& p = object.vertices;
+    for (std::size_t i = 0; i < object.faces.size(); ++i) {
+        Face& face = object.faces[i];
+        if (readable[i] == 0) {
+            face.normal = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
+            continue;
+        }
+        // A corner the face lacks repeats its last index.
+        const std::size_t last = face.indices.size() - 1;
+        const std::size_t i0 = static_cast<std::size_t>(face.indices[0]);
+        const std::size_t i1 =
+            static_cast<std::size_t>(face.indices[std::min<std::size_t>(1, last)]);
+        const std::size_t i2 =
+            static_cast<std::size_t>(face.indices[std::min<std::size_t>(2, last)]);
+        const D3DXVECTOR3 a(p[i0].x - p[i1].x, p[i0].y - p[i1].y, p[i0].z - p[i1].z);
+        const D3DXVECTOR3 b(p[i0].x - p[i2].x, p[i0].y - p[i2].y, p[i0].z - p[i2].z);
+        face.normal =
+            D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+    }
+    // Apart, so that the square roots and divisions of many faces overlap;
+    // (0, 1, 0) is its own normal.
+    for (Face& face : object.faces) {
+        NormalizeOrUp(face.normal);
+    }
+}
+
+// What one look at every face finds, so that later passes need not look again.
+struct FaceSurvey {
+    std::vector<std::uint8_t> readable; // per face: IsReadableFace holds
     VertexFaceTable table;
+    std::size_t cornerCount = 0; // indices of all faces
+    std::size_t listBound = 0;   // entries that all corners' face lists can have at most
+};
+
+// Surveys the faces, computes every face normal and builds the vertex face table.
+FaceSurvey SurveyFaces(ModelObject& object) {
+    const std::size_t vertexCount = object.vertices.size();
+    FaceSurvey survey;
+    survey.readable.resize(object.faces.size());
+    VertexFaceTable& table = survey.table;
     table.first.assign(vertexCount + 1, 0);
     std::size_t references = 0;
-    for (const Face& face : object.faces) {
-        if (!IsReadableFace(face, vertexCount)) {
+    std::size_t unreadableCorners = 0;
+    for (std::size_t i = 0; i < object.faces.size(); ++i) {
+        const Face& face = object.faces[i];
+        survey.cornerCount += face.indices.size();
+        const bool readable = IsReadableFace(face, vertexCount);
+        survey.readable[i] = readable ? 1 : 0;
+        if (!readable) {
+            unreadableCorners += face.indices.size();
             continue;
         }
         for (const int index : face.indices) {
             ++table.first[static_cast<std::size_t>(index)];
         }
         references += face.indices.size();
+    }
+    ComputeFaceNormals(object, survey.readable);
+    // Every corner lists at most the faces of its vertex, so a vertex of k
+    // faces adds at most k entries for each of its k references.
+    survey.listBound = unreadableCorners;
+    for (std::size_t v = 0; v < vertexCount; ++v) {
+        survey.listBound += std::size_t{table.first[v]} * table.first[v];
     }
     // first[v] becomes the end of v's slot; the fill below, back to front,
     // moves it down to the start and leaves every list in ascending order.
@@ -60,16 +112,71 @@ VertexFaceTable BuildVertexFaceTable(const ModelObject& object) {
     table.first[vertexCount] = static_cast<std::uint32_t>(references);
     table.faces.resize(references);
     for (std::size_t i = object.faces.size(); i-- > 0;) {
-        const Face& face = object.faces[i];
-        if (!IsReadableFace(face, vertexCount)) {
+        if (survey.readable[i] == 0) {
             continue;
         }
+        const Face& face = object.faces[i];
         for (std::size_t k = face.indices.size(); k-- > 0;) {
             const std::size_t v = static_cast<std::size_t>(face.indices[k]);
             table.faces[--table.first[v]] = static_cast<std::uint32_t>(i);
         }
     }
-    return table;
+    return survey;
+}
+
+// Gives every corner the faces whose normals are summed into its own; with
+// SumNormals also leaves that sum, in list order and not yet normalized, in
+// the corner's normal, which the face lists are otherwise read again for.
+template <bool SumNormals> void ListCornerFaces(ModelObject& object, const FaceSurvey& survey) {
+    object.cornerNormals.clear();
+    object.cornerNormals.reserve(survey.cornerCount);
+    object.cornerFaceIndices.clear();
+    object.cornerFaceIndices.reserve(
+        std::min(survey.listBound, kListsPerCornerReserved * survey.cornerCount));
+
+    const SmoothingLimit limit(object.facet);
+    const VertexFaceTable& table = survey.table;
+    std::vector<int>& listed = object.cornerFaceIndices;
+    const auto listEnd = [&] { return static_cast<std::uint32_t>(listed.size()); };
+    for (std::size_t p = 0; p < object.faces.size(); ++p) {
+        Face& face = object.faces[p];
+        const D3DXVECTOR3 own = face.normal;
+        face.corners = {static_cast<std::uint32_t>(object.cornerNormals.size()),
+                        static_cast<std::uint32_t>(face.indices.size())};
+        const int self = static_cast<int>(p);
+        for (std::size_t k = 0; k < face.indices.size(); ++k) {
+            const std::uint32_t first = listEnd();
+            D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
+            const auto add = [&](const D3DXVECTOR3& n) {
+                if constexpr (SumNormals) {
+                    sum.x += n.x;
+                    sum.y += n.y;
+                    sum.z += n.z;
+                }
+            };
+            if (survey.readable[p] == 0) {
+                listed.push_back(self);
+                add(own);
+            } else {
+                const std::size_t v = static_cast<std::size_t>(face.indices[k]);
+                for (std::uint32_t entry = table.first[v]; entry < table.first[v + 1]; ++entry) {
+                    const std::uint32_t w = table.faces[entry];
+                    const D3DXVECTOR3& other = object.faces[w].normal;
+                    if (w == p || limit.Smooths(Dot(other, own))) {
+                        listed.push_back(static_cast<int>(w));
+                        add(other);
+                    }
+                }
+            }
+            object.cornerNormals.push_back({sum, {first, listEnd() - first}});
+        }
+    }
+}
+
+void NormalizeCornerNormals(ModelObject& object) {
+    for (CornerNormal& corner : object.cornerNormals) {
+        NormalizeOrUp(corner.normal);
+    }
 }
 
 MeshVertex CornerVertex(const ModelObject& object, const Face& face,
@@ -123,79 +230,15 @@ void NormalizeOrUp(D3DXVECTOR3& v) {
 }
 
 void ComputeFaceNormals(ModelObject& object) {
-    const std::vector<D3DXVECTOR3>& p = object.vertices;
-    for (Face& face : object.faces) {
-        if (!IsReadableFace(face, p.size())) {
-            face.normal = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-            continue;
-        }
-        // A corner the face lacks repeats its last index.
-        const std::size_t last = face.indices.size() - 1;
-        const std::size_t i0 = static_cast<std::size_t>(face.indices[0]);
-        const std::size_t i1 =
-            static_cast<std::size_t>(face.indices[std::min<std::size_t>(1, last)]);
-        const std::size_t i2 =
-            static_cast<std::size_t>(face.indices[std::min<std::size_t>(2, last)]);
-        const D3DXVECTOR3 a(p[i0].x - p[i1].x, p[i0].y - p[i1].y, p[i0].z - p[i1].z);
-        const D3DXVECTOR3 b(p[i0].x - p[i2].x, p[i0].y - p[i2].y, p[i0].z - p[i2].z);
-        face.normal =
-            D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
-        NormalizeOrUp(face.normal);
+    std::vector<std::uint8_t> readable(object.faces.size());
+    for (std::size_t i = 0; i < object.faces.size(); ++i) {
+        readable[i] = IsReadableFace(object.faces[i], object.vertices.size()) ? 1 : 0;
     }
+    ComputeFaceNormals(object, readable);
 }
 
 void CollectSmoothingFaces(ModelObject& object) {
-    const VertexFaceTable table = BuildVertexFaceTable(object);
-    ComputeFaceNormals(object);
-
-    // Every corner lists at most the faces of its vertex: that bound sizes
-    // the face lists at once unless a vertex shared by very many faces makes
-    // it far larger than the lists are likely to be.
-    const std::size_t vertexCount = object.vertices.size();
-    std::size_t cornerCount = 0;
-    std::size_t listBound = 0;
-    for (const Face& face : object.faces) {
-        cornerCount += face.indices.size();
-        if (!IsReadableFace(face, vertexCount)) {
-            listBound += face.indices.size();
-            continue;
-        }
-        for (const int index : face.indices) {
-            const auto v = static_cast<std::size_t>(index);
-            listBound += table.first[v + 1] - table.first[v];
-        }
-    }
-    object.cornerNormals.clear();
-    object.cornerNormals.reserve(cornerCount);
-    object.cornerFaceIndices.clear();
-    object.cornerFaceIndices.reserve(std::min(listBound, kListsPerCornerReserved * cornerCount));
-
-    const SmoothingLimit limit(object.facet);
-    std::vector<int>& listed = object.cornerFaceIndices;
-    const auto listEnd = [&] { return static_cast<std::uint32_t>(listed.size()); };
-    for (std::size_t p = 0; p < object.faces.size(); ++p) {
-        Face& face = object.faces[p];
-        face.corners = {static_cast<std::uint32_t>(object.cornerNormals.size()),
-                        static_cast<std::uint32_t>(face.indices.size())};
-        const int self = static_cast<int>(p);
-        const bool readable = IsReadableFace(face, vertexCount);
-        for (std::size_t k = 0; k < face.indices.size(); ++k) {
-            const std::uint32_t first = listEnd();
-            if (!readable) {
-                listed.push_back(self);
-                object.cornerNormals.push_back({{}, {first, 1}});
-                continue;
-            }
-            const std::size_t v = static_cast<std::size_t>(face.indices[k]);
-            for (std::uint32_t entry = table.first[v]; entry < table.first[v + 1]; ++entry) {
-                const std::uint32_t w = table.faces[entry];
-                if (w == p || limit.Smooths(Dot(object.faces[w].normal, face.normal))) {
-                    listed.push_back(static_cast<int>(w));
-                }
-            }
-            object.cornerNormals.push_back({{}, {first, listEnd() - first}});
-        }
-    }
+    ListCornerFaces<false>(object, SurveyFaces(object));
 }
 
 void ComputeCornerNormals(ModelObject& object) {
@@ -211,24 +254,29 @@ void ComputeCornerNormals(ModelObject& object) {
             sum.y += n.y;
             sum.z += n.z;
         }
-        NormalizeOrUp(sum);
         corner.normal = sum;
     }
+    NormalizeCornerNormals(object);
 }
 
 HRESULT BuildMesh(ModelObject& object, IDirect3DDevice9* device,
                   const std::vector<Material>& materials) {
-    CollectSmoothingFaces(object);
-    ComputeCornerNormals(object);
+    // CollectSmoothingFaces and ComputeCornerNormals in one walk of the lists.
+    const std::vector<std::uint8_t> readable = [&] {
+        FaceSurvey survey = SurveyFaces(object);
+        ListCornerFaces<true>(object, survey);
+        return std::move(survey.readable);
+    }();
+    NormalizeCornerNormals(object);
 
-    const std::size_t vertexCount = object.vertices.size();
     const std::size_t materialCount = materials.size();
     // Faces with a material index outside the list take room but are never
     // written; that room lies after the last material's range.
     std::size_t triangles = 0;
     std::vector<std::size_t> materialTriangles(materialCount, 0);
-    for (const Face& face : object.faces) {
-        if (!IsReadableFace(face, vertexCount)) {
+    for (std::size_t i = 0; i < object.faces.size(); ++i) {
+        const Face& face = object.faces[i];
+        if (readable[i] == 0) {
             continue;
         }
         triangles += TrianglesOf(face);
@@ -274,9 +322,10 @@ HRESULT BuildMesh(ModelObject& object, IDirect3DDevice9* device,
     // Each material's range starts where the lower ones end, so one pass over
     // the faces writes every range in face order.
     MeshVertex* const vertices = static_cast<MeshVertex*>(data);
-    for (const Face& face : object.faces) {
+    for (std::size_t i = 0; i < object.faces.size(); ++i) {
+        const Face& face = object.faces[i];
         if (face.material >= 0 && static_cast<std::size_t>(face.material) < materialCount &&
-            IsReadableFace(face, vertexCount)) {
+            readable[i] != 0) {
             std::size_t& at = rangeStart[static_cast<std::size_t>(face.material)];
             at = static_cast<std::size_t>(WriteFace(object, face, vertices + at) - vertices);
         }

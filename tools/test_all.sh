@@ -35,6 +35,7 @@ if [ -x "$fuzzers/korvane_fuzz_reader" ]; then
     tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_model" 60 assets/MQO assets/MQA
     tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_texture" 60 assets/TEXTURE
     tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_stage" 30 assets/Stage1.vtm
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_plain_lines" 60
 fi
 
 echo "All tests passed."

@@ -1,224 +1,227 @@
 // How fast models are read and prepared, next to the peers that bound it: the
 // same grid of quads as a Metasequoia document and as an OBJ file, timed in
-// one process in interleaved rounds: fread of the document (the ceiling),
-// tinyobjloader parsing the OBJ (the peer), LoaderMQA::Load, and
-// Model::LoadFromFile with meshes built on the recording device. Prints the
-// medians, their ratios, time per triangle across sizes and peak memory.
+// interleaved rounds: fread of the document (the ceiling), tinyobjloader
+// parsing the OBJ (the peer), LoaderMQA::Load, and Model::LoadFromFile with
+// meshes built on the recording device. Every contender runs under cold
+// 4 KiB pages and under huge pages (page_regimes.h), each round of each
+// regime in a fresh child process, the regimes taking turns so that noise on
+// the machine falls on both alike. Prints the medians, their ratios, time
+// per triangle across sizes and peak memory, both regimes side by side.
 //
 //   korvane_load_speed [rounds] [cells...]     (defaults: 7 rounds, 350 and 700)
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <memory>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
-#include <tiny_obj_loader.h>
-
-#include "bench/load_speed/model_footprint.h"
-#include "bench/load_speed/peak_memory.h"
-#include "model/loader_mqa.h"
-#include "model/model.h"
+#include "bench/load_speed/contenders.h"
+#include "bench/load_speed/page_regimes.h"
 #include "tests/support/grid_document.h"
-#include "tests/support/recording_device.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
-enum Contender { kFread, kFirstTouch, kTinyObj, kReader, kWholeLoad, kContenderCount };
+// How a child is asked to work: "--child", the regime's word, "memory" or a
+// round number, then each grid as cells, document name, document path, OBJ
+// path and the bytes the whole load holds.
+constexpr const char* kChildFlag = "--child";
+constexpr const char* kMemoryTask = "memory";
+constexpr int kChildFixedArguments = 4;
+constexpr int kArgumentsPerGrid = 5;
 
-const char* const kContenderNames[kContenderCount] = {
-    "fread of the document", "fresh memory, what the load holds",
-    "tinyobjloader on the OBJ, parse only", "LoaderMQA::Load", "Model::LoadFromFile, meshes built"};
-
-// One grid size: its files and what each run found.
 struct Grid {
-    int cells = 0;
-    std::string documentName; // relative to the executable, for LoadFromFile
-    std::string documentPath;
-    std::string objPath;
-    std::size_t documentBytes = 0;
-    std::size_t objBytes = 0;
+    GridFiles files;
     std::size_t heldBytes = 0; // what the whole load finally holds, records and buffers
-    std::vector<double> seconds[kContenderCount];
-
-    double Triangles() const { return 2.0 * cells * cells; }
+    LoadMemory memory[kRegimeCount];
+    std::vector<double> seconds[kRegimeCount][kContenderCount];
 };
 
 double Median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-// Each run checks what it read, so a broken contender cannot look fast.
-[[noreturn]] void Fail(const std::string& what) {
-    std::fprintf(stderr, "korvane_load_speed: %s\n", what.c_str());
-    std::exit(1);
+// ---- In a child: measure, and write one line per result.
+
+GridFiles FilesFromArguments(char** arguments) {
+    GridFiles files;
+    files.cells = std::atoi(arguments[0]);
+    files.documentName = arguments[1];
+    files.documentPath = arguments[2];
+    files.objPath = arguments[3];
+    files.documentBytes = std::filesystem::file_size(files.documentPath);
+    files.objBytes = std::filesystem::file_size(files.objPath);
+    return files;
 }
 
-void ReadWholeFile(const std::string& path, std::size_t expected) {
-    static std::vector<char> buffer(1 << 20);
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        Fail("cannot open " + path);
+void PrintMemoryLine(const char* which, int cells, const PeakMemory& memory) {
+    std::printf("memory %s %d %d %zu %zu %zu\n", which, cells, memory.measured ? 1 : 0,
+                memory.peakBytes, memory.held.heldBytes, memory.held.hugePageBytes);
+}
+
+int RunChild(int argc, char** argv) {
+    const std::string word = argv[2];
+    const PageRegime regime = word == kRegimeWords[kHugePages] ? kHugePages : kColdPages;
+    EnterRegime(regime);
+    const bool memoryTask = std::string(argv[3]) == kMemoryTask;
+    const int round = memoryTask ? 0 : std::max(0, std::atoi(argv[3]));
+    for (int at = kChildFixedArguments; at + kArgumentsPerGrid <= argc; at += kArgumentsPerGrid) {
+        const GridFiles files = FilesFromArguments(argv + at);
+        if (memoryTask) {
+            const LoadMemory memory = MeasureLoadMemory(files);
+            PrintMemoryLine("reader", files.cells, memory.reader);
+            PrintMemoryLine("whole", files.cells, memory.whole);
+            continue;
+        }
+        const auto heldBytes = static_cast<std::size_t>(std::strtoull(argv[at + 4], nullptr, 10));
+        // Each round starts at another contender, so that none always follows the same one.
+        for (int i = 0; i < kContenderCount; ++i) {
+            const auto contender = static_cast<Contender>((i + round) % kContenderCount);
+            std::printf("time %d %d %.9f\n", files.cells, static_cast<int>(contender),
+                        TimeRun(contender, files, heldBytes));
+        }
     }
-    std::size_t total = 0;
-    while (const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), file)) {
-        total += read;
+    return 0;
+}
+
+// ---- In the parent: run the children and gather what they write.
+
+std::vector<std::string> ChildArguments(PageRegime regime, const std::string& task,
+                                        const std::vector<Grid>& grids) {
+    std::vector<std::string> arguments = {kChildFlag, kRegimeWords[regime], task};
+    for (const Grid& grid : grids) {
+        arguments.insert(arguments.end(), {std::to_string(grid.files.cells),
+                                           grid.files.documentName, grid.files.documentPath,
+                                           grid.files.objPath, std::to_string(grid.heldBytes)});
     }
-    std::fclose(file);
-    if (total != expected) {
-        Fail("short read of " + path);
+    return arguments;
+}
+
+Grid* GridOf(std::vector<Grid>& grids, int cells) {
+    for (Grid& grid : grids) {
+        if (grid.files.cells == cells) {
+            return &grid;
+        }
+    }
+    return nullptr;
+}
+
+void GatherMemory(PageRegime regime, const std::string& output, std::vector<Grid>& grids) {
+    std::istringstream lines(output);
+    std::string kind;
+    std::string which;
+    int cells = 0;
+    int measured = 0;
+    PeakMemory memory;
+    while (lines >> kind >> which >> cells >> measured >> memory.peakBytes >>
+           memory.held.heldBytes >> memory.held.hugePageBytes) {
+        memory.measured = measured != 0;
+        if (Grid* grid = GridOf(grids, cells)) {
+            (which == "reader" ? grid->memory[regime].reader : grid->memory[regime].whole) = memory;
+        }
     }
 }
 
-void ParseObj(const Grid& grid) {
-    tinyobj::attrib_t attrib;
-    std::vector<tinyobj::shape_t> shapes;
-    std::vector<tinyobj::material_t> materials;
-    std::string warning;
-    std::string error;
-    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, grid.objPath.c_str(),
-                          nullptr, false) ||
-        shapes.empty() || shapes[0].mesh.num_face_vertices.size() != grid.Triangles() / 2) {
-        Fail("tinyobjloader did not read " + grid.objPath + ": " + error);
+void GatherTimes(PageRegime regime, const std::string& output, std::vector<Grid>& grids) {
+    std::istringstream lines(output);
+    std::string kind;
+    int cells = 0;
+    int contender = 0;
+    double seconds = 0.0;
+    while (lines >> kind >> cells >> contender >> seconds) {
+        Grid* grid = GridOf(grids, cells);
+        if (grid != nullptr && contender >= 0 && contender < kContenderCount) {
+            grid->seconds[regime][contender].push_back(seconds);
+        }
     }
 }
 
-std::unique_ptr<Model> ReadDocument(const Grid& grid) {
-    std::FILE* file = std::fopen(grid.documentPath.c_str(), "rb");
-    if (file == nullptr) {
-        Fail("cannot open " + grid.documentPath);
-    }
-    auto model = std::make_unique<Model>();
-    const int result = LoaderMQA(file, model.get()).Load();
-    std::fclose(file);
-    if (result != kLoadOk || model->objects.size() != 1 ||
-        model->objects[0].faces.size() != grid.Triangles() / 2) {
-        Fail("the reader did not read " + grid.documentPath);
-    }
-    return model;
-}
+// ---- Printing.
 
-std::unique_ptr<Model> LoadWhole(const Grid& grid, RecordingDevice& device) {
-    auto model = std::make_unique<Model>();
-    if (!model->LoadFromFile(grid.documentName, &device) || model->objects.size() != 1 ||
-        model->objects[0].materialTriangleCounts.size() != 2) {
-        Fail("LoadFromFile did not load " + grid.documentName);
+void PrintRegimeHeads(int nameWidth, int regimeWidth) {
+    std::printf("  %-*s", nameWidth, "");
+    for (int r = 0; r < kRegimeCount; ++r) {
+        std::printf("  %-*s", regimeWidth, kRegimeTitles[r]);
     }
-    return model;
-}
-
-// The other ceiling: taking as much memory from the system as the whole load
-// ends up holding, one write per page, as every load's first touches do.
-void TouchFreshMemory(std::size_t bytes) {
-    if (bytes == 0) {
-        return;
-    }
-    const std::unique_ptr<char[]> memory(new char[bytes]);
-    for (std::size_t at = 0; at < bytes; at += 4096) {
-        memory[at] = static_cast<char>(at);
-    }
-    volatile char sink = memory[bytes / 2];
-    static_cast<void>(sink);
-}
-
-// Times one run; what the run leaves behind is freed outside the timing.
-double TimeRun(Contender contender, const Grid& grid) {
-    RecordingDevice device;
-    device.recordCalls = false;
-    std::unique_ptr<Model> model;
-    const auto start = std::chrono::steady_clock::now();
-    switch (contender) {
-    case kFread:
-        ReadWholeFile(grid.documentPath, grid.documentBytes);
-        break;
-    case kFirstTouch:
-        TouchFreshMemory(grid.heldBytes);
-        break;
-    case kTinyObj:
-        ParseObj(grid);
-        break;
-    case kReader:
-        model = ReadDocument(grid);
-        break;
-    default:
-        model = LoadWhole(grid, device);
-        break;
-    }
-    const auto stop = std::chrono::steady_clock::now();
-    model.reset();
-#ifdef __GLIBC__
-    // Every run gets its memory fresh from the system, as a program's first
-    // load does: memory the allocator kept from the run before would spare the
-    // smaller sizes the cost of first touches that the larger ones pay.
-    malloc_trim(0);
-#endif
-    return std::chrono::duration<double>(stop - start).count();
+    std::printf("\n");
 }
 
 void PrintTimes(const Grid& grid) {
-    double median[kContenderCount] = {};
-    for (int c = 0; c < kContenderCount; ++c) {
-        median[c] = Median(grid.seconds[c]);
+    std::printf("\n%d x %d grid: %.0f triangles; document %.1f MB, OBJ %.1f MB; medians of %zu "
+                "rounds\n",
+                grid.files.cells, grid.files.cells, grid.files.Triangles(),
+                grid.files.documentBytes / 1e6, grid.files.objBytes / 1e6,
+                grid.seconds[0][0].size());
+    PrintRegimeHeads(36, 42);
+    std::printf("  %-36s", "");
+    for (int r = 0; r < kRegimeCount; ++r) {
+        std::printf("  %10s %14s %15s", "median", "vs tinyobj", "vs fread");
     }
-    std::printf("\n%d x %d grid: %.0f triangles; document %.1f MB, OBJ %.1f MB; %zu rounds\n",
-                grid.cells, grid.cells, grid.Triangles(), grid.documentBytes / 1e6,
-                grid.objBytes / 1e6, grid.seconds[0].size());
-    std::printf("  %-38s %10s %10s %14s %10s\n", "", "median", "rate", "vs tinyobj", "vs fread");
+    std::printf("\n");
     for (int c = 0; c < kContenderCount; ++c) {
-        const double bytes = c == kTinyObj      ? grid.objBytes
-                             : c == kFirstTouch ? grid.heldBytes
-                                                : grid.documentBytes;
-        std::printf("  %-38s %7.1f ms %5.0f MB/s %8.2f x fast %6.1f x time\n", kContenderNames[c],
-                    median[c] * 1e3, bytes / median[c] / 1e6, median[kTinyObj] / median[c],
-                    median[c] / median[kFread]);
+        std::printf("  %-36s", kContenderNames[c]);
+        for (int r = 0; r < kRegimeCount; ++r) {
+            const double median = Median(grid.seconds[r][c]);
+            std::printf("  %7.1f ms %7.2f x fast %8.1f x time", median * 1e3,
+                        Median(grid.seconds[r][kTinyObj]) / median,
+                        median / Median(grid.seconds[r][kFread]));
+        }
+        std::printf("\n");
     }
 }
 
 void PrintLinearity(const Grid& small, const Grid& large) {
-    std::printf("\nTime per triangle, %d x %d against %d x %d (1.0 = linear):\n", large.cells,
-                large.cells, small.cells, small.cells);
+    std::printf("\nTime per triangle, %d x %d against %d x %d (1.0 = linear):\n", large.files.cells,
+                large.files.cells, small.files.cells, small.files.cells);
+    PrintRegimeHeads(36, 42);
     for (int c = 0; c < kContenderCount; ++c) {
-        const double perSmall = Median(small.seconds[c]) / small.Triangles();
-        const double perLarge = Median(large.seconds[c]) / large.Triangles();
-        std::printf("  %-38s %6.1f ns -> %6.1f ns  %5.2f\n", kContenderNames[c], perSmall * 1e9,
-                    perLarge * 1e9, perLarge / perSmall);
+        std::printf("  %-36s", kContenderNames[c]);
+        for (int r = 0; r < kRegimeCount; ++r) {
+            const double perSmall = Median(small.seconds[r][c]) / small.files.Triangles();
+            const double perLarge = Median(large.seconds[r][c]) / large.files.Triangles();
+            std::printf("  %6.1f ns -> %6.1f ns: %5.2f %11s", perSmall * 1e9, perLarge * 1e9,
+                        perLarge / perSmall, "");
+        }
+        std::printf("\n");
     }
 }
 
-void PrintPeakMemory(Grid& grid) {
-    const PeakMemory reader = MeasurePeakMemory([&] { return RecordBytes(*ReadDocument(grid)); });
-    const PeakMemory whole = MeasurePeakMemory([&] {
-        RecordingDevice device;
-        device.recordCalls = false;
-        const std::unique_ptr<Model> model = LoadWhole(grid, device);
-        return RecordBytes(*model) + VertexBufferBytes(*model);
-    });
-    grid.heldBytes = whole.heldBytes;
-    std::printf("\nPeak resident memory, %d x %d grid:\n", grid.cells, grid.cells);
-    for (const auto& [name, memory] : {std::pair{kContenderNames[kReader], reader},
-                                       std::pair{kContenderNames[kWholeLoad], whole}}) {
-        if (!memory.measured) {
-            std::printf("  %-38s not measurable here\n", name);
-            continue;
+void PrintPeakMemory(const Grid& grid) {
+    std::printf("\nPeak resident memory of a load against what the model holds, %d x %d grid:\n",
+                grid.files.cells, grid.files.cells);
+    PrintRegimeHeads(36, 42);
+    for (const Contender contender : {kReader, kWholeLoad}) {
+        std::printf("  %-36s", kContenderNames[contender]);
+        for (int r = 0; r < kRegimeCount; ++r) {
+            const PeakMemory& memory =
+                contender == kReader ? grid.memory[r].reader : grid.memory[r].whole;
+            if (!memory.measured || memory.held.heldBytes == 0) {
+                std::printf("  %-42s", "not measurable here");
+                continue;
+            }
+            std::printf("  %6.1f / %6.1f MB: %4.2f x, %5.1f MB huge", memory.peakBytes / 1e6,
+                        memory.held.heldBytes / 1e6,
+                        static_cast<double>(memory.peakBytes) /
+                            static_cast<double>(memory.held.heldBytes),
+                        memory.held.hugePageBytes / 1e6);
         }
-        std::printf("  %-38s peak %7.1f MB, model holds %7.1f MB: %.2f x\n", name,
-                    memory.peakBytes / 1e6, memory.heldBytes / 1e6,
-                    static_cast<double>(memory.peakBytes) / static_cast<double>(memory.heldBytes));
+        std::printf("\n");
     }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= kChildFixedArguments && std::string(argv[1]) == kChildFlag) {
+        return RunChild(argc, argv);
+    }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     std::vector<int> sizes;
     for (int i = 2; i < argc; ++i) {
@@ -231,39 +234,45 @@ int main(int argc, char** argv) {
     const ScratchFolder folder;
     std::vector<Grid> grids;
     for (const int cells : sizes) {
+        if (GridOf(grids, cells) != nullptr) {
+            continue;
+        }
         Grid grid;
-        grid.cells = cells;
+        GridFiles& files = grid.files;
+        files.cells = cells;
         const std::string stem = "grid" + std::to_string(cells);
         const std::string document = GridDocument(cells);
         folder.Write(stem + ".mqo", document);
-        grid.documentBytes = document.size();
+        files.documentBytes = document.size();
         const std::string obj = GridObj(cells);
         folder.Write(stem + ".obj", obj);
-        grid.objBytes = obj.size();
-        grid.documentName = folder.NameFromExecutable(stem + ".mqo");
-        grid.documentPath = folder.PathOf(stem + ".mqo").string();
-        grid.objPath = folder.PathOf(stem + ".obj").string();
+        files.objBytes = obj.size();
+        files.documentName = folder.NameFromExecutable(stem + ".mqo");
+        files.documentPath = folder.PathOf(stem + ".mqo").string();
+        files.objPath = folder.PathOf(stem + ".obj").string();
         grids.push_back(std::move(grid));
     }
-
-    // Memory first, each in a child of its own, while this process holds little.
-    for (Grid& grid : grids) {
-        PrintPeakMemory(grid);
-    }
+    std::printf("Transparent huge pages: %s. Each regime runs in processes of its own.\n",
+                TransparentHugePageMode().c_str());
     std::fflush(stdout);
 
-    // One warm-up round puts the files in the page cache; then every round
-    // runs every contender on every size, starting each round at another
-    // contender so that none always follows the same one.
+    for (int r = 0; r < kRegimeCount; ++r) {
+        const auto regime = static_cast<PageRegime>(r);
+        GatherMemory(regime, RunInRegime(regime, ChildArguments(regime, kMemoryTask, grids)),
+                     grids);
+    }
+    for (Grid& grid : grids) {
+        grid.heldBytes = grid.memory[kColdPages].whole.held.heldBytes;
+    }
+
+    // A first round that is not counted warms the page cache and the code.
     for (int round = -1; round < rounds; ++round) {
-        for (Grid& grid : grids) {
-            for (int i = 0; i < kContenderCount; ++i) {
-                const auto contender =
-                    static_cast<Contender>((i + std::max(round, 0)) % kContenderCount);
-                const double seconds = TimeRun(contender, grid);
-                if (round >= 0) {
-                    grid.seconds[contender].push_back(seconds);
-                }
+        for (int i = 0; i < kRegimeCount; ++i) {
+            const auto regime = static_cast<PageRegime>((i + std::max(round, 0)) % kRegimeCount);
+            const std::string output =
+                RunInRegime(regime, ChildArguments(regime, std::to_string(round), grids));
+            if (round >= 0) {
+                GatherTimes(regime, output, grids);
             }
         }
     }
@@ -272,6 +281,9 @@ int main(int argc, char** argv) {
     }
     if (grids.size() >= 2) {
         PrintLinearity(grids.front(), grids.back());
+    }
+    for (const Grid& grid : grids) {
+        PrintPeakMemory(grid);
     }
     return 0;
 }

@@ -13,17 +13,21 @@
 
 namespace {
 
-// A field of /proc/self/status in bytes ("VmRSS", "VmHWM"), or 0.
-std::size_t StatusBytes(const char* field) {
-    std::ifstream status("/proc/self/status");
+// A field of a /proc file in bytes ("VmRSS: 12 kB"), or 0.
+std::size_t FieldBytes(const char* file, const char* field) {
+    std::ifstream fields(file);
     std::string line;
     const std::size_t length = std::strlen(field);
-    while (std::getline(status, line)) {
+    while (std::getline(fields, line)) {
         if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':') {
             return std::stoull(line.substr(length + 1)) * 1024;
         }
     }
     return 0;
+}
+
+std::size_t StatusBytes(const char* field) {
+    return FieldBytes("/proc/self/status", field);
 }
 
 // Makes the kernel start the peak (VmHWM) afresh from the current resident size.
@@ -36,7 +40,7 @@ bool ResetPeak() {
 
 } // namespace
 
-PeakMemory MeasurePeakMemory(const std::function<std::size_t()>& work) {
+PeakMemory MeasurePeakMemory(const std::function<Footprint()>& work) {
     int channel[2];
     if (pipe(channel) != 0) {
         return {};
@@ -57,7 +61,7 @@ PeakMemory MeasurePeakMemory(const std::function<std::size_t()>& work) {
 #endif
         const std::size_t start = StatusBytes("VmRSS");
         if (ResetPeak() && start > 0) {
-            result.heldBytes = work();
+            result.held = work();
             const std::size_t peak = StatusBytes("VmHWM");
             result.measured = peak >= start;
             result.peakBytes = peak - start;
@@ -74,4 +78,8 @@ PeakMemory MeasurePeakMemory(const std::function<std::size_t()>& work) {
     int status = 0;
     waitpid(child, &status, 0);
     return result;
+}
+
+std::size_t HugePageBytes() {
+    return FieldBytes("/proc/self/smaps_rollup", "AnonHugePages");
 }

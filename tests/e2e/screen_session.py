@@ -67,9 +67,10 @@ class ScreenSession:
     frame_rect once they know where the program draws.
     """
 
-    def __init__(self, test: unittest.TestCase, work_dir: Path, pid_file: Path, part: str = ""):
+    def __init__(self, test: Optional[unittest.TestCase], work_dir: Path, pid_file: Path,
+                 part: str = "", name: str = ""):
         self.test = test
-        name = session_name(test)
+        name = name or session_name(test)
         self.shot_dir = work_dir / "screenshots" / name / part
         self.log_dir = work_dir / "logs" / name / part
         self.book = ProcessBook(pid_file)
@@ -271,11 +272,13 @@ class ScreenSession:
         self.activate(window)
         self.screen.key(*keys, delay_ms=delay_ms)
 
-    def hold(self, key: str, seconds: float, window=None) -> None:
+    def hold(self, key: str, seconds: float, window=None, activated: bool = False) -> None:
         """Holds key down for at least the given time, and until the program has drawn
         a few frames, then lets it go and waits a few frames more: a program that polls
-        the keyboard once a frame sees one press."""
-        self.activate(window)
+        the keyboard once a frame sees one press. activated: the caller knows the
+        window has the keyboard (one that sends many presses checks that more cheaply)."""
+        if not activated:
+            self.activate(window)
         pressed = time.monotonic()
         self.screen.key_down(key)
         try:
@@ -285,9 +288,9 @@ class ScreenSession:
             self.screen.key_up(key)
         self.wait_for_new_frames(FRAMES_PER_KEY_EDGE)
 
-    def tap(self, key: str, window=None) -> None:
+    def tap(self, key: str, window=None, activated: bool = False) -> None:
         """One press as a program that polls the keyboard once a frame counts one."""
-        self.hold(key, 0.0, window)
+        self.hold(key, 0.0, window, activated)
 
     def click(self, x: int, y: int) -> None:
         """A real left click at screen position (x, y)."""

@@ -1,10 +1,12 @@
 """Playing the game: the knight on the board, its animation, walking with the
 arrow keys, the board's edges, the About box pausing the walk, and start-up
-without the knight's model."""
+without the knight's model, also from a folder with Japanese characters."""
 
 import math
 import shutil
 import unittest
+from pathlib import Path
+from typing import Optional
 
 from game_pictures import (KNIGHT, SKY, armour_centre, board_move_error, facing_of,
                            stage_heights, without_knight)
@@ -13,8 +15,7 @@ from screen_image import Image
 from wine_harness import (ABOUT_TITLE, DIALOG_CLASS, STARTUP_FAILURE_TITLE, Config, GameSession,
                           copy_game_dir)
 
-# Different knight pictures that show its animation playing.
-ANIMATION_PICTURES = 3
+JAPANESE_FOLDER = "ゲーム ソフト"
 
 
 class GameplayTest(unittest.TestCase):
@@ -43,14 +44,7 @@ class GameplayTest(unittest.TestCase):
         with GameSession(self) as game:
             game.wait_for_game("start")
             start = game.settled("start")
-            pictures = [start]
-
-            def animation_seen() -> bool:
-                pictures.append(game.capture(game.main_window.client))
-                return len({p.crop_rect(KNIGHT).data for p in pictures}) >= ANIMATION_PICTURES
-
-            game.wait_for(animation_seen, 30, "the knight's animation plays", interval=0.03)
-            for index, picture in enumerate(pictures[1:]):
+            for index, picture in enumerate(game.watch_the_knight()):
                 if without_knight(picture).data != without_knight(start).data:
                     game.keep(picture, "board-moved")
                     self.fail(f"picture {index + 1}: something but the knight moved")
@@ -114,14 +108,8 @@ class GameplayTest(unittest.TestCase):
             game.tap("Right", window=about)
             game.tap("Down", window=about)
             covered = about.rect.relative_to(game.main_window.client)
-            during = [game.screenshot("during-0", game.main_window.client)]
-
-            def frames_go_on() -> bool:
-                during.append(game.capture(game.main_window.client))
-                return len({p.crop_rect(KNIGHT).data for p in during}) >= ANIMATION_PICTURES
-
-            game.wait_for(frames_go_on, 30, "frames go on behind the About box", interval=0.03)
-            for picture in during:
+            game.screenshot("during", game.main_window.client)
+            for picture in game.watch_the_knight("frames go on behind the About box"):
                 self.assertEqual(picture.without(KNIGHT, covered).data,
                                  start.without(KNIGHT, covered).data,
                                  "no step while the About box is open")
@@ -150,19 +138,38 @@ class GameplayTest(unittest.TestCase):
             # The last view, the knight among the terraces, is the README's picture.
             picture.save_png(game.config.readme_screenshot)
 
-    def test_without_the_knight_model_the_player_is_told_and_the_exit_code_is_1(self):
-        config = Config.from_environment()
-        folder = copy_game_dir(config, "without-knight")
+    def check_missing_knight_is_reported(self, folder: Path, executable: Optional[str] = None,
+                                         expected_path: str = ""):
+        """Starts the game in folder without the knight's model: a message box names the
+        missing file (by expected_path, when given, as the game sees its folder), and
+        closing it ends the game with exit code 1."""
         (folder / "MQA" / "BlueKnight.mqa").unlink()
-        with GameSession(self, game_dir=folder, wait_for_main_window=False) as game:
+        with GameSession(self, game_dir=folder, executable=executable,
+                         wait_for_main_window=False) as game:
             box = game.wait_for_window(STARTUP_FAILURE_TITLE, class_name=DIALOG_CLASS)
             texts = "\n".join(box.static_texts())
+            game.screenshot("message")
             self.assertIn("MQA\\BlueKnight.mqa", texts)
             self.assertIn("見つかりません", texts)
-            game.screenshot("message")
+            if expected_path:
+                self.assertIn(f"ファイルが見つかりません: {expected_path}", texts)
+            self.assertNotIn("\ufffd", texts, "a character of the path was lost")
             game.press("Return", window=box)
             self.assertEqual(game.wait_for_exit(), 1)
         shutil.rmtree(folder, ignore_errors=True)
+
+    def test_without_the_knight_model_the_player_is_told_and_the_exit_code_is_1(self):
+        config = Config.from_environment()
+        self.check_missing_knight_is_reported(copy_game_dir(config, "without-knight"))
+
+    def test_the_missing_model_is_named_with_the_japanese_folder_it_lies_in(self):
+        # The game's own folder comes from the system in the ANSI code page (932 in
+        # the prefix): kana, a space, and ソ, whose second byte is a backslash's.
+        config = Config.from_environment()
+        folder = copy_game_dir(config, JAPANESE_FOLDER, parent=config.prefix.drive_c)
+        self.check_missing_knight_is_reported(
+            folder, executable=f"C:\\{JAPANESE_FOLDER}\\Korvane.exe",
+            expected_path=f"C:\\{JAPANESE_FOLDER}\\MQA\\BlueKnight.mqa")
 
     def test_closing_the_window_exits_with_0_and_leaves_no_process(self):
         with GameSession(self) as game:

@@ -53,7 +53,7 @@ from typing import Optional
 from game_pictures import KNIGHT, shows_the_game
 from processes import HarnessError, require_tool, stop_process
 from screen_image import Image
-from screen_session import DEFAULT_TIMEOUT, ScreenSession
+from screen_session import DEFAULT_TIMEOUT, FRAME_POLL_INTERVAL, FRAME_TIMEOUT, ScreenSession
 from win32_windows import Window, WindowProbe
 
 REPOSITORY = Path(__file__).resolve().parents[2]
@@ -69,6 +69,8 @@ DIALOG_CLASS = "#32770"  # dialogs and message boxes
 # A cold Wine start on a loaded 2-core machine; waits end as soon as their
 # condition holds.
 WINDOW_TIMEOUT = 60.0
+# Different knight pictures that show its animation playing.
+ANIMATION_PICTURES = 3
 
 
 @dataclass
@@ -153,13 +155,16 @@ class GameSession(ScreenSession):
     C:\\...\\Korvane.exe; by default game_dir's Korvane.exe); extra_env for Wine
     (e.g. WINE_D3D_CONFIG); wait_for_main_window=False for runs that must not
     get as far; part, a name for each session of a test that runs several.
+    A program that is no test (tools' soak run) gives test=None, its own config
+    and a name for its folders of screenshots and logs.
     """
 
-    def __init__(self, test: unittest.TestCase, game_dir: Optional[Path] = None,
+    def __init__(self, test: Optional[unittest.TestCase], game_dir: Optional[Path] = None,
                  executable: Optional[str] = None, extra_env: Optional[dict] = None,
-                 wait_for_main_window: bool = True, part: str = ""):
-        self.config = Config.from_environment()
-        super().__init__(test, self.config.work_dir, self.config.pid_file, part)
+                 wait_for_main_window: bool = True, part: str = "",
+                 config: Optional[Config] = None, name: str = ""):
+        self.config = config or Config.from_environment()
+        super().__init__(test, self.config.work_dir, self.config.pid_file, part, name)
         self.game_dir = game_dir or self.config.game_dir
         self.executable = executable or str(self.game_dir / "Korvane.exe")
         self.extra_env = extra_env or {}
@@ -298,16 +303,30 @@ class GameSession(ScreenSession):
         """The main window's client area once the game draws its frames into it."""
         return self.wait_for_picture(self.main_window.client, shows_the_game, label)
 
+    def watch_the_knight(self, what: str = "the knight's animation plays",
+                         pictures: int = ANIMATION_PICTURES) -> list:
+        """Client-area pictures, taken until the knight's part of them has shown the given
+        number of different pictures (its animation playing); all are returned."""
+        taken: list = []
+
+        def animation_seen() -> bool:
+            taken.append(self.capture(self.main_window.client))
+            return len({p.crop_rect(KNIGHT).data for p in taken}) >= pictures
+
+        self.wait_for(animation_seen, FRAME_TIMEOUT, what, interval=FRAME_POLL_INTERVAL)
+        return taken
+
     def settled(self, label: str) -> Image:
         """The main window's client area once the board stands still (the knight,
         which never stops moving, aside)."""
         return self.wait_for_still_picture(self.main_window.client, label, moving=(KNIGHT,))
 
 
-def copy_game_dir(config: Config, name: str) -> Path:
-    """A fresh copy of the game folder under the work folder, to change before a run
-    (for instance to remove a model file)."""
-    target = config.work_dir / "game-copies" / name
+def copy_game_dir(config: Config, name: str, parent: Optional[Path] = None) -> Path:
+    """A fresh copy of the game folder, to change before a run (for instance to remove
+    a model file): parent/name, by default under the work folder. A parent inside the
+    prefix's drive_c gives the copy a C:\\ path of the name the test chooses."""
+    target = (parent or config.work_dir / "game-copies") / name
     shutil.rmtree(target, ignore_errors=True)
     shutil.copytree(config.game_dir, target)
     return target

@@ -18,8 +18,9 @@ from wine_prefix import WineSetupError
 from x_display import XServer
 
 
-def prepare(config: Config) -> None:
-    """Makes the Wine prefix the tests share, from nothing (tools/wine_prefix.py)."""
+def prepare(config: Config, fresh: bool = True) -> None:
+    """Makes the Wine prefix the tests share (tools/wine_prefix.py), from nothing unless
+    fresh is False (a soak run's prefix, say, kept from run to run)."""
     for tool, package in (("wine", "wine"), ("wineboot", "wine"), ("wineserver", "wine"),
                           ("localedef", "locales"), ("Xvfb", "xvfb")):
         require_tool(tool, package)
@@ -28,7 +29,7 @@ def prepare(config: Config) -> None:
     x_server = XServer(book, config.work_dir / "logs" / "prepare" / "xvfb.log")
     started = time.monotonic()
     try:
-        config.prefix.prepare(x_server.start(), fresh=True)
+        config.prefix.prepare(x_server.start(), fresh=fresh)
     except WineSetupError as error:
         raise HarnessError(str(error)) from None
     finally:

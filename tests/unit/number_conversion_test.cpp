@@ -1,4 +1,5 @@
 #include "model/number_conversion.h"
+#include "model/plain_numbers.h"
 
 #include <cfloat>
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "model/tokenizer.h"
 
 namespace {
 
@@ -140,6 +143,35 @@ TEST(NumberConversion, IntegersAreTheCLibrarysAtoi) {
         if (TextToInt(token.c_str()) != expected && ++mismatches <= 20) {
             ADD_FAILURE() << "token \"" << token << "\": " << TextToInt(token.c_str())
                           << " instead of " << expected;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// The readers of plain lines take common shapes sixteen bytes at a time;
+// whatever follows a token, they must end where the plain readers end and
+// give the same value, or both give up.
+TEST(NumberConversion, PaddedReadersAgreeWithThePlainOnes) {
+    const std::string followers[] = {"", " ", ")", "\n", ".", "e", "e5", "x", "5", "0123456789"};
+    int mismatches = 0;
+    for (const std::string& token : GeneratedTokens()) {
+        for (const std::string& follower : followers) {
+            const std::string text =
+                token + follower + std::string(StringSeparator::kScanPadding + 1, '\0');
+            double plain = 0.0;
+            double padded = 0.0;
+            const char* const plainEnd = ReadPlainDecimal(text.c_str(), plain);
+            const char* const paddedEnd = ReadPaddedDecimal(text.c_str(), padded);
+            int plainInt = 0;
+            int paddedInt = 0;
+            const char* const plainIntEnd = ReadPlainInt(text.c_str(), plainInt);
+            const char* const paddedIntEnd = ReadPaddedInt(text.c_str(), paddedInt);
+            const bool same = plainEnd == paddedEnd && plainIntEnd == paddedIntEnd &&
+                              (plainEnd == nullptr || SameBits(plain, padded)) &&
+                              (plainIntEnd == nullptr || plainInt == paddedInt);
+            if (!same && ++mismatches <= 20) {
+                ADD_FAILURE() << "text \"" << token + follower << "\"";
+            }
         }
     }
     EXPECT_EQ(mismatches, 0);

@@ -1,6 +1,7 @@
 #include "model/tokenizer.h"
 
 #include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -278,11 +279,9 @@ TEST(AsciiFileString, ReadingLinesAllocatesNothingOnceTheSlotsHaveGrown) {
     EXPECT_EQ(scope.Allocations(), 0u);
 }
 
-// Lines taken from the read-ahead buffer must be exactly the pieces fgets
-// gives: over a long input of random lines, some far longer than a piece and
-// many crossing the points where the buffer is refilled, each ReadLine must
-// split what StringSeparator splits from the same fgets piece.
-TEST_F(CodePageTest, ReadLineSplitsTheSamePiecesAsFgets) {
+// A long input of random lines, some far longer than a piece and many
+// crossing the points where the read-ahead buffer is refilled.
+std::string RandomLines() {
     std::mt19937_64 random(8190);
     const std::string alphabet = std::string("aZ19.-  \t\t\"(),;{}[]\r\x81\x5B\xE0\xA1") + '\0';
     std::string bytes;
@@ -296,7 +295,14 @@ TEST_F(CodePageTest, ReadLineSplitsTheSamePiecesAsFgets) {
         }
         bytes += random() % 50 == 0 ? "" : "\n";
     }
+    return bytes;
+}
 
+// Lines taken from the read-ahead buffer must be exactly the pieces fgets
+// gives: each ReadLine must split what StringSeparator splits from the same
+// fgets piece.
+TEST_F(CodePageTest, ReadLineSplitsTheSamePiecesAsFgets) {
+    const std::string bytes = RandomLines();
     MemoryStream reference(bytes);
     MemoryStream input(bytes);
     AsciiFileString file(input.get());
@@ -310,5 +316,41 @@ TEST_F(CodePageTest, ReadLineSplitsTheSamePiecesAsFgets) {
         ++lines;
     }
     EXPECT_EQ(file.ReadLine(), -1);
+    EXPECT_GT(lines, 1500);
+}
+
+// TakeLine hands over the fgets piece itself, unsplit, with no tokens left
+// of the line before; SplitTakenLine splits it once, as ReadLine would.
+TEST_F(CodePageTest, TakeLineGivesTheFgetsPieceAndSplitTakenLineItsTokens) {
+    const std::string bytes = RandomLines();
+    MemoryStream reference(bytes);
+    MemoryStream input(bytes);
+    AsciiFileString file(input.get());
+    std::vector<char> piece(AsciiFileString::kMaxPieceLength + 1);
+    int lines = 0;
+    for (long start = 0;
+         std::fgets(piece.data(), static_cast<int>(piece.size()), reference.get()) != nullptr;) {
+        // The piece may hold NULs, so its length is where fgets left the stream.
+        const long end = std::ftell(reference.get());
+        const auto length = static_cast<std::size_t>(end - start);
+        start = end;
+        const char* taken = file.TakeLine();
+        ASSERT_NE(taken, nullptr) << "line " << lines;
+        EXPECT_EQ(file.count, 0);
+        EXPECT_EQ(file.Token(0), "");
+        ASSERT_EQ(std::string(taken, length), std::string(piece.data(), length))
+            << "line " << lines;
+        if (taken[length - 1] != '\n') {
+            EXPECT_EQ(taken[length], '\0') << "line " << lines;
+        }
+        StringSeparator expected;
+        expected.Separate(piece.data());
+        ASSERT_EQ(file.SplitTakenLine(), expected.count) << "line " << lines;
+        ASSERT_EQ(file.SplitTakenLine(), expected.count) << "line " << lines;
+        ASSERT_EQ(CurrentTokens(file), CurrentTokens(expected)) << "line " << lines;
+        ++lines;
+    }
+    EXPECT_EQ(file.TakeLine(), nullptr);
+    EXPECT_EQ(file.count, -1);
     EXPECT_GT(lines, 1500);
 }

@@ -1,0 +1,149 @@
+#include "bench/load_speed/contenders.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#include <tiny_obj_loader.h>
+
+#include "bench/load_speed/model_footprint.h"
+#include "model/loader_mqa.h"
+#include "model/model.h"
+#include "tests/support/recording_device.h"
+
+const char* const kContenderNames[kContenderCount] = {
+    "fread of the document", "fresh memory, what the load holds",
+    "tinyobjloader on the OBJ, parse only", "LoaderMQA::Load", "Model::LoadFromFile, meshes built"};
+
+namespace {
+
+// Each run checks what it read, so a broken contender cannot look fast.
+[[noreturn]] void Fail(const std::string& what) {
+    std::fprintf(stderr, "korvane_load_speed: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// Made and touched when the program starts, so that no run pays for its pages.
+std::vector<char> freadBuffer(1 << 20);
+
+void ReadWholeFile(const std::string& path, std::size_t expected) {
+    std::vector<char>& buffer = freadBuffer;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        Fail("cannot open " + path);
+    }
+    std::size_t total = 0;
+    while (const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), file)) {
+        total += read;
+    }
+    std::fclose(file);
+    if (total != expected) {
+        Fail("short read of " + path);
+    }
+}
+
+void ParseObj(const GridFiles& grid) {
+    tinyobj::attrib_t attrib;
+    std::vector<tinyobj::shape_t> shapes;
+    std::vector<tinyobj::material_t> materials;
+    std::string warning;
+    std::string error;
+    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, grid.objPath.c_str(),
+                          nullptr, false) ||
+        shapes.empty() || shapes[0].mesh.num_face_vertices.size() != grid.Triangles() / 2) {
+        Fail("tinyobjloader did not read " + grid.objPath + ": " + error);
+    }
+}
+
+std::unique_ptr<Model> ReadDocument(const GridFiles& grid) {
+    std::FILE* file = std::fopen(grid.documentPath.c_str(), "rb");
+    if (file == nullptr) {
+        Fail("cannot open " + grid.documentPath);
+    }
+    auto model = std::make_unique<Model>();
+    const int result = LoaderMQA(file, model.get()).Load();
+    std::fclose(file);
+    if (result != kLoadOk || model->objects.size() != 1 ||
+        model->objects[0].faces.size() != grid.Triangles() / 2) {
+        Fail("the reader did not read " + grid.documentPath);
+    }
+    return model;
+}
+
+std::unique_ptr<Model> LoadWhole(const GridFiles& grid, RecordingDevice& device) {
+    auto model = std::make_unique<Model>();
+    if (!model->LoadFromFile(grid.documentName, &device) || model->objects.size() != 1 ||
+        model->objects[0].materialTriangleCounts.size() != 2) {
+        Fail("LoadFromFile did not load " + grid.documentName);
+    }
+    return model;
+}
+
+// The other ceiling: taking as much memory from the system as the whole load
+// ends up holding, one write per page, as every load's first touches do.
+void TouchFreshMemory(std::size_t bytes) {
+    if (bytes == 0) {
+        return;
+    }
+    const std::unique_ptr<char[]> memory(new char[bytes]);
+    for (std::size_t at = 0; at < bytes; at += 4096) {
+        memory[at] = static_cast<char>(at);
+    }
+    volatile char sink = memory[bytes / 2];
+    static_cast<void>(sink);
+}
+
+} // namespace
+
+double TimeRun(Contender contender, const GridFiles& grid, std::size_t heldBytes) {
+    RecordingDevice device;
+    device.recordCalls = false;
+    std::unique_ptr<Model> model;
+    const auto start = std::chrono::steady_clock::now();
+    switch (contender) {
+    case kFread:
+        ReadWholeFile(grid.documentPath, grid.documentBytes);
+        break;
+    case kFirstTouch:
+        TouchFreshMemory(heldBytes);
+        break;
+    case kTinyObj:
+        ParseObj(grid);
+        break;
+    case kReader:
+        model = ReadDocument(grid);
+        break;
+    default:
+        model = LoadWhole(grid, device);
+        break;
+    }
+    const auto stop = std::chrono::steady_clock::now();
+    model.reset();
+#ifdef __GLIBC__
+    // Memory the allocator kept from the run before would spare the smaller
+    // sizes the cost of first touches that the larger ones pay.
+    malloc_trim(0);
+#endif
+    return std::chrono::duration<double>(stop - start).count();
+}
+
+LoadMemory MeasureLoadMemory(const GridFiles& grid) {
+    LoadMemory memory;
+    memory.reader = MeasurePeakMemory([&] {
+        const std::unique_ptr<Model> model = ReadDocument(grid);
+        return Footprint{RecordBytes(*model), HugePageBytes()};
+    });
+    memory.whole = MeasurePeakMemory([&] {
+        RecordingDevice device;
+        device.recordCalls = false;
+        const std::unique_ptr<Model> model = LoadWhole(grid, device);
+        return Footprint{RecordBytes(*model) + VertexBufferBytes(*model), HugePageBytes()};
+    });
+    return memory;
+}

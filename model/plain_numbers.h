@@ -1,0 +1,133 @@
+// Numbers of the plain lines (plain_lines.h), read sixteen bytes at a time
+// where the processor allows: the digits of a number are found with one
+// comparison and converted without a branch per digit. Each gives the same
+// value and end as ReadPlainDecimal or ReadPlainInt, which read every shape
+// these do not. The text must be followed, within the bytes up to its line's
+// end, by a byte that is no digit, and StringSeparator::kScanPadding readable
+// bytes must follow that end.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define KORVANE_PLAIN_NUMBERS_SSE2 1
+#endif
+
+#include "model/number_conversion.h"
+
+// The readers below are inlined wherever they are called, whatever the
+// compiler thinks of their size: in the loops of a line's numbers their
+// constants then stay in registers, which is most of the gain of inlining.
+#if defined(_MSC_VER)
+#define KORVANE_INLINE_ALWAYS __forceinline
+#else
+#define KORVANE_INLINE_ALWAYS [[gnu::always_inline]] inline
+#endif
+
+#ifdef KORVANE_PLAIN_NUMBERS_SSE2
+
+namespace number_detail {
+
+// Digits converted at once without a branch.
+inline constexpr int kWordDigits = 8;
+
+inline constexpr std::uint64_t kPowersOfTen[kWordDigits + 1] = {
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// Bit i set when byte i of the sixteen from p is a decimal digit.
+inline unsigned DigitMask(const char* p) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // As signed bytes less '0', digits are 0 to 9 and every other byte lies
+    // below 0 or above 9.
+    const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+    const __m128i digits = _mm_andnot_si128(_mm_cmplt_epi8(values, _mm_setzero_si128()),
+                                            _mm_cmplt_epi8(values, _mm_set1_epi8(10)));
+    return static_cast<unsigned>(_mm_movemask_epi8(digits));
+}
+
+// The digits leading the sixteen bytes of mask, 16 when all are.
+inline int LeadingDigits(unsigned mask) {
+    return std::countr_zero(~mask);
+}
+
+// The value of the `count` digits from p, 1 <= count <= kWordDigits: the
+// digits are moved to the end of an eight-byte word, and pairs, quads and
+// the two halves are combined by three multiplications.
+inline std::uint64_t DigitsValue(const char* p, int count) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    word <<= 8 * (kWordDigits - count); // the first byte in memory is the lowest
+    word = (word & 0x0F0F0F0F0F0F0F0Full) * ((10 << 8) + 1) >> 8;
+    word = (word & 0x00FF00FF00FF00FFull) * ((100 << 16) + 1) >> 16;
+    return (word & 0x0000FFFF0000FFFFull) * ((10000ull << 32) + 1) >> 32;
+}
+
+// A byte after digits that makes the number longer or another shape: a
+// point, an exponent or the x of a hexadecimal number.
+inline bool ContinuesNumber(char c) {
+    const char lower = static_cast<char>(c | 0x20);
+    return c == '.' || lower == 'e' || lower == 'x';
+}
+
+} // namespace number_detail
+
+// ReadPlainDecimal, taking at once [-] one to eight digits [. up to eight
+// digits], fourteen digits at most, which keeps the mantissa below 2^53 and
+// the number within the sixteen bytes looked at.
+KORVANE_INLINE_ALWAYS const char* ReadPaddedDecimal(const char* text, double& value) {
+    using namespace number_detail;
+    const bool negative = *text == '-';
+    const char* const digits = text + (negative ? 1 : 0);
+    const unsigned mask = DigitMask(digits);
+    const unsigned integerDigits = static_cast<unsigned>(LeadingDigits(mask));
+    const char* end = digits + integerDigits;
+    if (integerDigits - 1 < kWordDigits) {
+        std::uint64_t mantissa = DigitsValue(digits, static_cast<int>(integerDigits));
+        unsigned fractionDigits = 0;
+        if (*end == '.') {
+            fractionDigits = static_cast<unsigned>(LeadingDigits(mask >> (integerDigits + 1)));
+            if (fractionDigits > kWordDigits || integerDigits + fractionDigits > 14) {
+                return ReadPlainDecimal(text, value);
+            }
+            mantissa *= kPowersOfTen[fractionDigits];
+            if (fractionDigits > 0) {
+                mantissa += DigitsValue(end + 1, static_cast<int>(fractionDigits));
+            }
+            end += 1 + fractionDigits;
+        }
+        if (!ContinuesNumber(*end)) {
+            value = ExactDecimal(mantissa, -static_cast<int>(fractionDigits), negative);
+            return end;
+        }
+    }
+    return ReadPlainDecimal(text, value);
+}
+
+// ReadPlainInt, taking at once [-] one to eight digits.
+KORVANE_INLINE_ALWAYS const char* ReadPaddedInt(const char* text, int& value) {
+    using namespace number_detail;
+    const bool negative = *text == '-';
+    const char* const digits = text + (negative ? 1 : 0);
+    const int count = LeadingDigits(DigitMask(digits));
+    if (static_cast<unsigned>(count) - 1 < kWordDigits) {
+        const auto magnitude = static_cast<int>(DigitsValue(digits, count));
+        value = negative ? -magnitude : magnitude;
+        return digits + count;
+    }
+    return ReadPlainInt(text, value);
+}
+
+#else
+
+KORVANE_INLINE_ALWAYS const char* ReadPaddedDecimal(const char* text, double& value) {
+    return ReadPlainDecimal(text, value);
+}
+
+KORVANE_INLINE_ALWAYS const char* ReadPaddedInt(const char* text, int& value) {
+    return ReadPlainInt(text, value);
+}
+
+#endif
