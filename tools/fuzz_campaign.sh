@@ -4,16 +4,18 @@
 # tests/fuzz/corpus/NAME/ the smallest set of the inputs it found that covers
 # what the seeds do not, so CI's short runs start where the campaign ended.
 # Prints executions, executions per second and coverage.
-#   tools/fuzz_campaign.sh <fuzzer binary> <minutes> [jobs, default: all cores]
+#   tools/fuzz_campaign.sh <fuzzer binary> <minutes> [more seed files or folders...]
+# FUZZ_JOBS sets how many processes fuzz at once (default: one per core).
 set -euo pipefail
 
 if [ $# -lt 2 ] || ! [[ $2 =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: $0 <fuzzer binary> <minutes> [jobs]" >&2
+    echo "usage: $0 <fuzzer binary> <minutes> [more seed files or folders...]" >&2
     exit 2
 fi
 binary="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 minutes=$2
-jobs=${3:-$(nproc)}
+shift 2
+jobs=${FUZZ_JOBS:-$(nproc)}
 source "$(dirname "$0")/fuzz_target.sh"
 fuzz_target_setup "$binary"
 
@@ -21,6 +23,13 @@ work="$(dirname "$binary")/fuzz-campaign-$fuzz_name"
 rm -rf "$work"
 mkdir -p "$work/found" "$work/artifacts" "$work/minimal"
 cp -r "$fuzz_seeds"/. "$work/found/"
+for extra in "$@"; do
+    if [ -d "$extra" ]; then
+        cp -r "$extra"/. "$work/found/"
+    else
+        cp "$extra" "$work/found/"
+    fi
+done
 
 # Each job is its own process sharing the corpus folder; libFuzzer writes their
 # logs as fuzz-<job>.log in the working folder.
