@@ -14,25 +14,15 @@ fi
 binary=$1
 seconds=$2
 shift 2
-root="$(cd "$(dirname "$0")/.." && pwd)"
-name="$(basename "$binary" | sed 's/^korvane_fuzz_//')"
-seeds="$root/tests/fuzz/corpus/$name"
-dictionary="$root/tests/fuzz/$name.dict"
-options="$root/tests/fuzz/$name.options"
-extraOptions=()
-if [ -f "$dictionary" ]; then
-    extraOptions+=(-dict="$dictionary")
-fi
-if [ -f "$options" ]; then
-    read -r -d '' -a targetOptions <"$options" || true
-    extraOptions+=("${targetOptions[@]}")
-fi
+source "$(dirname "$0")/fuzz_target.sh"
+fuzz_target_setup "$binary"
+name=$fuzz_name
 
 # Work on a copy beside the binary: the seeds in the repository stay as written.
 work="$(cd "$(dirname "$binary")" && pwd)/fuzz-run-$name"
 rm -rf "$work"
 mkdir -p "$work/corpus" "$work/artifacts"
-cp -r "$seeds"/. "$work/corpus/"
+cp -r "$fuzz_seeds"/. "$work/corpus/"
 for extra in "$@"; do
     if [ -d "$extra" ]; then
         cp -r "$extra"/. "$work/corpus/"
@@ -41,14 +31,9 @@ for extra in "$@"; do
     fi
 done
 
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:symbolize=1"
-export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-
-# -timeout: one input running this long is a hang. -max_len: long enough for
-# lines beyond the 8190-byte pieces (a target's options may change it).
 set +e
-"$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=20000 \
-    -print_final_stats=1 "${extraOptions[@]}" -artifact_prefix="$work/artifacts/" \
+"$binary" -max_total_time="$seconds" "${fuzz_options[@]}" -print_final_stats=1 \
+    -artifact_prefix="$work/artifacts/" \
     "$work/corpus" >"$work/fuzz.log" 2>&1
 status=$?
 set -e

@@ -21,8 +21,11 @@ namespace {
 
 // Larger textures cost seconds and hundreds of megabytes per input in this
 // unoptimised, instrumented build without reaching code that smaller ones do
-// not; the loader's own size limit is covered by its unit tests.
-constexpr UINT kLargestTextureSide = 4096;
+// not; the loader's own size limit is covered by its unit tests. Resampling
+// costs the square of the longest side (the resizer weighs every output texel
+// of an axis against every input texel of it): a 4096 x 64 image took 2.7 s
+// here, beyond the hang limit once the machine is busy.
+constexpr UINT kLargestTextureSide = 2048;
 constexpr unsigned long long kLargestTextureTexels = 1u << 18;
 
 // The smallest power of two not below the side, for sides up to twice the largest.

@@ -354,6 +354,22 @@ TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
     EXPECT_EQ(Level(0), SampleTexels);
 }
 
+TEST_F(D3DXTextureTest, AWideGreyImageCutShortFillsEveryLevelOfItsChain) {
+    // Found by fuzzing: a 4095 x 42 grey TGA whose texels end after 25 bytes;
+    // widening it to 4096 and halving it twelve times is the resizer's costliest path.
+    const unsigned char tga[] = {
+        0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0x0f, 0x2a,
+        0x00, 0x08, 0x00, 0x16, 0x01, 0x00, 0x60, 0x20, 0x00, 0x01, 0x12, 0xd0, 0x33, 0x33, 0x32,
+        0x2a, 0x2a, 0x2a, 0x2a, 0x1e, 0x28, 0x1e, 0x2f, 0x1e, 0x12, 0x12, 0x12, 0x12,
+    };
+    ASSERT_EQ(Load(Write("wide.tga", std::string(reinterpret_cast<const char*>(tga), sizeof tga))),
+              S_OK);
+    EXPECT_EQ(Made().width, 4096u);
+    EXPECT_EQ(Made().height, 64u);
+    ASSERT_EQ(Made().levelCount, 13u);
+    EXPECT_EQ(Level(12).size(), 1u);
+}
+
 TEST_F(D3DXTextureTest, AFilesBytesInMemoryLoadAsTheFileDoes) {
     const std::string files[] = {EncodePng(Sample), EncodeBmp(ImageOf(5, 3, Greys({9, 8})), 8)};
     for (const std::string& file : files) {
