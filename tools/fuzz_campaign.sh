@@ -22,14 +22,7 @@ fuzz_target_setup "$binary"
 work="$(dirname "$binary")/fuzz-campaign-$fuzz_name"
 rm -rf "$work"
 mkdir -p "$work/found" "$work/artifacts" "$work/minimal"
-cp -r "$fuzz_seeds"/. "$work/found/"
-for extra in "$@"; do
-    if [ -d "$extra" ]; then
-        cp -r "$extra"/. "$work/found/"
-    else
-        cp "$extra" "$work/found/"
-    fi
-done
+fuzz_copy_seeds "$work/found" "$@"
 
 # Each job is its own process sharing the corpus folder; libFuzzer writes their
 # logs as fuzz-<job>.log in the working folder.

@@ -23,3 +23,17 @@ fuzz_target_setup() {
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:symbolize=1"
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 }
+
+# Copies the target's seeds, then any further seed files or folders, into a folder.
+fuzz_copy_seeds() {
+    local folder=$1 extra
+    shift
+    cp -r "$fuzz_seeds"/. "$folder/"
+    for extra in "$@"; do
+        if [ -d "$extra" ]; then
+            cp -r "$extra"/. "$folder/"
+        else
+            cp "$extra" "$folder/"
+        fi
+    done
+}

@@ -22,14 +22,7 @@ name=$fuzz_name
 work="$(cd "$(dirname "$binary")" && pwd)/fuzz-run-$name"
 rm -rf "$work"
 mkdir -p "$work/corpus" "$work/artifacts"
-cp -r "$fuzz_seeds"/. "$work/corpus/"
-for extra in "$@"; do
-    if [ -d "$extra" ]; then
-        cp -r "$extra"/. "$work/corpus/"
-    else
-        cp "$extra" "$work/corpus/"
-    fi
-done
+fuzz_copy_seeds "$work/corpus" "$@"
 
 set +e
 "$binary" -max_total_time="$seconds" "${fuzz_options[@]}" -print_final_stats=1 \
