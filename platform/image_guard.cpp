@@ -5,6 +5,7 @@
 namespace {
 
 constexpr unsigned char kMarkerPrefix = 0xFF;
+constexpr unsigned char kStartOfImage = 0xD8;
 constexpr unsigned char kDefineHuffmanTable = 0xC4;
 constexpr int kHuffmanCodeLengths = 16;
 constexpr int kMostHuffmanSymbols = 256;
@@ -39,8 +40,14 @@ bool HasOversizedHuffmanTable(std::span<const unsigned char> bytes, std::size_t 
     return false;
 }
 
+// The decoder takes a file for a JPEG when it starts with the start-of-image
+// marker, which, like every marker, may follow any number of 0xFF fill bytes.
 bool IsJpeg(std::span<const unsigned char> bytes) {
-    return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    std::size_t at = 0;
+    while (at < bytes.size() && bytes[at] == kMarkerPrefix) {
+        ++at;
+    }
+    return at >= 1 && at < bytes.size() && bytes[at] == kStartOfImage;
 }
 
 } // namespace

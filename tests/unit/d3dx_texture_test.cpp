@@ -344,6 +344,16 @@ TEST_F(D3DXTextureTest, CorruptJpegHuffmanTablesStayInsideTheDecodersMemory) {
         EXPECT_EQ(texture != nullptr, c.result == S_OK);
     }
     EXPECT_TRUE(IsSafeToDecode(BytesOf(jpeg)));
+
+    // Found by fuzzing: the decoder skips 0xFF fill bytes before the start
+    // marker, so a file that begins with them is a JPEG, checked as one.
+    const std::string fill(32, '\xFF');
+    std::string corrupt = jpeg;
+    corrupt.replace(tables.front(), 16, std::string(16, '\x11'));
+    EXPECT_FALSE(IsSafeToDecode(BytesOf(fill + corrupt)));
+    EXPECT_EQ(Load(Write("filled.jpg", fill + corrupt)), D3DXERR_INVALIDDATA);
+    EXPECT_TRUE(IsSafeToDecode(BytesOf(fill + jpeg)));
+    EXPECT_EQ(Load(Write("filled.jpg", fill + jpeg)), S_OK);
 }
 
 TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
