@@ -364,6 +364,22 @@ TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
     EXPECT_EQ(Level(0), SampleTexels);
 }
 
+TEST_F(D3DXTextureTest, APngDataChunkLongerThanTheFileIsRefusedBeforeItsBufferIsGrown) {
+    // Found by fuzzing: the decoder grew its buffer to the stated length of a
+    // data chunk, gigabytes for a file of a hundred bytes, before finding the
+    // data missing.
+    const std::string png = EncodePng(Sample);
+    const std::size_t length = png.find("IDAT") - 4;
+    for (const char* stated : {"\x7F\xFF\xFF\xF0", "\x00\x01\x00\x00"}) {
+        SCOPED_TRACE(stated);
+        std::string corrupt = png;
+        corrupt.replace(length, 4, stated, 4);
+        EXPECT_FALSE(IsSafeToDecode(BytesOf(corrupt)));
+        EXPECT_EQ(Load(Write("long_chunk.png", corrupt)), D3DXERR_INVALIDDATA);
+    }
+    EXPECT_TRUE(IsSafeToDecode(BytesOf(png)));
+}
+
 TEST_F(D3DXTextureTest, AWideGreyImageCutShortFillsEveryLevelOfItsChain) {
     // Found by fuzzing: a 4095 x 42 grey TGA whose texels end after 25 bytes;
     // widening it to 4096 and halving it twelve times is the resizer's costliest path.
