@@ -28,12 +28,12 @@ ScratchFolder::ScratchFolder(std::string_view parent) {
     std::filesystem::create_directories(parent_ / name_);
 }
 
+// The parent stays: test processes run side by side, and removing a parent
+// that looks empty could pull it away from another one that has just made it
+// and is about to make its own folder inside.
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(parent_ / name_, ignored);
-    if (!parentName_.empty() && std::filesystem::is_empty(parent_, ignored)) {
-        std::filesystem::remove(parent_, ignored);
-    }
 }
 
 std::string ScratchFolder::NameFromParent(std::string_view file) const {

@@ -15,7 +15,7 @@ class ScratchFolder {
     // A new, uniquely named folder below `parent` (a path relative to the
     // executable's directory, such as "TEXTURE"; empty for the directory itself).
     explicit ScratchFolder(std::string_view parent = {});
-    // Removes the folder and its files, and the parent when it is left empty.
+    // Removes the folder and its files; the parent is left for others.
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
