@@ -31,7 +31,7 @@ ANIMATION_PICTURES = 3
 
 
 class GameSessionBase(ScreenSession):
-    """Subclasses provide windows(), game_processes() and activate(), and the
+    """Subclasses provide windows(), game_process_ids() and activate(), and the
     platform's names: main_class (the main window's class) and dialog_class (the
     class of dialogs and message boxes, or None where it tells nothing)."""
 
@@ -53,9 +53,14 @@ class GameSessionBase(ScreenSession):
         """Every visible top-level window of the session."""
         raise NotImplementedError
 
-    def game_processes(self) -> list:
-        """The commands of the game's processes still running (its helpers included)."""
+    def game_process_ids(self) -> list:
+        """(pid, command) of each of the game's processes still running (its helpers
+        included)."""
         raise NotImplementedError
+
+    def game_processes(self) -> list:
+        """The commands of the game's processes still running."""
+        return [command for _, command in self.game_process_ids()]
 
     def startup_failure_text(self, box) -> str:
         """The message a start-up failure box shows."""

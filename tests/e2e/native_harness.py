@@ -87,18 +87,20 @@ class NativeGameSession(GameSessionBase):
 
     Options: game_dir, a folder to run instead of the configured one (see
     copy_game_dir); wait_for_main_window=False for runs that must not get as
-    far; part, a name for each session of a test that runs several.
+    far; part, a name for each session of a test that runs several; config and
+    name for runs outside a test (the soak).
     """
 
     main_class = MAIN_CLASS
     dialog_class = None  # SDL's message boxes set no class of their own
     config_type = NativeConfig
 
-    def __init__(self, test: unittest.TestCase, game_dir: Optional[Path] = None,
-                 wait_for_main_window: bool = True, part: str = ""):
-        self.config = NativeConfig.from_environment()
+    def __init__(self, test: Optional[unittest.TestCase], game_dir: Optional[Path] = None,
+                 wait_for_main_window: bool = True, part: str = "",
+                 config: Optional[NativeConfig] = None, name: str = ""):
+        self.config = config or NativeConfig.from_environment()
         super().__init__(test, self.config.work_dir, self.config.pid_file,
-                         game_dir or self.config.game_dir, wait_for_main_window, part)
+                         game_dir or self.config.game_dir, wait_for_main_window, part, name)
         self.token = uuid.uuid4().hex
 
     # -- start and stop
@@ -137,8 +139,8 @@ class NativeGameSession(GameSessionBase):
     def windows(self) -> list:
         return self.screen.top_level_windows()
 
-    def game_processes(self) -> list:
-        return [command for _, command in processes_with(SESSION_VARIABLE, self.token)]
+    def game_process_ids(self) -> list:
+        return processes_with(SESSION_VARIABLE, self.token)
 
     def startup_failure_text(self, box) -> str:
         # The box's text is drawn, not kept; the same message is on standard error,

@@ -1,17 +1,19 @@
 #!/usr/bin/env python3
-"""A soak run of the real Korvane.exe under Wine and Xvfb: a seeded stream of
-random arrow presses for MINUTES minutes while the game's resident memory is
-sampled every 10 s; then the game must still draw and animate the knight, and
-Alt+F4 must end it with exit code 0. tools/soak.sh builds what it needs and
-runs this; it is not one of the end-to-end tests (it takes as long as asked).
+"""A soak run of the real game under Xvfb, Korvane.exe under Wine or the native
+build: a seeded stream of random arrow presses for MINUTES minutes while the
+game's resident memory is sampled every 10 s; then the game must still draw and
+animate the knight, and Alt+F4 must end it with exit code 0. tools/soak.sh
+builds what it needs and runs this; it is not one of the end-to-end tests (it
+takes as long as asked).
 
-    soak.py MINUTES --game-dir DIR --probe EXE --work-dir DIR [--seed N]
-            [--presses-per-second R] [--max-growth-kib K]
+    soak.py MINUTES --game-dir DIR --work-dir DIR (--probe EXE | --native)
+            [--seed N] [--presses-per-second R] [--max-growth-kib K]
 
-The game runs with the end-to-end tests' harness (GameSession) in a Wine
-prefix of the soak's own, <work dir>/wine/prefix, prepared by
-tools/wine_prefix.py like every other one. Presses are real presses (XTEST),
-each held and released for a few of the game's frames, as the tests press.
+The game runs with the end-to-end tests' harness. Under Wine (GameSession) it
+runs in a prefix of the soak's own, <work dir>/wine/prefix, prepared by
+tools/wine_prefix.py like every other one; with --native, NativeGameSession
+runs the native build. Presses are real presses (XTEST), each held and
+released for a few of the game's frames, as the tests press.
 
 After a random walk the knight can stand anywhere, and from some cells the
 terraces in front may hide part of it. So the end checks walk it home first,
@@ -20,14 +22,20 @@ board's edges stopping the rest): there the board must look exactly as it did
 at the start, only the knight's part of the picture may change, and it must
 change, frame after frame.
 
-Memory is the VmRSS of the Windows process (the Wine process whose command is
-Korvane.exe) read from /proc. The first minute is the warm-up: Wine and the
+Memory is the VmRSS read from /proc of the game's process (under Wine, the
+process whose command is Korvane.exe). The first minute is the warm-up: Wine and the
 game touch their pages, caches and heaps then. Growth counts from the sample
 at 60 s: to the last sample, and to the largest one after it. Single samples
 swing by a few MB (Wine's renderer allocates and frees as it draws), so the
 judgement of a leak is the floor: the smallest sample of the last minute
 against the smallest of the second minute. With --max-growth-kib the run fails
 when the floor rose by more (no limit by default: the figures are reported).
+
+To tell where growth lies, the resident memory of each mapping (from
+/proc/PID/smaps) is kept at the end of the warm-up and at the last sample; the
+report lists the mappings that grew most between the two: a library's file,
+the C heap ([heap]), or anonymous memory by its permissions (rwx and r-x
+anonymous memory is generated code, such as a software renderer's shaders).
 """
 
 from __future__ import annotations
@@ -40,8 +48,9 @@ from dataclasses import dataclass
 from pathlib import Path
 
 from game_pictures import without_knight
-from processes import HarnessError, ProcessBook, command_of, processes_with
+from processes import HarnessError, ProcessBook, command_of
 from screen_image import Image
+from native_harness import NativeConfig, NativeGameSession
 from screen_session import DEFAULT_TIMEOUT
 from wine_harness import Config, GameSession
 from wine_setup import prepare
@@ -50,6 +59,7 @@ SAMPLE_INTERVAL = 10.0  # seconds between memory samples
 WARM_UP = 60.0  # seconds: growth is counted from the sample taken then
 ARROWS = ("Left", "Right", "Up", "Down")
 BOARD_SIDE = 10
+GROWING_MAPPINGS = 6  # how many of the mappings that grew most the report lists
 
 
 @dataclass
@@ -71,16 +81,37 @@ def resident_kib(pid: int) -> int:
     raise AssertionError(f"process {pid} reports no VmRSS (a zombie?)")
 
 
-def game_process(game: GameSession) -> tuple:
-    """(pid, command) of the one Linux process that runs Korvane.exe in the session's
-    prefix, once there is exactly one."""
+def resident_kib_by_mapping(pid: int) -> dict:
+    """Resident KiB of a process per mapping (see resident_kib_in_smaps)."""
+    try:
+        text = Path(f"/proc/{pid}/smaps").read_text(errors="replace")
+    except OSError:
+        raise AssertionError(f"the game's process {pid} is gone") from None
+    return resident_kib_in_smaps(text)
+
+
+def resident_kib_in_smaps(text: str) -> dict:
+    """Resident KiB per mapping in the text of /proc/PID/smaps: by file, by a kernel
+    name such as [heap], or for anonymous memory by its permissions ("anonymous rw-p")."""
+    resident: dict = {}
+    mapping = ""
+    for line in text.splitlines():
+        fields = line.split(maxsplit=5)
+        if fields and "-" in fields[0] and len(fields) >= 5:  # a mapping's header
+            mapping = fields[5] if len(fields) == 6 else f"anonymous {fields[1]}"
+        elif fields and fields[0] == "Rss:":
+            resident[mapping] = resident.get(mapping, 0) + int(fields[1])
+    return resident
+
+
+def game_process(game) -> tuple:
+    """(pid, command) of the one process that runs the game, once there is exactly one
+    (under Wine: the one whose command is Korvane.exe)."""
     def found():
-        games = [(pid, command) for pid, command in
-                 processes_with("WINEPREFIX", str(game.prefix.path))
-                 if "korvane.exe" in command.lower()]
+        games = game.game_process_ids()
         return games[0] if len(games) == 1 else None
 
-    return game.wait_for(found, DEFAULT_TIMEOUT, "one Korvane.exe process in the prefix")
+    return game.wait_for(found, DEFAULT_TIMEOUT, "one process of the game")
 
 
 class MemoryLog:
@@ -91,6 +122,8 @@ class MemoryLog:
         self.command = command
         self.samples: list = []
         self.started = 0.0  # when the first sample was taken
+        self.mappings_warmed_up: dict = {}  # resident KiB per mapping, after the warm-up
+        self.mappings_last: dict = {}  # and at the last sample
 
     def due(self) -> bool:
         return time.monotonic() - self.started >= len(self.samples) * SAMPLE_INTERVAL
@@ -102,6 +135,10 @@ class MemoryLog:
             self.started = time.monotonic()
         sample = Sample(time.monotonic() - self.started, resident_kib(self.pid), presses)
         self.samples.append(sample)
+        if self.warmed_up() is sample:
+            self.mappings_warmed_up = resident_kib_by_mapping(self.pid)
+        if self.mappings_warmed_up:
+            self.mappings_last = resident_kib_by_mapping(self.pid)
         print(f"  {_clock(sample.elapsed)}  {sample.resident_kib:>9,} KiB resident, "
               f"{presses} presses", flush=True)
         return sample
@@ -152,10 +189,27 @@ class MemoryLog:
         elapsed = self.samples[-1].elapsed
         if elapsed > 0:
             lines.append(f"{self.samples[-1].presses / elapsed:.2f} presses a second")
+        lines += self.mapping_report()
         return "\n".join(lines)
 
+    def mapping_report(self) -> list:
+        """The mappings whose resident memory changed most from the warm-up to the end."""
+        if not self.mappings_last:
+            return []
+        names = set(self.mappings_warmed_up) | set(self.mappings_last)
+        change = {name: self.mappings_last.get(name, 0) - self.mappings_warmed_up.get(name, 0)
+                  for name in names}
+        largest = sorted(names, key=lambda name: -abs(change[name]))[:GROWING_MAPPINGS]
+        lines = ["resident memory by mapping, from the end of the warm-up to the last sample:"]
+        lines += [f"  {change[name]:+10,} KiB  {self.mappings_last.get(name, 0):>9,} KiB  {name}"
+                  for name in largest if change[name]]
+        before, after = sum(self.mappings_warmed_up.values()), sum(self.mappings_last.values())
+        lines.append(f"  {after - before:+10,} KiB in all ({before:,} KiB to {after:,} KiB; "
+                     f"read apart from the samples, so they differ by the renderer's churn)")
+        return lines
 
-def walk_randomly(game: GameSession, memory: MemoryLog, rng: random.Random, seconds: float,
+
+def walk_randomly(game, memory: MemoryLog, rng: random.Random, seconds: float,
                   presses_per_second: float) -> int:
     """Random arrow presses, paced, until the time is up; memory sampled as it falls due.
     Gives how often the game had to be given the keyboard again."""
@@ -180,7 +234,7 @@ def walk_randomly(game: GameSession, memory: MemoryLog, rng: random.Random, seco
     return activations
 
 
-def check_still_plays(game: GameSession, start: Image) -> None:
+def check_still_plays(game, start: Image) -> None:
     """Walks the knight home and checks the board and the knight's animation there."""
     for key in ("Up", "Left"):
         for _ in range(BOARD_SIDE - 1):
@@ -195,17 +249,13 @@ def check_still_plays(game: GameSession, start: Image) -> None:
             raise AssertionError(f"picture {index + 1}: something but the knight moved")
 
 
-def soak(config: Config, minutes: float, seed: int, presses_per_second: float,
+def soak(session, minutes: float, seed: int, presses_per_second: float,
          max_growth_kib: int) -> int:
-    ProcessBook(config.pid_file).stop_leftovers()  # of a soak run that was killed
-    if not config.prefix.is_ready():
-        prepare(config, fresh=False)
     rng = random.Random(seed)
-    print(f"Soaking {config.game_exe} for {minutes:g} min: seed {seed}, "
+    print(f"Soaking {session.command()[-1]} for {minutes:g} min: seed {seed}, "
           f"at most {presses_per_second:g} presses a second", flush=True)
     memory = None
     failure = ""
-    session = GameSession(None, config=config, name="soak")
     try:
         with session as game:  # a failure inside keeps a screenshot of its moment
             game.wait_for_game("start")
@@ -254,7 +304,11 @@ def main(arguments: list) -> int:
     parser.add_argument("minutes", type=_positive(float))
     parser.add_argument("--game-dir", type=Path, required=True,
                         help="folder holding Korvane.exe and its data")
-    parser.add_argument("--probe", type=Path, required=True, help="window_probe.exe")
+    platform = parser.add_mutually_exclusive_group(required=True)
+    platform.add_argument("--probe", type=Path,
+                          help="window_probe.exe: run Korvane.exe of --game-dir under Wine")
+    platform.add_argument("--native", action="store_true",
+                          help="run the native build's korvane of --game-dir")
     parser.add_argument("--work-dir", type=Path, required=True,
                         help="the soak's Wine prefix, screenshots and logs go here")
     parser.add_argument("--seed", type=int, default=1,
@@ -266,10 +320,21 @@ def main(arguments: list) -> int:
                         help="fail when the floor of resident memory rises by more "
                         "(runs of at least 3 minutes; no limit by default)")
     options = parser.parse_args(arguments)
-    config = Config(game_dir=options.game_dir.absolute(), work_dir=options.work_dir.absolute(),
-                    probe=options.probe.absolute(), objdump="", version="",
-                    package=Path())
-    return soak(config, options.minutes, options.seed, options.presses_per_second,
+    game_dir = options.game_dir.absolute()
+    work_dir = options.work_dir.absolute()
+    if options.native:
+        native = NativeConfig(game_dir=game_dir, work_dir=work_dir, version="")
+        native.require_game()
+        ProcessBook(native.pid_file).stop_leftovers()  # of a soak run that was killed
+        session = NativeGameSession(None, config=native, name="soak")
+    else:
+        config = Config(game_dir=game_dir, work_dir=work_dir, probe=options.probe.absolute(),
+                        objdump="", version="", package=Path())
+        ProcessBook(config.pid_file).stop_leftovers()
+        if not config.prefix.is_ready():
+            prepare(config, fresh=False)
+        session = GameSession(None, config=config, name="soak")
+    return soak(session, options.minutes, options.seed, options.presses_per_second,
                 options.max_growth_kib)
 
 

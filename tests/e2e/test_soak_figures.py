@@ -2,7 +2,7 @@
 
 import unittest
 
-from soak import SAMPLE_INTERVAL, MemoryLog, Sample
+from soak import SAMPLE_INTERVAL, MemoryLog, Sample, resident_kib_in_smaps
 
 
 def log_of(values: list) -> MemoryLog:
@@ -43,6 +43,53 @@ class SoakFiguresTest(unittest.TestCase):
     def test_no_floor_figure_for_runs_shorter_than_three_minutes(self):
         self.assertIsNone(log_of([100] * 18).floor_growth_kib())
         self.assertEqual(log_of([100] * 19).floor_growth_kib(), 0)
+
+
+SMAPS = """\
+55d0c0a00000-55d0c0a21000 rw-p 00000000 00:00 0                          [heap]
+Size:                132 kB
+Rss:                 120 kB
+7f1e2c000000-7f1e2c021000 rw-p 00000000 00:00 0 
+Size:                132 kB
+Rss:                  64 kB
+7f1e2d000000-7f1e2d400000 rwxp 00000000 00:00 0 
+Size:               4096 kB
+Rss:                 300 kB
+7f1e2e000000-7f1e2e010000 r-xp 00000000 08:01 1234                       /opt/a game/lib one.so
+Size:                 64 kB
+Rss:                  40 kB
+VmFlags: rd ex mr mw me sd
+7f1e2e010000-7f1e2e012000 r--p 00010000 08:01 1234                       /opt/a game/lib one.so
+Size:                  8 kB
+Rss:                   8 kB
+7f1e2f000000-7f1e2f001000 rw-p 00000000 00:00 0 
+Rss:                   4 kB
+"""
+
+
+class SoakMappingsTest(unittest.TestCase):
+
+    def test_smaps_sums_resident_memory_by_file_kernel_name_or_anonymous_permissions(self):
+        self.assertEqual(resident_kib_in_smaps(SMAPS), {
+            "[heap]": 120,
+            "anonymous rw-p": 68,
+            "anonymous rwxp": 300,
+            "/opt/a game/lib one.so": 48,
+        })
+
+    def test_the_report_lists_the_mappings_that_changed_most_and_the_whole_change(self):
+        memory = log_of([100] * 7)
+        memory.mappings_warmed_up = {"[heap]": 1000, "anonymous rwxp": 50, "lib.so": 10,
+                                     "gone.so": 30}
+        memory.mappings_last = {"[heap]": 1004, "anonymous rwxp": 2050, "lib.so": 10,
+                                "new.so": 70}
+        report = memory.mapping_report()
+        self.assertEqual(report[1].split(), ["+2,000", "KiB", "2,050", "KiB", "anonymous", "rwxp"])
+        self.assertEqual(report[2].split()[-1], "new.so")
+        self.assertEqual(report[3].split()[-1], "gone.so")
+        self.assertEqual(report[4].split()[-1], "[heap]")
+        self.assertFalse(any("lib.so" in line for line in report), "unchanged mappings are left out")
+        self.assertEqual(report[-1].split()[0], "+2,044")
 
 
 if __name__ == "__main__":

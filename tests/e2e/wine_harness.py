@@ -213,8 +213,9 @@ class GameSession(GameSessionBase):
         """Every visible top-level window of the session."""
         return self.probe.windows()
 
-    def game_processes(self) -> list:
-        return [command for _, command in processes_with("WINEPREFIX", str(self.prefix.path))
+    def game_process_ids(self) -> list:
+        return [(pid, command) for pid, command in
+                processes_with("WINEPREFIX", str(self.prefix.path))
                 if "korvane.exe" in command.lower()]
 
     def startup_failure_text(self, box: Window) -> str:
