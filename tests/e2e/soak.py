@@ -169,6 +169,14 @@ class MemoryLog:
         return (min(s.resident_kib for s in last_minute)
                 - min(s.resident_kib for s in second_minute))
 
+    def floors_by_minute_kib(self) -> list:
+        """The smallest sample of each whole minute (samples from its start up to the
+        next minute's first); a leak shows as a trend, a late warm-up or a one-off
+        step of a library's as something else."""
+        per_minute = round(WARM_UP / SAMPLE_INTERVAL)
+        return [min(s.resident_kib for s in self.samples[start:start + per_minute + 1])
+                for start in range(0, len(self.samples) - per_minute, per_minute)]
+
     def report(self) -> str:
         if not self.samples:
             return "no memory samples"
@@ -186,6 +194,9 @@ class MemoryLog:
         if floor is not None:
             lines.append(f"growth of the floor (smallest sample of the last minute against "
                          f"the second minute's): {floor:+,} KiB")
+        floors = self.floors_by_minute_kib()
+        if floors:
+            lines.append("floor of each minute, KiB: " + " ".join(f"{f:,}" for f in floors))
         elapsed = self.samples[-1].elapsed
         if elapsed > 0:
             lines.append(f"{self.samples[-1].presses / elapsed:.2f} presses a second")

@@ -40,6 +40,12 @@ class SoakFiguresTest(unittest.TestCase):
                 values = [5000] * 6 + second_minute + rest
                 self.assertEqual(log_of(values).floor_growth_kib(), growth)
 
+    def test_each_whole_minute_has_its_floor(self):
+        values = [900, 800, 700, 600, 500, 400, 450] + [350, 360, 370, 380, 390] + [340, 99]
+        # 0-60 s, 60-120 s (sharing the 60 s sample); the third minute is not whole
+        self.assertEqual(log_of(values).floors_by_minute_kib(), [400, 340])
+        self.assertEqual(log_of(values[:6]).floors_by_minute_kib(), [])
+
     def test_no_floor_figure_for_runs_shorter_than_three_minutes(self):
         self.assertIsNone(log_of([100] * 18).floor_growth_kib())
         self.assertEqual(log_of([100] * 19).floor_growth_kib(), 0)
