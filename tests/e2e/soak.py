@@ -23,13 +23,14 @@ at the start, only the knight's part of the picture may change, and it must
 change, frame after frame.
 
 Memory is the VmRSS read from /proc of the game's process (under Wine, the
-process whose command is Korvane.exe). The first minute is the warm-up: Wine and the
-game touch their pages, caches and heaps then. Growth counts from the sample
-at 60 s: to the last sample, and to the largest one after it. Single samples
-swing by a few MB (Wine's renderer allocates and frees as it draws), so the
-judgement of a leak is the floor: the smallest sample of the last minute
-against the smallest of the second minute. With --max-growth-kib the run fails
-when the floor rose by more (no limit by default: the figures are reported).
+process whose command is Korvane.exe). The first minute is the warm-up: Wine,
+the renderer and the game touch their pages, caches and heaps then. Growth
+counts from the sample at 60 s: to the last sample, and to the largest one
+after it. Single samples swing by a few MB (the renderer allocates and frees as
+it draws), so the judgement of a leak is the floor: the smallest sample of the
+last minute against the smallest of the second minute, and the floor of each
+minute to show a trend. With --max-growth-kib the run fails when the floor rose
+by more (no limit by default: the figures are reported).
 
 To tell where growth lies, the resident memory of each mapping (from
 /proc/PID/smaps) is kept at the end of the warm-up and at the last sample; the
@@ -48,9 +49,9 @@ from dataclasses import dataclass
 from pathlib import Path
 
 from game_pictures import without_knight
+from native_harness import NativeConfig, NativeGameSession
 from processes import HarnessError, ProcessBook, command_of
 from screen_image import Image
-from native_harness import NativeConfig, NativeGameSession
 from screen_session import DEFAULT_TIMEOUT
 from wine_harness import Config, GameSession
 from wine_setup import prepare
@@ -321,7 +322,7 @@ def main(arguments: list) -> int:
     platform.add_argument("--native", action="store_true",
                           help="run the native build's korvane of --game-dir")
     parser.add_argument("--work-dir", type=Path, required=True,
-                        help="the soak's Wine prefix, screenshots and logs go here")
+                        help="screenshots, logs and, under Wine, the soak's prefix go here")
     parser.add_argument("--seed", type=int, default=1,
                         help="of the random presses (a run is repeatable)")
     parser.add_argument("--presses-per-second", type=_positive(float), default=2.0,
