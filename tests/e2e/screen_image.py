@@ -58,8 +58,10 @@ class Image:
             while ppm[position:position + 1].isspace():
                 position += 1
             start = position
-            while not ppm[position:position + 1].isspace():
+            while position < len(ppm) and not ppm[position:position + 1].isspace():
                 position += 1
+            if position == len(ppm):  # a cut header: a tool was stopped while writing
+                raise ValueError("screenshot ends inside its header")
             fields.append(ppm[start:position])
         if fields[0] != b"P6" or fields[3] != b"255":
             raise ValueError("screenshot is not an 8-bit binary PPM")

@@ -24,7 +24,8 @@ class ImageTest(unittest.TestCase):
         self.assertEqual((image.width, image.height), (3, 2))
         self.assertEqual(image.pixel(0, 0), (0, 1, 2))
         self.assertEqual(image.pixel(2, 1), (15, 16, 17))
-        for bad in (b"P3\n1 1\n255\n0 0 0", b"P6\n1 1\n65535\n" + bytes(6)):
+        for bad in (b"P3\n1 1\n255\n0 0 0", b"P6\n1 1\n65535\n" + bytes(6), b"", b"P6\n1 1\n25",
+                    b"P6\n1 1\n255", b"P6\n2 2\n255\n" + bytes(5)):
             with self.assertRaises(ValueError):
                 Image.from_ppm(bad)
 
