@@ -21,7 +21,7 @@
 #include "platform/message_box.h"
 #include "platform/native/native_text.h"
 #include "platform/native/native_window.h"
-#include "tools/icon_generator/icon_image.h"
+#include "resources/emblem.h"
 
 namespace {
 

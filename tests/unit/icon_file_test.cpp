@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <tuple>
 
-#include "tools/icon_generator/icon_image.h"
+#include "resources/emblem.h"
 #include "tools/icon_generator/korvane_icon.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/icon_generator/icon_image.h"
+#include "resources/emblem.h"
 
 using Palette = std::vector<Rgba>; // opaque colours, in palette index order
 

@@ -1,7 +1,7 @@
 #include "tools/icon_generator/korvane_icon.h"
 
 #include "tools/icon_generator/icon_file.h"
-#include "tools/icon_generator/icon_image.h"
+#include "resources/emblem.h"
 
 const std::vector<IconFormat>& KorvaneIconFormats() {
     static const std::vector<IconFormat> formats = {

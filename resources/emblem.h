@@ -1,4 +1,6 @@
-// A straight-alpha RGBA picture and the drawing of the game's emblem into it.
+// A straight-alpha RGBA picture and the drawing of the game's emblem into it:
+// the icon generator writes the Windows icons from it, and the native window
+// shows it as its icon.
 #pragma once
 
 #include <cstddef>

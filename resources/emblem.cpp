@@ -1,4 +1,4 @@
-#include "tools/icon_generator/icon_image.h"
+#include "resources/emblem.h"
 
 #include <algorithm>
 #include <cmath>
