@@ -1,6 +1,6 @@
 // DirectSound on SDL audio: SDL's dummy driver stands in for a sound card,
 // a driver that does not exist for a machine without one.
-#include "platform/native/native_direct_sound.h"
+#include "platform/sdl/sdl_direct_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +20,10 @@ class NativeSound : public OffscreenWindow {
         OffscreenWindow::TearDown();
     }
 
-    NativeDirectSound* Create() {
+    SdlDirectSound* Create() {
         IDirectSound8* sound = nullptr;
         EXPECT_EQ(SystemDirectSoundCreate8()(nullptr, &sound, nullptr), DS_OK);
-        return static_cast<NativeDirectSound*>(sound);
+        return static_cast<SdlDirectSound*>(sound);
     }
 };
 
@@ -34,7 +34,7 @@ TEST_F(NativeSound, TheGamesStartUpOpensTheDeviceAtSixteenBitStereo) {
     StartSound(sound, SystemDirectSoundCreate8());
     ASSERT_NE(sound.directSound, nullptr);
     ASSERT_NE(sound.primaryBuffer, nullptr);
-    const SDL_AudioSpec& opened = static_cast<NativeDirectSound*>(sound.directSound)->Opened();
+    const SDL_AudioSpec& opened = static_cast<SdlDirectSound*>(sound.directSound)->Opened();
     EXPECT_EQ(opened.freq, 44100);
     EXPECT_EQ(opened.format, AUDIO_S16LSB);
     EXPECT_EQ(opened.channels, 2);
@@ -54,7 +54,7 @@ TEST_F(NativeSound, WithoutAnAudioDeviceCreationFailsAndTheGameGoesOn) {
 }
 
 TEST_F(NativeSound, ThePrimaryBufferNeedsItsDescriptionLevelAndAPlayableFormat) {
-    NativeDirectSound* sound = Create();
+    SdlDirectSound* sound = Create();
     ASSERT_NE(sound, nullptr);
     // DirectSound's initial primary format until the game sets its own.
     EXPECT_EQ(sound->Opened().freq, 22050);
