@@ -97,9 +97,11 @@ class BrowserTab:
         if error:
             raise DevToolsError(f"cannot open {url}: {error}")
 
-    def evaluate(self, expression: str):
-        """The value of a JavaScript expression in the page (JSON-like values)."""
-        answer = self.call("Runtime.evaluate", expression=expression, returnByValue=True)
+    def evaluate(self, expression: str, await_promise: bool = False):
+        """The value of a JavaScript expression in the page (JSON-like values); with
+        await_promise, what the promise it gives resolves to."""
+        answer = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                           awaitPromise=await_promise)
         if "exceptionDetails" in answer:
             details = answer["exceptionDetails"]
             raise DevToolsError(f"{expression!r} failed in the page: "

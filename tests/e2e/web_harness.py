@@ -25,10 +25,14 @@ page), KORVANE_E2E_WORK_DIR, KORVANE_VERSION.
 
 from __future__ import annotations
 
+import contextlib
+import functools
+import http.server
 import json
 import os
 import shutil
 import subprocess
+import threading
 import unittest
 from dataclasses import dataclass
 from pathlib import Path
@@ -39,7 +43,7 @@ from devtools import Chromium, DevTools, DevToolsError
 from game_session import GameSessionBase
 from processes import HarnessError, command_of
 from screen_image import Rect
-from screen_session import DEFAULT_TIMEOUT
+from screen_session import DEFAULT_TIMEOUT, FRAME_POLL_INTERVAL
 
 CANVAS_CLASS = "canvas"  # the class_name of the game's "window", its canvas
 DIALOG_CLASS = "dialog"  # and of the page's dialogs
@@ -71,6 +75,15 @@ WINDOWS_SCRIPT = """(() => {
                 focused: document.hasFocus() && dialog.contains(document.activeElement)});
   });
   return found;
+})()"""
+# Counts the page's animation frames (installed once); gives the count so far.
+ANIMATION_FRAME_COUNTER = """(() => {
+  if (window.__animationFrames === undefined) {
+    window.__animationFrames = 0;
+    const count = () => { window.__animationFrames++; requestAnimationFrame(count); };
+    requestAnimationFrame(count);
+  }
+  return window.__animationFrames;
 })()"""
 # The game has the keyboard: the page focused and visible, no dialog over it.
 GAME_HAS_THE_KEYBOARD = ("document.hasFocus() && document.visibilityState === 'visible' && "
@@ -232,6 +245,14 @@ class WebGameSession(GameSessionBase):
                 return None
             raise
 
+    def wait_for_animation_frames(self, count: int) -> None:
+        """Returns once the browser has run count animation frames for the page,
+        whether or not the game draws in them."""
+        start = self.value_of(ANIMATION_FRAME_COUNTER)
+        self.wait_for(lambda: (self.value_of("window.__animationFrames") or 0) >= start + count,
+                      DEFAULT_TIMEOUT, f"{count} animation frames of the page",
+                      interval=FRAME_POLL_INTERVAL)
+
     def frames_shown(self) -> int:
         return self.counters()["frames"]
 
@@ -252,6 +273,24 @@ class WebGameSession(GameSessionBase):
 
     def startup_failure_text(self, box: PageWindow) -> str:
         return box.text
+
+    def element_rect(self, selector: str) -> Optional[Rect]:
+        """The box of the first element selector finds, in page coordinates; None
+        when there is none or it is not shown."""
+        found = self.value_of(f"""(() => {{
+            const element = document.querySelector({json.dumps(selector)});
+            if (!element || !element.getClientRects().length) return null;
+            const r = element.getBoundingClientRect();
+            return [Math.floor(r.left), Math.floor(r.top), Math.ceil(r.right),
+                    Math.ceil(r.bottom)];
+        }})()""")
+        return Rect(*found) if found else None
+
+    def click_element(self, selector: str) -> None:
+        """A real click in the middle of the element, once it is shown."""
+        rect = self.wait_for(lambda: self.element_rect(selector), DEFAULT_TIMEOUT,
+                             f"{selector} is shown")
+        self.click(*rect.centre)
 
     # -- input
 
@@ -282,3 +321,24 @@ def page_copy(config: WebConfig, folder: Path) -> Path:
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
     return Path(shutil.copy2(config.require_page(), folder / config.page.name))
+
+
+class _QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, format, *args):  # noqa: A002  (the base class's name)
+        pass
+
+
+@contextlib.contextmanager
+def served_over_http(folder: Path):
+    """Serves folder on 127.0.0.1 at a free port while the block runs; gives the
+    address of the folder."""
+    server = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), functools.partial(_QuietHandler, directory=str(folder)))
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    try:
+        yield f"http://127.0.0.1:{server.server_address[1]}/"
+    finally:
+        server.shutdown()
+        server.server_close()
+        thread.join()
