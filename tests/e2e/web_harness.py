@@ -7,9 +7,10 @@ screen_session.py).
   profile per session, driven over the DevTools protocol (devtools.py). The
   session's screen is the page's tab (browser_tab.py): screenshots of the
   viewport, real key events, clicks.
-* Windows: the page's canvas (title: the page's title, client area: the
-  canvas in page coordinates) and each open <dialog class="window"> (title:
-  its .caption, rect: its box, text: its .text).
+* Windows: the page's canvas once the game has started (title: the page's
+  title, client area: the canvas in page coordinates) and each open
+  <dialog class="window"> (title: its .caption, client: its box, rect: its
+  box and its shadow, text: its .text).
 * Frames: the page counts them (window.korvane.frames), so presses are timed
   by the frames the game presents, not by its picture changing.
 * Processes: the program is the browser; its processes run in a group of
@@ -53,13 +54,33 @@ PAGE_FILES = ("Stage1.vtm",)
 
 # The page's windows as the harness sees them: the canvas, then each open dialog.
 WINDOWS_SCRIPT = """(() => {
-  const box = element => {
+  // How far an element's outer shadows reach beyond its box: left, top, right,
+  // bottom. Chromium draws a blur out to three standard deviations, 1.5 times
+  // the blur radius.
+  const shadowReach = element => {
+    const reach = [0, 0, 0, 0], shadows = getComputedStyle(element).boxShadow;
+    if (shadows === "none") return reach;
+    for (const shadow of shadows.split(/,(?![^(]*\))/)) {
+      if (shadow.includes("inset")) continue;
+      const [x, y, blur = 0, spread = 0] = (shadow.replace(/rgba?\([^)]*\)/, "")
+          .match(/-?[\d.]+px/g) || []).map(parseFloat);
+      const around = 1.5 * blur + spread;
+      [around - x, around - y, around + x, around + y].forEach(
+          (value, side) => { reach[side] = Math.max(reach[side], value); });
+    }
+    return reach;
+  };
+  const box = (element, reach = [0, 0, 0, 0]) => {
     const r = element.getBoundingClientRect();
-    return [Math.floor(r.left), Math.floor(r.top), Math.ceil(r.right), Math.ceil(r.bottom)];
+    return [Math.floor(r.left - reach[0]), Math.floor(r.top - reach[1]),
+            Math.ceil(r.right + reach[2]), Math.ceil(r.bottom + reach[3])];
   };
   const found = [];
+  // The canvas is the game's window once the game has made it: the page lays
+  // itself out anew as the game gives it its texts.
   const canvas = document.getElementById("canvas");
-  if (canvas && canvas.getClientRects().length) {
+  const made = window.korvane && korvane.state !== "loading";
+  if (canvas && made && canvas.getClientRects().length) {
     const r = canvas.getBoundingClientRect();
     const left = Math.round(r.left + canvas.clientLeft), top = Math.round(r.top + canvas.clientTop);
     found.push({identity: "canvas", title: document.title, className: "canvas", rect: box(canvas),
@@ -71,7 +92,7 @@ WINDOWS_SCRIPT = """(() => {
     found.push({identity: dialog.id || "dialog-" + index, className: "dialog",
                 title: part(".caption") ? part(".caption").textContent : "",
                 text: part(".text") ? part(".text").textContent : "",
-                rect: box(dialog), client: box(dialog),
+                rect: box(dialog, shadowReach(dialog)), client: box(dialog),
                 focused: document.hasFocus() && dialog.contains(document.activeElement)});
   });
   return found;
@@ -137,7 +158,7 @@ class PageWindow:
     identity: str  # the element's id
     title: str  # the page's title for the canvas, a dialog's caption
     class_name: str  # CANVAS_CLASS or DIALOG_CLASS
-    rect: Rect  # the element's box, page coordinates
+    rect: Rect  # what the element draws over (a dialog's shadow too), page coordinates
     client: Rect  # the canvas's drawing area; a dialog's box
     text: str  # a dialog's message, lines separated by newlines
     focused: bool  # keys typed now reach it
