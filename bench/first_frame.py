@@ -83,20 +83,16 @@ def time_the_page(page: Path, work: Path, book: ProcessBook) -> Run:
     try:
         tab = BrowserTab.first_of(devtools, work / "console.log")
         tab.before_each_page(PAGE_CLOCK)
-        canvas = {"rect": None}
 
         def capture():
-            if canvas["rect"] is None:
-                try:
-                    found = tab.evaluate("(() => { const c = document.getElementById('canvas');"
-                                         " if (!c) return null; const r = c.getBoundingClientRect();"
-                                         " return [r.left, r.top, r.right, r.bottom]; })()")
-                except DevToolsError:  # between the blank page and the game's
-                    found = None
-                if not found:
-                    return None
-                canvas["rect"] = Rect(*(round(value) for value in found))
-            return tab.capture(canvas["rect"])
+            # Asked anew each time: the page lays itself out anew as the game starts.
+            try:
+                found = tab.evaluate("(() => { const c = document.getElementById('canvas');"
+                                     " if (!c) return null; const r = c.getBoundingClientRect();"
+                                     " return [r.left, r.top, r.right, r.bottom]; })()")
+            except DevToolsError:  # between the blank page and the game's
+                found = None
+            return tab.capture(Rect(*(round(value) for value in found))) if found else None
 
         tab.navigate(page.resolve().as_uri())
         seconds, per_shot = poll_until_the_game(capture)
@@ -143,7 +139,8 @@ def report(web: list, native: list, page: Path) -> None:
     print(f"  native, start to a screenshot of the game:    "
           f"{describe([r.seconds for r in native])}"
           f"   {statistics.mean(r.per_shot for r in native) * 1000:.0f} ms a screenshot")
-    print(f"page: {page} ({page.stat().st_size / 1e6:.2f} MB)")
+    print(f"page: {page} ({page.stat().st_size / 1e6:.2f} MB); load average now "
+          f"{' '.join(f'{value:.2f}' for value in os.getloadavg())}")
 
 
 def main(arguments: list) -> int:
