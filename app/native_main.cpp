@@ -20,6 +20,7 @@
 #include "platform/keyboard_input.h"
 #include "platform/message_box.h"
 #include "platform/emulation/ansi_text.h"
+#include "platform/emulation/win32_services.h"
 #include "platform/sdl/sdl_window.h"
 #include "resources/emblem.h"
 

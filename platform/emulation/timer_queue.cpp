@@ -37,17 +37,17 @@ std::optional<TimerClock::time_point> TimerQueue::NextDue() const {
     return next;
 }
 
-std::vector<WindowTimer> TimerQueue::TakeDue(TimerClock::time_point now) {
-    std::vector<WindowTimer> due;
+std::span<const WindowTimer> TimerQueue::TakeDue(TimerClock::time_point now) {
+    due_.clear();
     for (WindowTimer& timer : timers_) {
         if (timer.due > now) {
             continue;
         }
-        due.push_back(timer);
+        due_.push_back(timer);
         timer.due += timer.period;
         if (timer.due <= now) {
             timer.due = now + timer.period;
         }
     }
-    return due;
+    return due_;
 }

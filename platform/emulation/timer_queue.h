@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/windows_api.h"
@@ -29,9 +30,11 @@ class TimerQueue {
     std::optional<TimerClock::time_point> NextDue() const;
     // The timers due at `now`, each once, in the order they were set. Each is
     // due again one period after its tick, or one period after `now` when it
-    // has fallen a whole period or more behind.
-    std::vector<WindowTimer> TakeDue(TimerClock::time_point now);
+    // has fallen a whole period or more behind. The list is the queue's own,
+    // kept until the next call: a tick allocates nothing.
+    std::span<const WindowTimer> TakeDue(TimerClock::time_point now);
 
   private:
     std::vector<WindowTimer> timers_;
+    std::vector<WindowTimer> due_; // what TakeDue gave last
 };

@@ -4,11 +4,24 @@
 
 #include <cstdint>
 
+#include "platform/emulation/key_table.h"
+
 namespace {
 
-// What GetModuleHandleA answers for the program itself: any non-null handle
-// will do, nothing is loaded through it.
-int programModule = 0;
+class SdlKeys final : public KeyboardSource {
+  public:
+    bool IsWindow(HWND window) override { return SdlWindowOf(window) != nullptr; }
+    bool HasKeyboard(HWND window) override {
+        SDL_Window* sdlWindow = SdlWindowOf(window);
+        return sdlWindow != nullptr && SDL_GetKeyboardFocus() == sdlWindow;
+    }
+    void ReadKeys(BYTE (&snapshot)[kKeyboardSnapshotSize]) override {
+        int keyCount = 0;
+        const Uint8* keys = SDL_GetKeyboardState(&keyCount);
+        FillKeyboardSnapshot({keys, keys != nullptr ? static_cast<std::size_t>(keyCount) : 0u},
+                             snapshot);
+    }
+};
 
 } // namespace
 
@@ -39,16 +52,7 @@ void RequestOpenGlWindow() {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
-TimerQueue& WindowTimers() {
-    static TimerQueue timers;
-    return timers;
-}
-
-HMODULE GetModuleHandleA(LPCSTR moduleName) {
-    // Only the program's own module exists here.
-    return moduleName == nullptr ? reinterpret_cast<HMODULE>(&programModule) : nullptr;
-}
-
-BOOL KillTimer(HWND window, UINT_PTR timerId) {
-    return WindowTimers().Kill(window, timerId) ? TRUE : FALSE;
+KeyboardSource& SdlKeyboardSource() {
+    static SdlKeys keys;
+    return keys;
 }

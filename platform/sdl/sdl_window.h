@@ -1,9 +1,9 @@
-// The native shell's window as the core sees it: an HWND that names an SDL
-// window by its id, the window timers the shell runs, and the OpenGL set-up a
-// window needs before the graphics device can draw into it.
+// The SDL platform's windows as the core sees them: an HWND that names an SDL
+// window by its id, what the emulated devices ask of a window, and the
+// OpenGL set-up a window needs before the graphics device can draw into it.
 #pragma once
 
-#include "platform/emulation/timer_queue.h"
+#include "platform/emulation/emulated_direct_input.h"
 
 struct SDL_Window;
 
@@ -17,5 +17,5 @@ SDL_Window* SdlWindowOf(HWND window);
 // buffer of its own, so the window needs no depth buffer.
 void RequestOpenGlWindow();
 
-// The timers of every window; the shell ticks them, KillTimer stops them.
-TimerQueue& WindowTimers();
+// SDL's windows and keyboard state, for DirectInput and DirectSound.
+KeyboardSource& SdlKeyboardSource();

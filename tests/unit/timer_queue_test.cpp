@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/allocation_counter.h"
+
 namespace {
 
 using std::chrono::milliseconds;
@@ -55,7 +57,7 @@ TEST(NativeTimerQueue, KillingStopsOnlyThatTimer) {
     EXPECT_TRUE(timers.Kill(kWindow, 1));
     EXPECT_FALSE(timers.Kill(kWindow, 1)); // already gone
     EXPECT_FALSE(timers.Kill(kWindow, 3));
-    const std::vector<WindowTimer> due = timers.TakeDue(kStart + milliseconds(200));
+    const std::span<const WindowTimer> due = timers.TakeDue(kStart + milliseconds(200));
     ASSERT_EQ(due.size(), 2u);
     EXPECT_EQ(std::make_pair(due[0].window, due[0].id), std::make_pair(kWindow, UINT_PTR{2}));
     EXPECT_EQ(std::make_pair(due[1].window, due[1].id), std::make_pair(kOtherWindow, UINT_PTR{1}));
@@ -71,4 +73,20 @@ TEST(NativeTimerQueue, SettingARunningTimerAgainRestartsIt) {
     // A zero period still lets time pass between ticks.
     timers.Set(kWindow, 4, 0, kStart);
     EXPECT_EQ(timers.NextDue(), kStart + milliseconds(1));
+}
+
+TEST(NativeTimerQueue, TicksAllocateNothingOnceRunning) {
+    TimerQueue timers;
+    timers.Set(kWindow, 1, 33, kStart);
+    timers.TakeDue(kStart + milliseconds(33)); // the first tick may make room for the list
+    std::size_t ticks = 0;
+    const AllocationScope ticking;
+    for (int tick = 2; tick < 100; ++tick) {
+        ticks += timers.TakeDue(kStart + milliseconds(33 * tick)).size();
+    }
+    const std::size_t allocations = ticking.Allocations();
+    EXPECT_EQ(ticks, 98u);
+    if (AllocationCountingActive()) {
+        EXPECT_EQ(allocations, 0u);
+    }
 }
