@@ -44,9 +44,11 @@ from screen_image import Rect  # noqa: E402
 from x_display import XDisplay, XServer  # noqa: E402
 
 DEADLINE = 60.0  # seconds a run may take to show the game before it counts as failed
-# The page notes, on its own clock (from navigation), the first animation frame
-# after the game presented a frame.
+# The page notes, on its own clock (from navigation), when its scripts have run
+# (DOMContentLoaded) and the first animation frame after the game presented a
+# frame.
 PAGE_CLOCK = """(() => {
+  document.addEventListener("DOMContentLoaded", () => { window.__parsedMs = performance.now(); });
   const look = now => {
     if (window.korvane && korvane.frames > 0) { window.__firstFrameMs = now; return; }
     requestAnimationFrame(look);
@@ -60,6 +62,7 @@ class Run:
     seconds: float  # to the first screenshot that shows the game
     per_shot: float  # mean seconds per screenshot meanwhile
     page_clock: float = float("nan")  # the page's own figure (web only)
+    parsed: float = float("nan")  # when the page's scripts had run, by its clock (web only)
 
 
 def poll_until_the_game(capture) -> tuple:
@@ -96,8 +99,9 @@ def time_the_page(page: Path, work: Path, book: ProcessBook) -> Run:
 
         tab.navigate(page.resolve().as_uri())
         seconds, per_shot = poll_until_the_game(capture)
-        clock = tab.evaluate("window.__firstFrameMs")
-        return Run(seconds, per_shot, clock / 1000.0 if clock is not None else float("nan"))
+        clock, parsed = tab.evaluate("[window.__firstFrameMs, window.__parsedMs]")
+        return Run(seconds, per_shot, *(value / 1000.0 if value is not None else float("nan")
+                                         for value in (clock, parsed)))
     finally:
         devtools.close()
         browser.stop()
@@ -105,6 +109,7 @@ def time_the_page(page: Path, work: Path, book: ProcessBook) -> Run:
 
 
 def time_the_native_game(game_dir: Path, work: Path, book: ProcessBook) -> Run:
+    game_dir = game_dir.resolve()
     x_server = XServer(book, work / "xvfb.log")
     display = x_server.start()
     screen = XDisplay(display, {**os.environ, "DISPLAY": display})
@@ -136,6 +141,7 @@ def report(web: list, native: list, page: Path) -> None:
           f"   {statistics.mean(r.per_shot for r in web) * 1000:.0f} ms a screenshot")
     print(f"  web, the same by the page's own clock:        "
           f"{describe([r.page_clock for r in web])}")
+    print(f"    of which until the page's scripts had run:  {describe([r.parsed for r in web])}")
     print(f"  native, start to a screenshot of the game:    "
           f"{describe([r.seconds for r in native])}"
           f"   {statistics.mean(r.per_shot for r in native) * 1000:.0f} ms a screenshot")

@@ -148,7 +148,7 @@ class PageTest(unittest.TestCase):
                             wait_for_main_window=False) as game:
             box = game.wait_for_dialog(WINDOW_CREATION_TITLE)
             self.assertEqual(box.text, WINDOW_CREATION_FAILURE)
-            picture = game.screenshot("message", box.rect)
+            picture = game.screenshot("message").crop_rect(box.client)
             self.assertGreater(drawn_colours(picture), 2, "the dialog is drawn, with its text")
             game.wait_for(lambda: any(WINDOW_CREATION_FAILURE in line
                                       for line in game.console_lines()), 10,
