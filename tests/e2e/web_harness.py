@@ -317,25 +317,26 @@ class WebGameSession(GameSessionBase):
 
     def activate(self, window: Optional[PageWindow] = None) -> None:
         """Waits until keys reach window (the game's canvas by default): the page
-        focused and, for the canvas, no dialog over it (the game takes the keyboard
-        then), for a dialog, the focus inside it. The page was not focused before:
-        waits for frames drawn since, so the game has seen the focus."""
+        focused (as a click on it would, when it is not) and, for the canvas, no
+        dialog over it, then frames drawn since, so the game has taken the keyboard;
+        for a dialog, the focus inside it."""
         window = window or self.main_window
         if window is None:
             raise HarnessError("the page shows no window to type into")
         if self.tab.evaluate("document.hasFocus()") is not True:
             self.tab.emulate_focus(True)
-            self.wait_for(lambda: self.tab.evaluate("document.hasFocus()"), DEFAULT_TIMEOUT,
-                          "the page has the focus")
-            self.wait_for_new_frames(FRAMES_AFTER_FOCUS)
         if window.class_name == CANVAS_CLASS:
             self.wait_for(lambda: self.tab.evaluate(GAME_HAS_THE_KEYBOARD), DEFAULT_TIMEOUT,
                           "the game's canvas has the keyboard (the page focused and visible, "
                           "no dialog open)")
+            # The game learns of a closed dialog or of the focus from events queued
+            # behind the change, which key events, handled first, can overtake: a
+            # key that went down before them would be forgotten as one held while
+            # inactive.
+            self.wait_for_new_frames(FRAMES_AFTER_FOCUS)
             return
         self.wait_for(lambda: (self.current(window) or window).focused, DEFAULT_TIMEOUT,
                       f"the dialog titled {window.title!r} has the keyboard")
-
 
 def page_copy(config: WebConfig, folder: Path) -> Path:
     """A fresh copy of the page alone in folder (made anew), as a player copies it."""
