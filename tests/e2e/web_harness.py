@@ -235,9 +235,8 @@ class WebGameSession(GameSessionBase):
         shutil.rmtree(self.browser.profile, ignore_errors=True)
 
     def copy_page_files(self) -> None:
-        """Copies PAGE_FILES out of the page's file system into game_dir."""
-        self.wait_for(lambda: self.page_state() in ("running", "failed", "ended"),
-                      self.window_timeout, "the game started")
+        """Copies PAGE_FILES out of the page's file system into game_dir (the game has
+        made its window: its files are in place)."""
         self.game_dir.mkdir(parents=True, exist_ok=True)
         for name in PAGE_FILES:
             text = self.tab.evaluate(f"FS.readFile({json.dumps('/' + name)}, "
