@@ -9,15 +9,12 @@ from pathlib import Path
 
 from game_pictures import (CLIENT_SIZE, KNIGHT, SKY, board_move_error, facing_of,
                            stage_heights, without_knight)
-from game_session import ABOUT_TITLE, MAIN_TITLE, STARTUP_FAILURE_TITLE
+from game_session import ABOUT_TITLE, MAIN_TITLE
 from screen_image import Image, Rect
 from web_harness import (GAME_HAS_THE_KEYBOARD, WebConfig, WebGameSession, page_copy,
                          served_over_http)
 
 JAPANESE_FOLDER = "ゲーム ソフト"  # a space and Japanese characters
-DEEP_FOLDER_LENGTH = 200  # characters of a folder's whole path
-MESSAGE_WIDTH = 640  # the widest a message may be, on every platform
-KNIGHT_MODEL = "/MQA/BlueKnight.mqa"
 WINDOW_CREATION_TITLE = "エラー"
 WINDOW_CREATION_FAILURE = "ウィンドウの作成に失敗しました"
 NO_WEBGL_FLAGS = ("--disable-webgl", "--disable-3d-apis")
@@ -49,16 +46,6 @@ def places(name: str) -> Path:
     return WebConfig.from_environment().work_dir / "web-places" / name
 
 
-def folder_of_length(parent: Path, length: int) -> Path:
-    """A folder under parent whose whole path is length characters long."""
-    folder = parent
-    while len(str(folder)) < length:
-        folder /= "k" * min(100, length - len(str(folder)) - 1)
-    if len(str(folder)) != length:
-        raise AssertionError(f"{parent} is too long for a {length}-character path")
-    return folder
-
-
 def drawn_colours(picture: Image) -> int:
     return len({picture.data[offset:offset + 3] for offset in range(0, len(picture.data), 3)})
 
@@ -84,25 +71,6 @@ class PlacesTest(unittest.TestCase):
         page = page_copy(WebConfig.from_environment(), places("http"))
         with served_over_http(page.parent) as address:
             self.check_plays(address + page.name)
-
-    def test_from_a_200_character_folder_the_missing_model_message_fits_the_view(self):
-        folder = folder_of_length(places("deep"), DEEP_FOLDER_LENGTH)
-        page = page_copy(WebConfig.from_environment(), folder)
-        with WebGameSession(self, url=page.as_uri(), missing_files=(KNIGHT_MODEL,),
-                            wait_for_main_window=False) as game:
-            box = game.wait_for_dialog(STARTUP_FAILURE_TITLE)
-            game.screenshot("message")
-            self.assertIn("MQA\\BlueKnight.mqa", box.text)
-            area = box.client  # the box itself, without its shadow
-            self.assertLessEqual(area.width, MESSAGE_WIDTH, f"the message box {area}")
-            width, height = game.tab.evaluate("[innerWidth, innerHeight]")
-            self.assertTrue(0 <= area.left and area.right <= width
-                            and 0 <= area.top and area.bottom <= height,
-                            f"the message box {area} lies within the {width} x {height} view")
-            clipped = game.tab.evaluate("(() => { const t = document.querySelector("
-                                        "'#message-box .text'); return t.scrollWidth > "
-                                        "t.clientWidth; })()")
-            self.assertFalse(clipped, "no line of the message runs out of the box")
 
 
 class PageTest(unittest.TestCase):
