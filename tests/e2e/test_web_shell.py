@@ -23,8 +23,8 @@ HIDDEN_SECONDS = 3.0
 # was hidden (90 for 3 s).
 MOST_TICKS_ACROSS_THE_HIDDEN_TIME = 5
 TICK_MILLISECONDS = 33
-# Animation frames the page is watched for after the game ended: about half a
-# second at 60 frames a second, a dozen frames of the game's own timer.
+# Animation frames the page is watched for after the game ended: half a second
+# at 60 frames a second, some fifteen ticks of the game's timer had it run on.
 FRAMES_WATCHED_AFTER_THE_END = 30
 
 # Records what the page goes through from now on: each visibilitychange and, at
