@@ -17,6 +17,7 @@
 #include "platform/com_release.h"
 #include "platform/file_handle.h"
 #include "platform/image_guard.h"
+#include "platform/mip_chain.h"
 
 namespace {
 
@@ -150,18 +151,8 @@ UINT ResolveSize(UINT requested, UINT fromFile) {
     return requested;
 }
 
-UINT FullChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    while (width > 1 || height > 1) {
-        width = std::max(1u, width / 2);
-        height = std::max(1u, height / 2);
-        ++levels;
-    }
-    return levels;
-}
-
 UINT ResolveLevels(UINT requested, UINT width, UINT height) {
-    const UINT full = FullChainLength(width, height);
+    const UINT full = FullMipChainLength(width, height);
     if (requested == 0 || requested == D3DX_DEFAULT) {
         return full;
     }

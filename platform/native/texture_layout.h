@@ -2,10 +2,9 @@
 #pragma once
 
 #include "platform/direct3d.h"
+#include "platform/mip_chain.h"
 #include "platform/native/gl_headers.h"
 
-// Levels of a complete chain from width x height down to 1 x 1.
-UINT FullMipChainLength(UINT width, UINT height);
 // The size of a level along one side: halved per level, never below 1.
 UINT LevelExtent(UINT extent, UINT level);
 
