@@ -21,6 +21,14 @@ struct D3DXMATRIX : D3DMATRIX {
     bool operator==(const D3DXMATRIX& other) const;
 };
 
+constexpr float D3DX_PI = 3.141592654f;
+
+// Degrees to radians in single precision, as every angle of the game is turned.
+constexpr float D3DXToRadian(float degrees) {
+    return degrees * (D3DX_PI / 180.0f);
+}
+
+static_assert(D3DX_PI / 180.0f == 0.017453292f, "the game's factor from degrees to radians");
 static_assert(sizeof(D3DXMATRIX) == 64, "D3DXMATRIX keeps the D3DMATRIX layout");
 static_assert(sizeof(D3DXVECTOR3) == 12, "D3DXVECTOR3 keeps the D3DVECTOR layout");
 

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr float kDegreesToRadians = 0.017453292f;
 constexpr DWORD kMeshVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
 } // namespace
@@ -100,7 +99,7 @@ void GraphicsDevice::BeginFrame(float nearZ, float farZ, float fovDegrees) {
     device->SetFVF(kMeshVertexFormat);
     device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
 
-    const float fov = fovDegrees * kDegreesToRadians;
+    const float fov = D3DXToRadian(fovDegrees);
     const float aspect = viewWidth / viewHeight;
     D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovRH(&projection, fov, aspect, nearZ, farZ);
@@ -121,7 +120,7 @@ void GraphicsDevice::SetDirectionalLight(float x, float y, float z) {
     light.Attenuation1 = 0.0f;
     light.Attenuation2 = 0.0f;
     light.Theta = 0.0f;
-    light.Phi = 3.1415927f;
+    light.Phi = D3DX_PI;
     device->SetLight(0, &light);
 }
 

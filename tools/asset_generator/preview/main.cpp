@@ -16,7 +16,7 @@ const D3DXVECTOR3 kCameraOffset(2000.0f, 1000.0f, 2000.0f);
 
 D3DXMATRIX Placement(float facingDegrees, float x, float y, float z) {
     D3DXMATRIX rotation;
-    D3DXMatrixRotationY(&rotation, facingDegrees * 0.017453292f);
+    D3DXMatrixRotationY(&rotation, D3DXToRadian(facingDegrees));
     D3DXMATRIX translation;
     D3DXMatrixTranslation(&translation, x, y, z);
     D3DXMATRIX world;

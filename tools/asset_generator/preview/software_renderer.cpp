@@ -105,7 +105,7 @@ void Canvas::SetCamera(const Camera& camera) {
     D3DXMATRIX view;
     D3DXMatrixLookAtRH(&view, &camera.eye, &camera.target, &up);
     D3DXMATRIX projection;
-    D3DXMatrixPerspectiveFovRH(&projection, camera.fovDegrees * 0.017453292f,
+    D3DXMatrixPerspectiveFovRH(&projection, D3DXToRadian(camera.fovDegrees),
                                static_cast<float>(width_) / static_cast<float>(height_), kNear,
                                kFar);
     D3DXMatrixMultiply(&viewProjection_, &view, &projection);
