@@ -3,6 +3,7 @@
 #include "app/app_window.h"
 #include "platform/com_release.h"
 #include "platform/d3dx_math.h"
+#include "platform/view_size.h"
 
 namespace {
 
@@ -12,8 +13,8 @@ constexpr DWORD kMeshVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
 D3DPRESENT_PARAMETERS WindowedPresentParameters(D3DFORMAT backBufferFormat) {
     D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 640;
-    params.BackBufferHeight = 480;
+    params.BackBufferWidth = static_cast<UINT>(kViewWidth);
+    params.BackBufferHeight = static_cast<UINT>(kViewHeight);
     params.BackBufferFormat = backBufferFormat;
     params.BackBufferCount = 0;
     params.MultiSampleType = D3DMULTISAMPLE_NONE;
@@ -40,8 +41,8 @@ GraphicsDevice::GraphicsDevice() {
     const D3DFORMAT backBufferFormat =
         SUCCEEDED(direct3D->GetAdapterDisplayMode(adapter, &displayMode)) ? displayMode.Format
                                                                           : D3DFMT_UNKNOWN;
-    viewWidth = 640.0f;
-    viewHeight = 480.0f;
+    viewWidth = static_cast<float>(kViewWidth);
+    viewHeight = static_cast<float>(kViewHeight);
     presentParams = WindowedPresentParameters(backBufferFormat);
 
     if (FAILED(direct3D->CreateDevice(adapter, D3DDEVTYPE_HAL, mainWindow,
