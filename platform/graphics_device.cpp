@@ -1,8 +1,8 @@
 #include "platform/graphics_device.h"
 
-#include "app/app_window.h"
 #include "platform/com_release.h"
 #include "platform/d3dx_math.h"
+#include "platform/device_window.h"
 #include "platform/view_size.h"
 
 namespace {
