@@ -12,3 +12,12 @@ KeyboardInput* keyboardInput = new KeyboardInput();
 SoundSystem* soundSystem = new SoundSystem();
 Model* unitModel = new Model();
 Model* tileModels[TileCount] = {};
+
+void SetUnitRotation(float x, float y, float z) {
+    if (unitModel == nullptr) {
+        return;
+    }
+    unitModel->rotation.x = x;
+    unitModel->rotation.y = y;
+    unitModel->rotation.z = z;
+}

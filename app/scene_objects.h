@@ -20,3 +20,6 @@ extern SoundSystem* soundSystem;
 extern Model* unitModel;
 // The board: element 0 is the loaded tile model, 1 to 99 its copies.
 extern Model* tileModels[TileCount];
+
+// Turns the unit model (unitModel): angles in degrees about X, Y and Z.
+void SetUnitRotation(float x, float y, float z);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "app/app_window.h"
@@ -273,4 +274,17 @@ TEST_F(FrameUpdateTest, AnimationAdvancesOneKeyPerTick) {
         const float keyLift = Device().CallsOf(DeviceOp::SetTransform)[2].matrix._42 - UnitY();
         EXPECT_EQ(keyLift, static_cast<float>(tick % 3)) << "tick " << tick;
     }
+}
+
+TEST(SetUnitRotationTest, TurnsTheUnitModel) {
+    Model* const staticUnit = unitModel;
+    Model unit;
+    unitModel = &unit;
+    SetUnitRotation(1.0f, 90.0f, -3.0f);
+    EXPECT_EQ(std::tuple(unit.rotation.x, unit.rotation.y, unit.rotation.z),
+              std::tuple(1.0f, 90.0f, -3.0f));
+    EXPECT_EQ(unit.world, IdentityMatrix()); // the frame update builds the matrix
+    unitModel = nullptr;
+    SetUnitRotation(0.0f, 0.0f, 0.0f); // without a unit there is nothing to turn
+    unitModel = staticUnit;
 }
