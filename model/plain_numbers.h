@@ -16,6 +16,7 @@
 #define KORVANE_PLAIN_NUMBERS_SSE2 1
 #endif
 
+#include "model/ascii_text.h"
 #include "model/number_conversion.h"
 
 // The readers below are inlined wherever they are called, whatever the
@@ -68,7 +69,7 @@ inline std::uint64_t DigitsValue(const char* p, int count) {
 // A byte after digits that makes the number longer or another shape: a
 // point, an exponent or the x of a hexadecimal number.
 inline bool ContinuesNumber(char c) {
-    const char lower = static_cast<char>(c | 0x20);
+    const char lower = FoldAsciiCase(c);
     return c == '.' || lower == 'e' || lower == 'x';
 }
 

@@ -20,10 +20,6 @@ const std::array<unsigned char, 128> kSeparatorTable = [] {
 
 namespace {
 
-bool IsLineEnd(unsigned char c) {
-    return c == '\0' || c == '\n' || c == '\r';
-}
-
 // Each byte value as a text of its own, for separator tokens.
 constexpr auto kOneCharacterTexts = [] {
     std::array<std::array<char, 2>, 256> texts{};
@@ -86,7 +82,7 @@ StringSeparator::StringSeparator() {
     for (int value = 0; value < 256; ++value) {
         const auto c = static_cast<unsigned char>(value);
         ByteClass byteClass = kOrdinary;
-        if (IsLineEnd(c)) {
+        if (IsLineEnd(static_cast<char>(c))) {
             // Checked before the lead-byte test: a line end is never taken as
             // the second half of a character, so no scan runs past it.
             byteClass = kLineEnd;
@@ -146,7 +142,7 @@ int StringSeparator::SeparateLine(char* text) {
     // A lead byte takes the byte after it whatever that byte is, except a line
     // end: a lone lead byte just before the end stays in its token by itself.
     const auto characterLength = [](const unsigned char* lead) {
-        return IsLineEnd(lead[1]) ? 1 : 2;
+        return IsLineEnd(static_cast<char>(lead[1])) ? 1 : 2;
     };
     // Reads a quoted token whose opening quote p has just passed. Inside
     // quotes only a lead byte, the closing quote and the line end mean
