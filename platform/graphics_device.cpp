@@ -5,12 +5,6 @@
 #include "platform/device_window.h"
 #include "platform/view_size.h"
 
-namespace {
-
-constexpr DWORD kMeshVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
-
-} // namespace
-
 D3DPRESENT_PARAMETERS WindowedPresentParameters(D3DFORMAT backBufferFormat) {
     D3DPRESENT_PARAMETERS params{};
     params.BackBufferWidth = static_cast<UINT>(kViewWidth);
@@ -97,7 +91,7 @@ void GraphicsDevice::BeginFrame(float nearZ, float farZ, float fovDegrees) {
     device->SetRenderState(D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_MATERIAL);
     device->SetRenderState(D3DRS_COLORVERTEX, FALSE);
 
-    device->SetFVF(kMeshVertexFormat);
+    device->SetFVF(MeshVertexFormat);
     device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
 
     const float fov = D3DXToRadian(fovDegrees);
