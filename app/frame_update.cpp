@@ -31,7 +31,7 @@ void FaceUnit(const UnitMove& move) {
 }
 
 void PlaceTiles() {
-    for (int index = 0; index < TileCount; ++index) {
+    for (int index = 0; index < kTileCount; ++index) {
         Model& tile = *tileModels[index];
         D3DXMATRIX scaling;
         D3DXMATRIX translation;
@@ -46,7 +46,7 @@ void PlaceTiles() {
 
 void UpdateFrame() {
     if (graphicsDevice == nullptr || graphicsDevice->device == nullptr ||
-        keyboardInput == nullptr || unitModel == nullptr || tileModels[TileCount - 1] == nullptr) {
+        keyboardInput == nullptr || unitModel == nullptr || tileModels[kTileCount - 1] == nullptr) {
         return; // the scene is not complete: nothing to move or draw
     }
     IDirect3DDevice9* device = graphicsDevice->device;

@@ -11,7 +11,7 @@ GraphicsDevice* graphicsDevice = nullptr;
 KeyboardInput* keyboardInput = new KeyboardInput();
 SoundSystem* soundSystem = new SoundSystem();
 Model* unitModel = new Model();
-Model* tileModels[TileCount] = {};
+Model* tileModels[kTileCount] = {};
 
 void SetUnitRotation(float x, float y, float z) {
     if (unitModel == nullptr) {

@@ -23,7 +23,7 @@ namespace {
 
 // No Direct3D 9 device takes a larger texture; the limit also keeps every
 // size computation below well inside int.
-constexpr UINT MaxTextureSize = 16384;
+constexpr UINT kMaxTextureSize = 16384;
 
 // An image with four 8-bit channels per texel in the order R, G, B, A.
 struct Image {
@@ -44,13 +44,13 @@ bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
     if (file == nullptr) {
         return false;
     }
-    constexpr std::size_t Chunk = 64 * 1024;
+    constexpr std::size_t kChunkBytes = 64 * 1024;
     for (;;) {
         const std::size_t used = bytes.size();
-        bytes.resize(used + Chunk);
-        const std::size_t got = std::fread(bytes.data() + used, 1, Chunk, file.get());
+        bytes.resize(used + kChunkBytes);
+        const std::size_t got = std::fread(bytes.data() + used, 1, kChunkBytes, file.get());
         bytes.resize(used + got);
-        if (got < Chunk) {
+        if (got < kChunkBytes) {
             return std::ferror(file.get()) == 0;
         }
     }
@@ -93,8 +93,8 @@ bool Decode(std::span<const unsigned char> bytes, Image& image, int& channelsInF
     int width = 0;
     int height = 0;
     if (stbi_info_from_memory(bytes.data(), size, &width, &height, &channelsInFile) == 0 ||
-        width <= 0 || height <= 0 || static_cast<UINT>(width) > MaxTextureSize ||
-        static_cast<UINT>(height) > MaxTextureSize) {
+        width <= 0 || height <= 0 || static_cast<UINT>(width) > kMaxTextureSize ||
+        static_cast<UINT>(height) > kMaxTextureSize) {
         return false;
     }
     int channels = 0;
@@ -102,8 +102,8 @@ bool Decode(std::span<const unsigned char> bytes, Image& image, int& channelsInF
     if (texels == nullptr) {
         return false;
     }
-    const bool fits = width > 0 && height > 0 && static_cast<UINT>(width) <= MaxTextureSize &&
-                      static_cast<UINT>(height) <= MaxTextureSize;
+    const bool fits = width > 0 && height > 0 && static_cast<UINT>(width) <= kMaxTextureSize &&
+                      static_cast<UINT>(height) <= kMaxTextureSize;
     if (fits) {
         try {
             image.Resize(static_cast<UINT>(width), static_cast<UINT>(height));
@@ -325,7 +325,7 @@ HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigne
 
     const UINT textureWidth = ResolveSize(width, image.width);
     const UINT textureHeight = ResolveSize(height, image.height);
-    if (textureWidth > MaxTextureSize || textureHeight > MaxTextureSize) {
+    if (textureWidth > kMaxTextureSize || textureHeight > kMaxTextureSize) {
         return D3DERR_INVALIDCALL;
     }
     const UINT levels = ResolveLevels(mipLevels, textureWidth, textureHeight);
@@ -349,8 +349,8 @@ HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigne
         if (FAILED(result)) {
             return result;
         }
-        if (desc.Width == 0 || desc.Height == 0 || desc.Width > MaxTextureSize ||
-            desc.Height > MaxTextureSize) {
+        if (desc.Width == 0 || desc.Height == 0 || desc.Width > kMaxTextureSize ||
+            desc.Height > kMaxTextureSize) {
             return D3DERR_INVALIDCALL;
         }
         Image current;

@@ -194,11 +194,11 @@ MeshVertex CornerVertex(const ModelObject& object, const Face& face,
 // Writes the face's triangles from out onwards: a quad is cut along the
 // diagonal from corner 0 to corner 2.
 MeshVertex* WriteFace(const ModelObject& object, const Face& face, MeshVertex* out) {
-    static constexpr std::size_t QuadCorners[6] = {0, 1, 2, 2, 3, 0};
+    static constexpr std::size_t kQuadCorners[6] = {0, 1, 2, 2, 3, 0};
     const std::span<const CornerNormal> corners = object.CornersOf(face);
     const std::size_t cornerCount = TrianglesOf(face) * 3;
     for (std::size_t c = 0; c < cornerCount; ++c) {
-        *out++ = CornerVertex(object, face, corners, QuadCorners[c]);
+        *out++ = CornerVertex(object, face, corners, kQuadCorners[c]);
     }
     return out;
 }
@@ -293,12 +293,12 @@ HRESULT BuildMesh(ModelObject& object, IDirect3DDevice9* device,
         rangeStart[i] = rangeStart[i - 1] + 3 * materialTriangles[i - 1];
     }
 
-    constexpr std::size_t MaxTriangles =
+    constexpr std::size_t kMaxTriangles =
         std::numeric_limits<UINT>::max() / (3 * sizeof(MeshVertex));
     if (triangles == 0) {
         return S_OK; // the device refuses a zero-length buffer, and there is nothing to draw
     }
-    if (device == nullptr || triangles > MaxTriangles) {
+    if (device == nullptr || triangles > kMaxTriangles) {
         return D3DERR_INVALIDCALL;
     }
     const UINT length = static_cast<UINT>(triangles * 3 * sizeof(MeshVertex));

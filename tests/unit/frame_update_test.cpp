@@ -153,11 +153,11 @@ TEST_F(FrameUpdateTest, FrameRunsBeginLightViewUnitTilesEndWithEachTileStretched
 
     // Projection from BeginFrame, then the view, then one world per model.
     const std::vector<DeviceCall> transforms = Device().CallsOf(DeviceOp::SetTransform);
-    ASSERT_EQ(transforms.size(), 2u + 1u + TileCount);
+    ASSERT_EQ(transforms.size(), 2u + 1u + kTileCount);
     EXPECT_EQ(transforms[0].args[0], static_cast<DWORD>(D3DTS_PROJECTION));
     EXPECT_EQ(transforms[1].args[0], static_cast<DWORD>(D3DTS_VIEW));
     EXPECT_EQ(D3DXMATRIX(transforms[2].matrix), unitModel->world);
-    for (int index = 0; index < TileCount; ++index) {
+    for (int index = 0; index < kTileCount; ++index) {
         // Each tile stands on its cell, stretched up from its base by its height.
         D3DXMATRIX expected;
         D3DXMATRIX translation;
@@ -167,7 +167,7 @@ TEST_F(FrameUpdateTest, FrameRunsBeginLightViewUnitTilesEndWithEachTileStretched
         D3DXMatrixMultiply(&expected, &expected, &translation);
         EXPECT_EQ(D3DXMATRIX(transforms[3 + index].matrix), expected) << "tile " << index;
     }
-    EXPECT_EQ(Device().drawCalls, 1 + TileCount);
+    EXPECT_EQ(Device().drawCalls, 1 + kTileCount);
 
     // The light is set after the frame's states and right before the view.
     const auto light = std::find(calls.begin(), calls.end(), "SetLight(0)");
