@@ -17,16 +17,11 @@
 #endif
 
 #include "model/ascii_text.h"
+#include "model/inline_always.h"
 #include "model/number_conversion.h"
 
-// The readers below are inlined wherever they are called, whatever the
-// compiler thinks of their size: in the loops of a line's numbers their
-// constants then stay in registers, which is most of the gain of inlining.
-#if defined(_MSC_VER)
-#define KORVANE_INLINE_ALWAYS __forceinline
-#else
-#define KORVANE_INLINE_ALWAYS [[gnu::always_inline]] inline
-#endif
+// The readers below are inlined wherever they are called: in the loops of a
+// line's numbers their constants then stay in registers.
 
 #ifdef KORVANE_PLAIN_NUMBERS_SSE2
 

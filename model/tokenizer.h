@@ -73,6 +73,8 @@ class StringSeparator {
     }
 
   private:
+    class LineReader; // SeparateLine's reading of one line, in tokenizer.cpp
+
     enum ByteClass : unsigned char {
         kOrdinary,
         kLeadByte,
