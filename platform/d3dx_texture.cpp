@@ -307,14 +307,12 @@ bool ResolveArguments(D3DFORMAT format, DWORD filter, DWORD mipFilter,
            static_cast<DWORD>(format) == D3DX_FROM_FILE;
 }
 
-HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigned char> bytes,
-                               UINT width, UINT height, UINT mipLevels, DWORD usage,
-                               const ResolvedArguments& arguments, D3DPOOL pool, D3DCOLOR colorKey,
-                               D3DXIMAGE_INFO* srcInfo, IDirect3DTexture9** texture) {
-    Image image;
+// Decodes the image, tells srcInfo what the file holds and applies the colour key.
+bool DecodeImage(std::span<const unsigned char> bytes, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                 Image& image) {
     int channelsInFile = 0;
     if (!Decode(bytes, image, channelsInFile)) {
-        return D3DXERR_INVALIDDATA;
+        return false;
     }
     if (srcInfo != nullptr) {
         *srcInfo = D3DXIMAGE_INFO{
@@ -322,30 +320,39 @@ HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigne
             D3DRTYPE_TEXTURE, FileFormatOf(bytes)};
     }
     ApplyColorKey(image, colorKey);
+    return true;
+}
 
+// Creates the texture at the size and level count asked for, those taken
+// from the image rounding its sizes up to a power of two.
+HRESULT CreateFittedTexture(IDirect3DDevice9* device, const Image& image, UINT width, UINT height,
+                            UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                            TextureHolder& created) {
     const UINT textureWidth = ResolveSize(width, image.width);
     const UINT textureHeight = ResolveSize(height, image.height);
     if (textureWidth > kMaxTextureSize || textureHeight > kMaxTextureSize) {
         return D3DERR_INVALIDCALL;
     }
     const UINT levels = ResolveLevels(mipLevels, textureWidth, textureHeight);
-
-    TextureHolder created;
-    HRESULT result =
-        device->CreateTexture(textureWidth, textureHeight, levels, usage, arguments.textureFormat,
-                              pool, &created.texture, nullptr);
+    const HRESULT result = device->CreateTexture(textureWidth, textureHeight, levels, usage, format,
+                                                 pool, &created.texture, nullptr);
     if (FAILED(result) || created.texture == nullptr) {
         created.texture = nullptr;
         return FAILED(result) ? result : E_FAIL;
     }
+    return S_OK;
+}
+
+// Fills every level the texture has: each filtered from the one above it,
+// level 0 from the image.
+HRESULT FillLevels(IDirect3DTexture9* texture, Image image, const ResolvedArguments& arguments) {
     const bool opaque = arguments.textureFormat == D3DFMT_X8R8G8B8;
-    // Each level is filtered from the one above it, level 0 from the image.
     Image above = std::move(image);
     DWORD levelFilter = arguments.filter;
-    const UINT madeLevels = created.texture->GetLevelCount();
+    const UINT madeLevels = texture->GetLevelCount();
     for (UINT level = 0; level < madeLevels; ++level) {
         D3DSURFACE_DESC desc{};
-        result = created.texture->GetLevelDesc(level, &desc);
+        HRESULT result = texture->GetLevelDesc(level, &desc);
         if (FAILED(result)) {
             return result;
         }
@@ -358,15 +365,34 @@ HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigne
         if (!Resample(above, current, levelFilter)) {
             return E_OUTOFMEMORY;
         }
-        result = WriteLevel(created.texture, level, current, opaque);
+        result = WriteLevel(texture, level, current, opaque);
         if (FAILED(result)) {
             return result;
         }
         above = std::move(current);
         levelFilter = arguments.mipFilter;
     }
-    *texture = created.Take();
     return S_OK;
+}
+
+HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigned char> bytes,
+                               UINT width, UINT height, UINT mipLevels, DWORD usage,
+                               const ResolvedArguments& arguments, D3DPOOL pool, D3DCOLOR colorKey,
+                               D3DXIMAGE_INFO* srcInfo, IDirect3DTexture9** texture) {
+    Image image;
+    if (!DecodeImage(bytes, colorKey, srcInfo, image)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    TextureHolder created;
+    HRESULT result = CreateFittedTexture(device, image, width, height, mipLevels, usage,
+                                         arguments.textureFormat, pool, created);
+    if (SUCCEEDED(result)) {
+        result = FillLevels(created.texture, std::move(image), arguments);
+    }
+    if (SUCCEEDED(result)) {
+        *texture = created.Take();
+    }
+    return result;
 }
 
 // What both entries share: the output is cleared first, arguments that
