@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "app/shell_constants.h"
-#include "platform/native/child_processes.h"
+#include "platform/sdl/child_processes.h"
 
 namespace {
 

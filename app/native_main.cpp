@@ -19,8 +19,9 @@
 #include "app/shell_input.h"
 #include "platform/keyboard_input.h"
 #include "platform/message_box.h"
-#include "platform/native/native_text.h"
-#include "platform/native/native_window.h"
+#include "platform/emulation/ansi_text.h"
+#include "platform/emulation/win32_services.h"
+#include "platform/sdl/sdl_window.h"
 #include "resources/emblem.h"
 
 namespace {

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <iconv.h>
-#include <unistd.h>
 
 namespace {
 
@@ -18,23 +16,6 @@ std::string ConverterNameOf(unsigned int codePage) {
 }
 
 } // namespace
-
-std::string ExecutableFilePath() {
-    std::string path(PATH_MAX, '\0');
-    for (;;) {
-        const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
-        if (length <= 0) {
-            return {};
-        }
-        if (static_cast<size_t>(length) < path.size()) {
-            path.resize(static_cast<size_t>(length));
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
 
 bool IsLeadByte(unsigned char value) {
     switch (leadByteCodePage) {

@@ -1,8 +1,8 @@
 #include "render/smoothing_limit.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "platform/d3dx_math.h"
@@ -12,7 +12,8 @@ namespace {
 // Floats in the order of their values as integers: negative ones by their
 // magnitude below zero. Both zeros map to 0, and they share one arc cosine.
 std::int64_t OrderKey(float value) {
-    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits); // std::bit_cast, where every library has it
     const std::int64_t magnitude = bits & 0x7FFFFFFFu;
     return (bits & 0x80000000u) != 0 ? -magnitude : magnitude;
 }
@@ -20,7 +21,9 @@ std::int64_t OrderKey(float value) {
 float FromOrderKey(std::int64_t key) {
     const std::uint32_t bits =
         key < 0 ? 0x80000000u | static_cast<std::uint32_t>(-key) : static_cast<std::uint32_t>(key);
-    return std::bit_cast<float>(bits);
+    float value = 0.0f;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: host unit tests, the same tests under
 # AddressSanitizer/UndefinedBehaviorSanitizer and valgrind, the native build's
-# unit tests, the fuzzers for a bounded time each, and the end-to-end tests of
-# Korvane.exe under Wine and of the native korvane (both built before the host
-# preset's CTest runs them).
+# unit tests, the fuzzers for a short while each (campaigns are a tool of their
+# own: tools/fuzz_campaign.sh), and the end-to-end tests of Korvane.exe under
+# Wine, of the native korvane and of the page in Chromium (all three built
+# before the host preset's CTest runs them).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -21,7 +22,11 @@ cmake --preset native
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
-echo "== Host build and tests (unit, and end-to-end of both builds) =="
+echo "== Web build: the page, build/web/bin/korvane.html =="
+cmake --preset web
+cmake --build --preset web -j "$jobs"
+
+echo "== Host build and tests (unit, and end-to-end of the three builds) =="
 cmake --preset host
 cmake --build --preset host -j "$jobs"
 ctest --preset host -j "$jobs"
@@ -38,11 +43,11 @@ ctest --preset host-sanitize -j "$jobs" -L unit
 fuzzers=build/host-sanitize/tests/fuzz
 if [ -x "$fuzzers/korvane_fuzz_reader" ]; then
     echo "== Fuzzing the document reader, the model load, textures and the stage file =="
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_reader" 60
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_model" 60 assets/MQO assets/MQA
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_texture" 60 assets/TEXTURE
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_stage" 30 assets/Stage1.vtm
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_plain_lines" 60
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_reader" 20
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_model" 20 assets/MQO assets/MQA
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_texture" 20 assets/TEXTURE
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_stage" 10 assets/Stage1.vtm
+    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_plain_lines" 20
 fi
 
 echo "All tests passed."

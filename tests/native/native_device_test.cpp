@@ -4,7 +4,7 @@
 #include "tests/native/offscreen_device.h"
 
 #include "app/app_window.h"
-#include "platform/native/native_window.h"
+#include "platform/sdl/sdl_window.h"
 
 namespace {
 

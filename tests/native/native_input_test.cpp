@@ -1,76 +1,98 @@
 // The native keyboard: SDL's keys as DirectInput key codes, and
 // DirectInput8Create's device as the game's KeyboardInput uses it.
-#include "platform/native/key_table.h"
+#include "platform/emulation/key_table.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "app/app_window.h"
 #include "platform/keyboard_input.h"
-#include "platform/native/native_window.h"
+#include "platform/sdl/sdl_window.h"
 #include "tests/native/offscreen_device.h"
 
-TEST(NativeKeyTable, TheArrowsAndCommonKeysHaveTheirDirectInputCodes) {
-    const std::vector<std::pair<SDL_Scancode, int>> keys = {
-        {SDL_SCANCODE_LEFT, DIK_LEFT}, {SDL_SCANCODE_RIGHT, DIK_RIGHT},
-        {SDL_SCANCODE_UP, DIK_UP},     {SDL_SCANCODE_DOWN, DIK_DOWN},
-        {SDL_SCANCODE_ESCAPE, 0x01},   {SDL_SCANCODE_A, 0x1E},
-        {SDL_SCANCODE_Z, 0x2C},        {SDL_SCANCODE_0, 0x0B},
-        {SDL_SCANCODE_RETURN, 0x1C},   {SDL_SCANCODE_SPACE, 0x39},
-        {SDL_SCANCODE_LSHIFT, 0x2A},   {SDL_SCANCODE_RCTRL, 0x9D},
-        {SDL_SCANCODE_F1, 0x3B},       {SDL_SCANCODE_F12, 0x58},
-        {SDL_SCANCODE_KP_ENTER, 0x9C}, {SDL_SCANCODE_DELETE, 0xD3},
-        {SDL_SCANCODE_SLASH, 0x35},    {SDL_SCANCODE_INTERNATIONAL3, 0x7D}, // the yen key
+TEST(KeyTable, TheArrowsAndCommonKeysHaveTheirDirectInputCodesByEitherName) {
+    struct Key {
+        SDL_Scancode scancode;
+        const char* code; // KeyboardEvent.code
+        int keyCode;
     };
-    for (const auto& [scancode, code] : keys) {
-        EXPECT_EQ(KeyCodeOf(scancode), code) << SDL_GetScancodeName(scancode);
+    const std::vector<Key> keys = {
+        {SDL_SCANCODE_LEFT, "ArrowLeft", DIK_LEFT},
+        {SDL_SCANCODE_RIGHT, "ArrowRight", DIK_RIGHT},
+        {SDL_SCANCODE_UP, "ArrowUp", DIK_UP},
+        {SDL_SCANCODE_DOWN, "ArrowDown", DIK_DOWN},
+        {SDL_SCANCODE_ESCAPE, "Escape", 0x01},
+        {SDL_SCANCODE_A, "KeyA", 0x1E},
+        {SDL_SCANCODE_Z, "KeyZ", 0x2C},
+        {SDL_SCANCODE_0, "Digit0", 0x0B},
+        {SDL_SCANCODE_RETURN, "Enter", 0x1C},
+        {SDL_SCANCODE_SPACE, "Space", 0x39},
+        {SDL_SCANCODE_LSHIFT, "ShiftLeft", 0x2A},
+        {SDL_SCANCODE_RCTRL, "ControlRight", 0x9D},
+        {SDL_SCANCODE_F1, "F1", 0x3B},
+        {SDL_SCANCODE_F12, "F12", 0x58},
+        {SDL_SCANCODE_KP_ENTER, "NumpadEnter", 0x9C},
+        {SDL_SCANCODE_DELETE, "Delete", 0xD3},
+        {SDL_SCANCODE_SLASH, "Slash", 0x35},
+        {SDL_SCANCODE_INTERNATIONAL3, "IntlYen", 0x7D},
+    };
+    for (const Key& key : keys) {
+        EXPECT_EQ(KeyCodeOfUsage(key.scancode), key.keyCode) << SDL_GetScancodeName(key.scancode);
+        EXPECT_EQ(KeyCodeOfCode(key.code), key.keyCode) << key.code;
     }
-    EXPECT_EQ(KeyCodeOf(SDL_SCANCODE_AUDIOPLAY), 0); // not a key the game's snapshot knows
+    // Not keys the game's snapshot knows.
+    EXPECT_EQ(KeyCodeOfUsage(SDL_SCANCODE_AUDIOPLAY), 0);
+    EXPECT_EQ(KeyCodeOfCode("MediaPlayPause"), 0);
+    EXPECT_EQ(KeyCodeOfCode(""), 0);
 }
 
-TEST(NativeKeyTable, EveryKeyAndEveryCodeAppearsOnce) {
-    std::set<int> scancodes;
+TEST(KeyTable, EveryKeyNameAndEveryCodeAppearsOnce) {
+    std::set<int> usages;
+    std::set<std::string> names;
     std::set<int> codes;
-    for (const KeyCodePair& pair : KeyCodeTable()) {
-        EXPECT_TRUE(scancodes.insert(pair.scancode).second) << SDL_GetScancodeName(pair.scancode);
-        EXPECT_TRUE(codes.insert(pair.keyCode).second) << pair.keyCode;
-        EXPECT_GT(pair.keyCode, 0);
-        EXPECT_LT(pair.keyCode, static_cast<int>(kKeyboardSnapshotSize));
+    for (const PhysicalKey& key : PhysicalKeyTable()) {
+        const auto scancode = static_cast<SDL_Scancode>(key.usage);
+        EXPECT_TRUE(usages.insert(key.usage).second) << SDL_GetScancodeName(scancode);
+        EXPECT_TRUE(names.insert(key.code).second) << key.code;
+        EXPECT_TRUE(codes.insert(key.keyCode).second) << key.keyCode;
+        EXPECT_GT(key.keyCode, 0);
+        EXPECT_LT(key.keyCode, static_cast<int>(kKeyboardSnapshotSize));
     }
     EXPECT_GE(codes.size(), 100u);
 }
 
-TEST(NativeKeyTable, SnapshotsMarkTheKeysThatAreDown) {
+TEST(KeyTable, SnapshotsMarkTheKeysThatAreDown) {
     std::vector<Uint8> sdlKeys(SDL_NUM_SCANCODES, 0);
     sdlKeys[SDL_SCANCODE_RIGHT] = 1;
     sdlKeys[SDL_SCANCODE_LALT] = 1;
     sdlKeys[SDL_SCANCODE_AUDIOPLAY] = 1;
     BYTE snapshot[kKeyboardSnapshotSize];
     std::fill(std::begin(snapshot), std::end(snapshot), BYTE{0x55}); // stale data is cleared
-    FillKeyboardSnapshot(sdlKeys.data(), static_cast<int>(sdlKeys.size()), snapshot);
+    FillKeyboardSnapshot(sdlKeys, snapshot);
     for (int code = 0; code < static_cast<int>(kKeyboardSnapshotSize); ++code) {
         const bool down = code == DIK_RIGHT || code == 0x38; // right arrow and left Alt
         EXPECT_EQ(snapshot[code], down ? 0x80 : 0x00) << code;
     }
     // A state shorter than the table reaches is read no further than it goes.
-    FillKeyboardSnapshot(sdlKeys.data(), SDL_SCANCODE_RIGHT, snapshot);
+    FillKeyboardSnapshot(std::span(sdlKeys).first(SDL_SCANCODE_RIGHT), snapshot);
     EXPECT_EQ(snapshot[DIK_RIGHT], 0x00);
-    FillKeyboardSnapshot(nullptr, 0, snapshot);
+    FillKeyboardSnapshot({}, snapshot);
     EXPECT_EQ(snapshot[DIK_RIGHT], 0x00);
 }
 
 namespace {
 
 // A window the keyboard never reaches: offscreen windows get no keyboard focus.
-using NativeKeyboard = OffscreenWindow;
+using SdlKeyboard = OffscreenWindow;
 
 } // namespace
 
-TEST_F(NativeKeyboard, DirectInputIsCreatedOnlyAsVersionEightsAnsiInterface) {
+TEST_F(SdlKeyboard, DirectInputIsCreatedOnlyAsVersionEightsAnsiInterface) {
     LPVOID made = nullptr;
     const HINSTANCE program = GetModuleHandleA(nullptr);
     ASSERT_NE(program, nullptr);
@@ -93,7 +115,7 @@ TEST_F(NativeKeyboard, DirectInputIsCreatedOnlyAsVersionEightsAnsiInterface) {
     EXPECT_EQ(directInput->Release(), 0u);
 }
 
-TEST_F(NativeKeyboard, TheGamesKeyboardStartsButReadsNothingWithoutTheFocus) {
+TEST_F(SdlKeyboard, TheGamesKeyboardStartsButReadsNothingWithoutTheFocus) {
     KeyboardInput* keyboard = new KeyboardInput();
     ASSERT_EQ(keyboard->Initialize(), 0);
     ASSERT_NE(keyboard->keyboardDevice, nullptr);
@@ -110,7 +132,7 @@ TEST_F(NativeKeyboard, TheGamesKeyboardStartsButReadsNothingWithoutTheFocus) {
     KeyboardInput::Destroy(keyboard);
 }
 
-TEST_F(NativeKeyboard, ABackgroundKeyboardReadsSdlsKeyboardState) {
+TEST_F(SdlKeyboard, ABackgroundKeyboardReadsSdlsKeyboardState) {
     LPVOID made = nullptr;
     ASSERT_EQ(
         DirectInput8Create(GetModuleHandleA(nullptr), 0x0800, IID_IDirectInput8A, &made, nullptr),

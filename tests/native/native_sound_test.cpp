@@ -1,6 +1,8 @@
 // DirectSound on SDL audio: SDL's dummy driver stands in for a sound card,
 // a driver that does not exist for a machine without one.
-#include "platform/native/native_direct_sound.h"
+#include "platform/sdl/sdl_direct_sound.h"
+
+#include "platform/sound_system.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +22,17 @@ class NativeSound : public OffscreenWindow {
         OffscreenWindow::TearDown();
     }
 
-    NativeDirectSound* Create() {
+    EmulatedDirectSound* Create() {
         IDirectSound8* sound = nullptr;
         EXPECT_EQ(SystemDirectSoundCreate8()(nullptr, &sound, nullptr), DS_OK);
-        return static_cast<NativeDirectSound*>(sound);
+        return static_cast<EmulatedDirectSound*>(sound);
     }
 };
+
+const SDL_AudioSpec& OpenedFormatOf(IDirectSound8* sound) {
+    return static_cast<SdlAudioOutput&>(static_cast<EmulatedDirectSound*>(sound)->Output())
+        .Opened();
+}
 
 } // namespace
 
@@ -34,7 +41,7 @@ TEST_F(NativeSound, TheGamesStartUpOpensTheDeviceAtSixteenBitStereo) {
     StartSound(sound, SystemDirectSoundCreate8());
     ASSERT_NE(sound.directSound, nullptr);
     ASSERT_NE(sound.primaryBuffer, nullptr);
-    const SDL_AudioSpec& opened = static_cast<NativeDirectSound*>(sound.directSound)->Opened();
+    const SDL_AudioSpec& opened = OpenedFormatOf(sound.directSound);
     EXPECT_EQ(opened.freq, 44100);
     EXPECT_EQ(opened.format, AUDIO_S16LSB);
     EXPECT_EQ(opened.channels, 2);
@@ -54,11 +61,11 @@ TEST_F(NativeSound, WithoutAnAudioDeviceCreationFailsAndTheGameGoesOn) {
 }
 
 TEST_F(NativeSound, ThePrimaryBufferNeedsItsDescriptionLevelAndAPlayableFormat) {
-    NativeDirectSound* sound = Create();
+    EmulatedDirectSound* sound = Create();
     ASSERT_NE(sound, nullptr);
     // DirectSound's initial primary format until the game sets its own.
-    EXPECT_EQ(sound->Opened().freq, 22050);
-    EXPECT_EQ(sound->Opened().format, AUDIO_U8);
+    EXPECT_EQ(OpenedFormatOf(sound).freq, 22050);
+    EXPECT_EQ(OpenedFormatOf(sound).format, AUDIO_U8);
 
     DSBUFFERDESC description = PrimaryBufferDescription();
     IDirectSoundBuffer* primary = nullptr;
@@ -87,9 +94,9 @@ TEST_F(NativeSound, ThePrimaryBufferNeedsItsDescriptionLevelAndAPlayableFormat) 
     WAVEFORMATEX float32 = format;
     float32.wFormatTag = 3;
     EXPECT_EQ(primary->SetFormat(&float32), DSERR_BADFORMAT);
-    EXPECT_EQ(sound->Opened().freq, 22050); // unchanged by the refusals
+    EXPECT_EQ(OpenedFormatOf(sound).freq, 22050); // unchanged by the refusals
     ASSERT_EQ(primary->SetFormat(&format), DS_OK);
-    EXPECT_EQ(sound->Opened().freq, 44100);
+    EXPECT_EQ(OpenedFormatOf(sound).freq, 44100);
 
     // The buffer keeps the device: releasing the device first is safe.
     EXPECT_EQ(sound->Release(), 1u);

@@ -1,6 +1,6 @@
 // The native build's paths are UTF-8: the executable's folder is cut where
 // its last separator is, and messages show the path as it stands.
-#include "platform/native/native_text.h"
+#include "platform/emulation/ansi_text.h"
 
 #include <gtest/gtest.h>
 

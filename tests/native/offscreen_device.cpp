@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "app/app_window.h"
-#include "platform/native/native_window.h"
+#include "platform/sdl/sdl_window.h"
 
 void OffscreenVideo::SetUpTestSuite() {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");

@@ -12,7 +12,7 @@
 
 #include "platform/d3dx_math.h"
 #include "platform/graphics_device.h"
-#include "platform/native/native_device.h"
+#include "platform/opengl/gl_device.h"
 #include "render/mesh_builder.h"
 
 // 0xRRGGBB of a pixel, alpha dropped: what the window shows.
@@ -40,7 +40,7 @@ class OffscreenDevice : public OffscreenVideo {
     void SetUp() override;
     void TearDown() override;
 
-    NativeDevice& Native() { return *static_cast<NativeDevice*>(device); }
+    GlDevice& Native() { return *static_cast<GlDevice*>(device); }
     // A vertex buffer holding `vertices`, owned by the fixture.
     IDirect3DVertexBuffer9* Buffer(const std::vector<MeshVertex>& vertices);
     // Draws `vertices` as a triangle list inside a scene, with the states set so far.

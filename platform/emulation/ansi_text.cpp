@@ -1,0 +1,7 @@
+#include "platform/emulation/ansi_text.h"
+
+#include "platform/system_services.h"
+
+void UseUtf8AsAnsiText() {
+    SetLeadByteCodePage(kUtf8CodePage);
+}

@@ -1,0 +1,66 @@
+#include "platform/sdl/sdl_direct_sound.h"
+
+#include "platform/sdl/sdl_window.h"
+#include "platform/sound_system.h"
+
+namespace {
+
+constexpr Uint16 kQueueSamples = 4096; // SDL's buffer, in sample frames; nothing is queued
+
+// SDL's description of a checked PCM format: 8-bit PCM is unsigned, 16-bit signed.
+SDL_AudioSpec AudioFormatOf(const WAVEFORMATEX& pcm) {
+    SDL_AudioSpec format{};
+    format.freq = static_cast<int>(pcm.nSamplesPerSec);
+    format.format = pcm.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+    format.channels = static_cast<Uint8>(pcm.nChannels);
+    format.samples = kQueueSamples;
+    format.callback = nullptr; // queued, not pulled
+    return format;
+}
+
+SDL_AudioDeviceID OpenDefaultDevice(const SDL_AudioSpec& wanted, SDL_AudioSpec& opened) {
+    // No changes allowed: SDL converts to the hardware's format itself.
+    return SDL_OpenAudioDevice(nullptr, 0, &wanted, &opened, 0);
+}
+
+HRESULT WINAPI SdlDirectSoundCreate8(const GUID* device, IDirectSound8** directSound,
+                                     IUnknown* outer) {
+    return CreateEmulatedDirectSound(device, directSound, outer, SdlAudioOutput::Create(),
+                                     SdlKeyboardSource());
+}
+
+} // namespace
+
+std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Create() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return nullptr;
+    }
+    return std::make_unique<SdlAudioOutput>();
+}
+
+SdlAudioOutput::~SdlAudioOutput() {
+    if (device_ != 0) {
+        SDL_CloseAudioDevice(device_);
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SdlAudioOutput::Open(const WAVEFORMATEX& format) {
+    if (device_ != 0) {
+        SDL_CloseAudioDevice(device_);
+    }
+    SDL_AudioSpec opened{};
+    device_ = OpenDefaultDevice(AudioFormatOf(format), opened);
+    if (device_ != 0) {
+        opened_ = opened;
+        return true;
+    }
+    if (opened_.freq != 0) {
+        device_ = OpenDefaultDevice(opened_, opened_); // back to the format it had
+    }
+    return false;
+}
+
+DirectSoundCreate8Function SystemDirectSoundCreate8() {
+    return SdlDirectSoundCreate8;
+}

@@ -1,0 +1,41 @@
+// The page's canvas as the game's one window: the handle the core keeps for
+// it, its WebGL 2 context, and the keyboard as the page sees it. The canvas
+// has the keyboard while the page is focused and shown and no dialog of the
+// page is open; the web shell says when that changes.
+#pragma once
+
+#include <emscripten/html5_webgl.h>
+
+#include <string_view>
+
+#include "platform/emulation/emulated_direct_input.h"
+
+// The handle of the canvas (never null).
+HWND CanvasWindow();
+
+// Makes the canvas's WebGL 2 context, which the graphics device draws with;
+// false when the browser has none to give.
+bool CreateCanvasContext();
+// The context CreateCanvasContext made, or 0.
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE CanvasContext();
+
+// The keys down, by the KeyboardEvent.code of the page's key events, and
+// whether the canvas has the keyboard: what DirectInput's keyboard reads.
+class PageKeyboard final : public KeyboardSource {
+  public:
+    // A key went down or up; false when the game has no code for it.
+    bool SetKey(std::string_view code, bool down);
+    // Every key up: keys let go while the page was not looking are never seen.
+    void ReleaseAllKeys();
+    void SetCanvasHasKeyboard(bool hasKeyboard) { canvasHasKeyboard_ = hasKeyboard; }
+
+    bool IsWindow(HWND window) override { return window == CanvasWindow(); }
+    bool HasKeyboard(HWND window) override { return IsWindow(window) && canvasHasKeyboard_; }
+    void ReadKeys(BYTE (&snapshot)[kKeyboardSnapshotSize]) override;
+
+  private:
+    BYTE keys_[kKeyboardSnapshotSize] = {};
+    bool canvasHasKeyboard_ = false;
+};
+
+PageKeyboard& ThePageKeyboard();

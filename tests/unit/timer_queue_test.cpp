@@ -1,0 +1,92 @@
+// The native shell's window timers tick as WM_TIMER does: once per period,
+// never twice to catch up.
+#include "platform/emulation/timer_queue.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/allocation_counter.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+const HWND kWindow = reinterpret_cast<HWND>(1);
+const HWND kOtherWindow = reinterpret_cast<HWND>(2);
+const TimerClock::time_point kStart{std::chrono::seconds(100)};
+
+std::vector<UINT_PTR> IdsDue(TimerQueue& timers, TimerClock::time_point now) {
+    std::vector<UINT_PTR> ids;
+    for (const WindowTimer& timer : timers.TakeDue(now)) {
+        ids.push_back(timer.id);
+    }
+    return ids;
+}
+
+} // namespace
+
+TEST(NativeTimerQueue, TicksOncePerPeriodFromWhenItWasSet) {
+    TimerQueue timers;
+    EXPECT_FALSE(timers.NextDue().has_value());
+    timers.Set(kWindow, 1, 33, kStart);
+    EXPECT_EQ(timers.NextDue(), kStart + milliseconds(33));
+    EXPECT_TRUE(IdsDue(timers, kStart + milliseconds(32)).empty());
+    EXPECT_EQ(IdsDue(timers, kStart + milliseconds(33)), std::vector<UINT_PTR>{1});
+    EXPECT_TRUE(IdsDue(timers, kStart + milliseconds(33)).empty()); // taken once
+    // Ticking a little late does not shift the next tick.
+    EXPECT_EQ(IdsDue(timers, kStart + milliseconds(70)), std::vector<UINT_PTR>{1});
+    EXPECT_EQ(timers.NextDue(), kStart + milliseconds(99));
+}
+
+TEST(NativeTimerQueue, TicksMissedWhileBusyCollapseIntoOne) {
+    TimerQueue timers;
+    timers.Set(kWindow, 1, 33, kStart);
+    // A second and a half without looking: one tick, the next a period later.
+    const TimerClock::time_point late = kStart + milliseconds(1500);
+    EXPECT_EQ(IdsDue(timers, late), std::vector<UINT_PTR>{1});
+    EXPECT_TRUE(IdsDue(timers, late + milliseconds(32)).empty());
+    EXPECT_EQ(IdsDue(timers, late + milliseconds(33)), std::vector<UINT_PTR>{1});
+}
+
+TEST(NativeTimerQueue, KillingStopsOnlyThatTimer) {
+    TimerQueue timers;
+    timers.Set(kWindow, 1, 33, kStart);
+    timers.Set(kWindow, 2, 10, kStart);
+    timers.Set(kOtherWindow, 1, 20, kStart);
+    EXPECT_EQ(IdsDue(timers, kStart + milliseconds(40)), (std::vector<UINT_PTR>{1, 2, 1}));
+
+    EXPECT_TRUE(timers.Kill(kWindow, 1));
+    EXPECT_FALSE(timers.Kill(kWindow, 1)); // already gone
+    EXPECT_FALSE(timers.Kill(kWindow, 3));
+    const std::span<const WindowTimer> due = timers.TakeDue(kStart + milliseconds(200));
+    ASSERT_EQ(due.size(), 2u);
+    EXPECT_EQ(std::make_pair(due[0].window, due[0].id), std::make_pair(kWindow, UINT_PTR{2}));
+    EXPECT_EQ(std::make_pair(due[1].window, due[1].id), std::make_pair(kOtherWindow, UINT_PTR{1}));
+}
+
+TEST(NativeTimerQueue, SettingARunningTimerAgainRestartsIt) {
+    TimerQueue timers;
+    timers.Set(kWindow, 1, 33, kStart);
+    timers.Set(kWindow, 1, 50, kStart + milliseconds(30));
+    EXPECT_TRUE(IdsDue(timers, kStart + milliseconds(40)).empty());
+    EXPECT_EQ(IdsDue(timers, kStart + milliseconds(80)), std::vector<UINT_PTR>{1});
+    EXPECT_EQ(timers.NextDue(), kStart + milliseconds(130));
+    // A zero period still lets time pass between ticks.
+    timers.Set(kWindow, 4, 0, kStart);
+    EXPECT_EQ(timers.NextDue(), kStart + milliseconds(1));
+}
+
+TEST(NativeTimerQueue, TicksAllocateNothingOnceRunning) {
+    TimerQueue timers;
+    timers.Set(kWindow, 1, 33, kStart);
+    timers.TakeDue(kStart + milliseconds(33)); // the first tick may make room for the list
+    std::size_t ticks = 0;
+    const AllocationScope ticking;
+    for (int tick = 2; tick < 100; ++tick) {
+        ticks += timers.TakeDue(kStart + milliseconds(33 * tick)).size();
+    }
+    const std::size_t allocations = ticking.Allocations();
+    EXPECT_EQ(ticks, 98u);
+    if (AllocationCountingActive()) {
+        EXPECT_EQ(allocations, 0u);
+    }
+}
