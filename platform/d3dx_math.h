@@ -32,6 +32,10 @@ static_assert(D3DX_PI / 180.0f == 0.017453292f, "the game's factor from degrees 
 static_assert(sizeof(D3DXMATRIX) == 64, "D3DXMATRIX keeps the D3DMATRIX layout");
 static_assert(sizeof(D3DXVECTOR3) == 12, "D3DXVECTOR3 keeps the D3DVECTOR layout");
 
+inline float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+    return a->x * b->x + a->y * b->y + a->z * b->z;
+}
+
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out);
 D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b);
 D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* out, float x, float y, float z);

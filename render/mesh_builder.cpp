@@ -26,10 +26,6 @@ std::size_t TrianglesOf(const Face& face) {
     }
 }
 
-float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 // For every vertex, the faces that reference it, once per reference and in
 // ascending face order, stored as one flat list: the faces of vertex v are
 // faces[first[v]] up to faces[first[v + 1]].
@@ -162,7 +158,7 @@ template <bool SumNormals> void ListCornerFaces(ModelObject& object, const FaceS
                 for (std::uint32_t entry = table.first[v]; entry < table.first[v + 1]; ++entry) {
                     const std::uint32_t w = table.faces[entry];
                     const D3DXVECTOR3& other = object.faces[w].normal;
-                    if (w == p || limit.Smooths(Dot(other, own))) {
+                    if (w == p || limit.Smooths(D3DXVec3Dot(&other, &own))) {
                         listed.push_back(static_cast<int>(w));
                         add(other);
                     }
