@@ -3,7 +3,7 @@
 // bytes are ever told apart.
 #pragma once
 
-#include <cstddef>
+#include <algorithm>
 #include <string_view>
 
 // The bytes that end a line's text for the tokenizer: NUL, CR and LF.
@@ -18,13 +18,5 @@ constexpr char FoldAsciiCase(char c) {
 
 // Whole texts compared, ASCII letters without regard to case.
 constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return std::ranges::equal(a, b, {}, FoldAsciiCase, FoldAsciiCase);
 }

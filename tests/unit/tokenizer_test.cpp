@@ -299,46 +299,43 @@ std::string RandomLines() {
 }
 
 // The same random lines read by fgets, as the reference, and by an AsciiFileString.
-struct LinesBesideFgets {
+class BesideFgetsTest : public CodePageTest {
+  protected:
+    // Reads the next fgets piece into piece; false at the end.
+    bool NextPiece() {
+        return std::fgets(piece.data(), static_cast<int>(piece.size()), reference.get()) != nullptr;
+    }
+
     const std::string bytes = RandomLines();
     MemoryStream reference{bytes};
     MemoryStream input{bytes};
     AsciiFileString file{input.get()};
     std::vector<char> piece = std::vector<char>(AsciiFileString::kMaxPieceLength + 1);
-
-    // Reads the next fgets piece into piece; false at the end.
-    bool NextPiece() {
-        return std::fgets(piece.data(), static_cast<int>(piece.size()), reference.get()) != nullptr;
-    }
 };
 
 // Lines taken from the read-ahead buffer must be exactly the pieces fgets
 // gives: each ReadLine must split what StringSeparator splits from the same
 // fgets piece.
-TEST_F(CodePageTest, ReadLineSplitsTheSamePiecesAsFgets) {
-    LinesBesideFgets input;
+TEST_F(BesideFgetsTest, ReadLineSplitsTheSamePiecesAsFgets) {
     int lines = 0;
-    while (input.NextPiece()) {
+    while (NextPiece()) {
         StringSeparator expected;
-        expected.Separate(input.piece.data());
-        ASSERT_EQ(input.file.ReadLine(), expected.count) << "line " << lines;
-        ASSERT_EQ(CurrentTokens(input.file), CurrentTokens(expected)) << "line " << lines;
+        expected.Separate(piece.data());
+        ASSERT_EQ(file.ReadLine(), expected.count) << "line " << lines;
+        ASSERT_EQ(CurrentTokens(file), CurrentTokens(expected)) << "line " << lines;
         ++lines;
     }
-    EXPECT_EQ(input.file.ReadLine(), -1);
+    EXPECT_EQ(file.ReadLine(), -1);
     EXPECT_GT(lines, 1500);
 }
 
 // TakeLine hands over the fgets piece itself, unsplit, with no tokens left
 // of the line before; SplitTakenLine splits it once, as ReadLine would.
-TEST_F(CodePageTest, TakeLineGivesTheFgetsPieceAndSplitTakenLineItsTokens) {
-    LinesBesideFgets input;
-    AsciiFileString& file = input.file;
-    const std::vector<char>& piece = input.piece;
+TEST_F(BesideFgetsTest, TakeLineGivesTheFgetsPieceAndSplitTakenLineItsTokens) {
     int lines = 0;
-    for (long start = 0; input.NextPiece();) {
+    for (long start = 0; NextPiece();) {
         // The piece may hold NULs, so its length is where fgets left the stream.
-        const long end = std::ftell(input.reference.get());
+        const long end = std::ftell(reference.get());
         const auto length = static_cast<std::size_t>(end - start);
         start = end;
         const char* taken = file.TakeLine();
