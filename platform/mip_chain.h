@@ -1,4 +1,4 @@
-// The length of a texture's mip chain: the texture loader, the native device
+// The length of a texture's mip chain: the texture loader, the OpenGL device
 // and the recording device all size their textures with it.
 #pragma once
 
