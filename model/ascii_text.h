@@ -18,5 +18,7 @@ constexpr char FoldAsciiCase(char c) {
 
 // Whole texts compared, ASCII letters without regard to case.
 constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, {}, FoldAsciiCase, FoldAsciiCase);
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return FoldAsciiCase(x) == FoldAsciiCase(y);
+           });
 }
