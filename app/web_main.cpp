@@ -35,16 +35,14 @@ struct PageState {
 PageState page;
 
 // Tells the keyboard when the canvas becomes active or inactive, as
-// WM_ACTIVATE does on Windows; keys held while inactive are forgotten.
+// WM_ACTIVATE does on Windows.
 void UpdateActivation() {
     const bool active = page.running && page.focused && page.visible && !page.aboutOpen;
     if (active == page.active) {
         return;
     }
     page.active = active;
-    PageKeyboard& keys = ThePageKeyboard();
-    keys.ReleaseAllKeys();
-    keys.SetCanvasHasKeyboard(active);
+    ThePageKeyboard().SetCanvasHasKeyboard(active);
     OnMainWindowActivate(keyboardInput, active ? WA_ACTIVE : WA_INACTIVE);
 }
 
@@ -105,15 +103,24 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     return IsArrowKey(*event) ? EM_TRUE : EM_FALSE;
 }
 
+// A page that loses the focus or is hidden hears no more of its keys: those
+// let go meanwhile would stay down, so every key counts as up from then on.
+void PageLooksAway(bool away) {
+    if (away) {
+        ThePageKeyboard().ReleaseAllKeys();
+    }
+    UpdateActivation();
+}
+
 EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
     page.focused = type == EMSCRIPTEN_EVENT_FOCUS;
-    UpdateActivation();
+    PageLooksAway(!page.focused);
     return EM_FALSE;
 }
 
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     page.visible = event->hidden == EM_FALSE;
-    UpdateActivation();
+    PageLooksAway(!page.visible);
     return EM_FALSE;
 }
 

@@ -127,8 +127,19 @@ def difference_picture(first, second, tolerance: int = DEFAULT_TOLERANCE,
 # ---------------------------------------------------------------- files
 
 
+def _add_bytes(first: bytes, second: bytes) -> bytes:
+    """Byte-wise sums modulo 256, all bytes at once: the low seven bits of each
+    byte add without reaching the next byte, the top bit is their parity."""
+    low = int.from_bytes(b"\x7f" * len(first), "big")
+    a, b = int.from_bytes(first, "big"), int.from_bytes(second, "big")
+    total = ((a & low) + (b & low)) ^ ((a ^ b) & ~low)
+    return (total & ((1 << 8 * len(first)) - 1)).to_bytes(len(first), "big")
+
+
 def _unfilter(raw: bytes, width: int, height: int, channels: int) -> bytes:
-    """Undoes the per-row PNG filters of 8-bit pixels."""
+    """Undoes the per-row PNG filters of 8-bit pixels. Rows without a filter and
+    rows filtered against the row above (what browsers write when asked for
+    speed) take no per-byte loop: screenshots are read many times a second."""
     stride = width * channels
     rows = []
     previous = bytearray(stride)
@@ -137,6 +148,11 @@ def _unfilter(raw: bytes, width: int, height: int, channels: int) -> bytes:
         kind = raw[position]
         line = bytearray(raw[position + 1:position + 1 + stride])
         position += 1 + stride
+        if kind in (0, 2):
+            line = bytearray(_add_bytes(line, previous)) if kind == 2 else line
+            rows.append(bytes(line))
+            previous = line
+            continue
         for i in range(stride):
             left = line[i - channels] if i >= channels else 0
             up = previous[i]
@@ -157,6 +173,17 @@ def _unfilter(raw: bytes, width: int, height: int, channels: int) -> bytes:
         rows.append(bytes(line))
         previous = line
     return b"".join(rows)
+
+
+def decode_png(data: bytes) -> Picture:
+    """The picture in PNG bytes (a browser's screenshot, say); ValueError when they
+    are no PNG or a damaged one."""
+    if not data.startswith(PNG_SIGNATURE):
+        raise ValueError("not a PNG picture")
+    try:
+        return _read_png(data)
+    except (struct.error, zlib.error, IndexError) as error:
+        raise ValueError(f"a damaged PNG picture ({error})") from None
 
 
 def _read_png(data: bytes) -> Picture:

@@ -10,6 +10,7 @@ packages=(
     locales fonts-ipafont-gothic python3 git
     libsdl2-dev libgl-dev xfonts-base
     emscripten node-acorn
+    chromium python3-websocket
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
@@ -18,8 +19,8 @@ if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>
     echo "stb_image_resize, stb_image_write), valgrind, mingw-w64, Wine (64-bit), Xvfb,"
     echo "xdotool, xwininfo, ImageMagick, the glibc locale sources (localedef), a Japanese"
     echo "font (IPA Gothic), Python 3, and for the native build SDL2 (development files),"
-    echo "the OpenGL headers and Mesa (or another OpenGL 3.3 driver), and for the web"
-    echo "build Emscripten (emsdk) and Chromium."
+    echo "the OpenGL headers and Mesa (or another OpenGL 3.3 driver), for the web"
+    echo "build Emscripten (emsdk), and for its tests Chromium and Python's websocket-client."
     exit 1
 fi
 

@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
-# Runs the end-to-end tests (of Korvane.exe under Wine and of the native
-# korvane) N times in a row, with the parallelism CI uses
-# (as tools/test_all.sh runs CTest), to show they pass every time and not by
-# chance. After each run it prints the failed tests with the paths of their
+# Runs the end-to-end tests (of Korvane.exe under Wine, of the native korvane
+# and of the web page in headless Chromium) N times in a row, with the
+# parallelism CI uses (as tools/test_all.sh runs CTest), to show they pass
+# every time and not by chance. After each run it prints the failed tests with the paths of their
 # screenshots, which it keeps under build/host/tests/e2e/repeat/run-<n>/ (the
 # next run takes its own screenshots in the tests' folders).
-#   tools/repeat_e2e.sh N [--native]
+#   tools/repeat_e2e.sh N [--native | --web]
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ] || ! [[ $1 =~ ^[1-9][0-9]*$ ]] ||
-    { [ $# -eq 2 ] && [ "$2" != "--native" ]; }; then
-    echo "usage: $0 <number of runs> [--native]" >&2
+    { [ $# -eq 2 ] && [ "$2" != "--native" ] && [ "$2" != "--web" ]; }; then
+    echo "usage: $0 <number of runs> [--native | --web]" >&2
     exit 2
 fi
 runs=$1
-label=e2e # --native: only the native game's tests (label native)
-[ $# -eq 2 ] && label=native
+label=e2e # --native, --web: only the native game's or the page's tests (label native, web)
+[ $# -eq 2 ] && label=${2#--}
 
 cd "$(dirname "$0")/.."
 tools/install_dependencies.sh
@@ -27,6 +27,8 @@ cmake --build --preset windows-mingw -j "$jobs"
 cmake --build --preset windows-mingw --target package >/dev/null
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
+cmake --preset web >/dev/null
+cmake --build --preset web -j "$jobs"
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$jobs"
 

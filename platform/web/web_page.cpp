@@ -3,7 +3,10 @@
 #include <emscripten/em_js.h>
 #include <emscripten/html5.h>
 
+#include <string>
+
 #include "app/shell_constants.h"
+#include "platform/message_lines.h"
 
 namespace {
 
@@ -23,8 +26,8 @@ EM_JS(void, GivePageItsTexts,
           KorvanePage.showIcon(FS.readFile("/korvane.ico"));
       });
 
-EM_JS(void, ShowPageDialog, (const char* text, const char* caption), {
-    KorvanePage.showMessage(UTF8ToString(caption), UTF8ToString(text));
+EM_JS(void, ShowPageDialog, (const char* caption, const char* text, const char* lines), {
+    KorvanePage.showMessage(UTF8ToString(caption), UTF8ToString(text), UTF8ToString(lines));
 });
 
 EM_JS(void, OpenAboutDialog, (), { KorvanePage.openAbout(); });
@@ -45,8 +48,11 @@ void SetUpPage() {
 }
 
 void ShowPageMessage(const char* utf8Text, const char* utf8Caption) {
-    ShowPageDialog(utf8Text != nullptr ? utf8Text : "",
-                   utf8Caption != nullptr ? utf8Caption : kDefaultCaption);
+    const char* text = utf8Text != nullptr ? utf8Text : "";
+    // The console gets the lines whole, to copy a path from; the dialog wraps
+    // them so that it fits the game's width.
+    const std::string lines = WrapMessageLines(text, kMessageBoxColumns);
+    ShowPageDialog(utf8Caption != nullptr ? utf8Caption : kDefaultCaption, text, lines.c_str());
 }
 
 void OpenPageAboutBox() {

@@ -23,6 +23,8 @@ from screen_session import DEFAULT_TIMEOUT, FRAME_POLL_INTERVAL, FRAME_TIMEOUT, 
 MAIN_TITLE = "Korvane"
 ABOUT_TITLE = "バージョン情報"
 STARTUP_FAILURE_TITLE = "Korvane エラー"
+# Folder under the work folder that holds the copies of the game's folder.
+GAME_COPIES = "game-copies"
 # A cold start on a loaded 2-core machine; waits end as soon as their
 # condition holds.
 WINDOW_TIMEOUT = 60.0
@@ -69,6 +71,11 @@ class GameSessionBase(ScreenSession):
     def readme_picture(self) -> Optional[Path]:
         """Where a picture of the game for the README goes; None: none from this platform."""
         return None
+
+    @staticmethod
+    def path_in_game(path: Path) -> str:
+        """A path of this machine as the game writes it in its messages."""
+        return str(path)
 
     # -- windows
 
@@ -143,7 +150,7 @@ def copy_game_dir(game_dir: Path, work_dir: Path, name: str,
                   parent: Optional[Path] = None) -> Path:
     """A fresh copy of a game folder, to change before a run (for instance to remove a
     model file): parent/name, by default under the work folder."""
-    target = (parent or work_dir / "game-copies") / name
+    target = (parent or work_dir / GAME_COPIES) / name
     shutil.rmtree(target, ignore_errors=True)
     shutil.copytree(game_dir, target)
     return target

@@ -16,8 +16,39 @@ from pathlib import Path
 
 from game_pictures import (KNIGHT, SKY, armour_centre, board_move_error, facing_of,
                            stage_heights, without_knight)
-from game_session import ABOUT_TITLE, STARTUP_FAILURE_TITLE, GameSessionBase, copy_game_dir
-from screen_image import Image
+from game_session import (ABOUT_TITLE, GAME_COPIES, STARTUP_FAILURE_TITLE, GameSessionBase,
+                          copy_game_dir)
+from screen_image import Image, Rect
+
+# Every message box fits in this many pixels across, whatever it says.
+MESSAGE_BOX_WIDTH_LIMIT = 640
+# Characters in the path of the deep game folder: a checkout under a long build
+# path, where the full path in a message is wider than the screen on one line.
+DEEP_FOLDER_PATH_LENGTH = 200
+
+
+def deep_folder_name(parent: Path, length: int) -> str:
+    """Nested folder names that make parent/name a path of length characters."""
+    room = length - len(str(parent)) - 1  # the separator after parent
+    if room < 2:
+        raise AssertionError(f"{parent} is too long for a path of {length} characters")
+    names: list = []
+    while room > 0:
+        name = f"{len(names) + 1:02d}-a-folder-deep-in-a-long-build-path"[:room]
+        if room - len(name) == 1:
+            name = name[:-1]  # a separator alone would be left
+        names.append(name)
+        room -= len(name) + 1
+    return "/".join(names)
+
+
+def box_placement_problem(box: Rect, screen: Image) -> str:
+    """Why a message box at box is too wide or off the screen; "" when it fits on it."""
+    if box.width > MESSAGE_BOX_WIDTH_LIMIT:
+        return f"the box {box} is {box.width} pixels wide, over {MESSAGE_BOX_WIDTH_LIMIT}"
+    if box.left < 0 or box.top < 0 or box.right > screen.width or box.bottom > screen.height:
+        return f"the box {box} leaves the {screen.width} x {screen.height} screen"
+    return ""
 
 
 class GameplayScenarios:
@@ -152,18 +183,22 @@ class GameplayScenarios:
 
     def check_missing_knight_is_reported(self, folder: Path, expected_path: str = "",
                                          **options):
-        """Starts the game in folder without the knight's model: a message box names the
-        missing file (by expected_path, when given, as the game sees its folder), and
-        closing it ends the game with exit code 1. options go to the session."""
+        """Starts the game in folder without the knight's model: a message box that fits
+        the screen names the missing file (by expected_path, when given, as the game
+        sees its folder), and closing it ends the game with exit code 1. options go to
+        the session."""
         (folder / "MQA" / "BlueKnight.mqa").unlink()
         with self.session(game_dir=folder, wait_for_main_window=False, **options) as game:
             box = game.wait_for_dialog(STARTUP_FAILURE_TITLE)
             texts = game.startup_failure_text(box)
-            game.screenshot("message")
+            screen = game.screenshot("message")
+            self.assertEqual(box_placement_problem(game.refresh(box).rect, screen), "")
             self.assertIn("MQA\\BlueKnight.mqa", texts)
             self.assertIn("見つかりません", texts)
             if expected_path:
-                self.assertIn(f"ファイルが見つかりません: {expected_path}", texts)
+                # A box breaks a long path into lines; the text goes on across them.
+                self.assertIn(f"ファイルが見つかりません: {expected_path}",
+                              texts.replace("\n", ""))
             self.assertNotIn("\ufffd", texts, "a character of the path was lost")
             game.press("Return", window=box)
             self.assertEqual(game.wait_for_exit(), 1)
@@ -171,6 +206,17 @@ class GameplayScenarios:
 
     def test_without_the_knight_model_the_player_is_told_and_the_exit_code_is_1(self):
         self.check_missing_knight_is_reported(self.game_copy("without-knight"))
+
+    def test_a_missing_model_in_a_folder_200_characters_deep_is_told_in_a_box_on_the_screen(self):
+        copies = self.session_class.config_type.from_environment().work_dir / GAME_COPIES
+        name = deep_folder_name(copies, DEEP_FOLDER_PATH_LENGTH)
+        folder = self.game_copy(name)
+        self.assertEqual(len(str(folder)), DEEP_FOLDER_PATH_LENGTH)
+        missing = self.session_class.path_in_game(folder / "MQA" / "BlueKnight.mqa")
+        try:
+            self.check_missing_knight_is_reported(folder, expected_path=missing)
+        finally:
+            shutil.rmtree(copies / name.split("/")[0], ignore_errors=True)
 
     def test_closing_the_window_exits_with_0_and_leaves_no_process(self):
         with self.session() as game:

@@ -67,7 +67,12 @@ class ProcessBook:
             pid = int(pid_text)
             if command and command_of(pid) == command:
                 try:
-                    os.kill(pid, signal.SIGKILL)
+                    # One started in a session of its own takes its children with it
+                    # (a browser's renderers, say).
+                    if os.getpgid(pid) == pid:
+                        os.killpg(pid, signal.SIGKILL)
+                    else:
+                        os.kill(pid, signal.SIGKILL)
                 except ProcessLookupError:
                     pass
         self.path.unlink()

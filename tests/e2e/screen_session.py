@@ -2,8 +2,10 @@
 deadlines, screenshots, and real key presses timed by the frames the program
 draws. How the program is started, which window its frames show in and how a
 window is given the keyboard are left to a subclass (see game_session.py and
-its Wine and native sessions); everything here works for any program drawn on
-the display.
+its Wine, native and web sessions); everything here works for any program
+drawn on the display. The display is an Xvfb of the session's own unless a
+subclass brings its own screen (a browser's tab, see web_harness.py): anything
+with capture, key, key_down, key_up and click as XDisplay has them.
 
 Nothing that arrives asynchronously is looked at once: a window, a title, the
 focus, a frame, a dialog going away, a process ending are all waited for
@@ -65,7 +67,9 @@ class ScreenSession:
             session.wait_for_exit()
 
     Subclasses provide start_program, stop_program and activate, and set
-    frame_rect once they know where the program draws.
+    frame_rect once they know where the program draws; one that brings its own
+    screen overrides open_display and close_display, one whose program counts
+    its frames overrides frames_shown.
     """
 
     def __init__(self, test: Optional[unittest.TestCase], work_dir: Path, pid_file: Path,
@@ -98,6 +102,21 @@ class ScreenSession:
         """Gives window the keyboard and waits until the program has taken it."""
         raise NotImplementedError
 
+    def open_display(self) -> str:
+        """Starts the display the program shows on, sets self.screen and returns the
+        display's name for start_program: an Xvfb of the session's own."""
+        display = self.x_server.start()
+        self.screen = XDisplay(display, {**os.environ, "DISPLAY": display})
+        return display
+
+    def close_display(self) -> None:
+        self.x_server.stop()
+
+    def frames_shown(self) -> Optional[int]:
+        """How many frames the program has shown so far, where it tells; None: frames
+        are counted by the picture changing (see wait_for_new_frames)."""
+        return None
+
     # -- start and stop
 
     def __enter__(self):
@@ -106,8 +125,7 @@ class ScreenSession:
         self.log_dir.mkdir(parents=True)
         self._previous_sigterm = signal.signal(signal.SIGTERM, _raise_on_terminate)
         try:
-            display = self.x_server.start()
-            self.screen = XDisplay(display, {**os.environ, "DISPLAY": display})
+            display = self.open_display()
             self.process = self.start_program(display)
             self.book.add(self.process)
             self.after_start()
@@ -121,7 +139,7 @@ class ScreenSession:
 
     def _finish(self, failed: bool) -> None:
         try:
-            if failed and self.x_server.process is not None:
+            if failed and self.screen is not None:
                 try:
                     self.screenshot("failure")
                 except Exception as error:  # the failure itself matters more
@@ -130,7 +148,7 @@ class ScreenSession:
             try:
                 self.stop_program()
             finally:
-                self.x_server.stop()
+                self.close_display()
                 signal.signal(signal.SIGTERM, self._previous_sigterm or signal.SIG_DFL)
             if failed:
                 print(f"screenshots: {self.shot_dir}\nlogs: {self.log_dir}", file=sys.stderr)
@@ -247,8 +265,14 @@ class ScreenSession:
         return last[0]
 
     def wait_for_new_frames(self, count: int, timeout: float = FRAME_TIMEOUT) -> None:
-        """Returns once the program has shown count new frames in frame_rect, told by
-        its picture changing there (the program animates something every frame)."""
+        """Returns once the program has shown count new frames: as it counts them, or
+        told by its picture changing in frame_rect (the program animates something
+        every frame)."""
+        shown = self.frames_shown()
+        if shown is not None:
+            self.wait_for(lambda: self.frames_shown() >= shown + count, timeout,
+                          f"{count} new frames drawn", interval=FRAME_POLL_INTERVAL)
+            return
         if self.frame_rect is None:
             raise HarnessError("the session knows no window that shows frames")
         rect = self.frame_rect

@@ -5,6 +5,7 @@ import unittest
 
 from game_pictures import CLIENT_SIZE, SKY
 from game_session import ABOUT_TITLE, MAIN_TITLE, STARTUP_FAILURE_TITLE
+from gameplay_scenarios import box_placement_problem
 from native_harness import MAIN_CLASS, NativeConfig, NativeGameSession, copy_game_dir
 from screen_image import Image, Rect
 
@@ -117,6 +118,9 @@ class ExitTest(unittest.TestCase):
             expected = str(nested / "MQA" / "BlueKnight.mqa")
             self.assertIn(f"ファイルが見つかりません: {expected}", message)
             self.assertNotIn("\ufffd", message, "no character lost on the way")
+            # A checkout deep in the folders makes the path long: the box still fits.
+            screen = game.screenshot("screen")
+            self.assertEqual(box_placement_problem(game.refresh(box).rect, screen), "")
             game.wait_for_right_picture(box.rect, box_drawing_problem, "message")
             game.press("Return", window=box)
             self.assertEqual(game.wait_for_exit(), 1)

@@ -224,6 +224,11 @@ class GameSession(GameSessionBase):
     def readme_picture(self) -> Optional[Path]:
         return self.config.readme_screenshot
 
+    @staticmethod
+    def path_in_game(path: Path) -> str:
+        # Wine's drive Z: is the root of this machine's file system.
+        return "Z:" + str(path.absolute()).replace("/", "\\")
+
     def wait_until_active(self, window: Window, timeout: float = DEFAULT_TIMEOUT) -> Window:
         """The window once Wine reports it active (foreground) and its thread has
         handled a message sent after that: the activation is then done."""

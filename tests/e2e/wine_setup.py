@@ -3,6 +3,7 @@
     wine_setup.py prepare       the Wine prefix the tests share, made afresh
     wine_setup.py cleanup       stops whatever the tests of this run left running
     wine_setup.py cleanup-native  the same for the native game's tests
+    wine_setup.py cleanup-web   the same for the web tests' browsers
     wine_setup.py list MODULE   the ids of the tests in MODULE, one a line
 """
 
@@ -15,6 +16,7 @@ from pathlib import Path
 
 from processes import HarnessError, ProcessBook, require_tool
 from native_harness import NativeConfig
+from web_harness import WebConfig
 from wine_harness import Config
 from wine_prefix import WineSetupError
 from x_display import XServer
@@ -52,6 +54,11 @@ def cleanup_native(config: NativeConfig) -> None:
     ProcessBook(config.pid_file).stop_leftovers()
 
 
+def cleanup_web(config: WebConfig) -> None:
+    """Stops the browsers the web tests of this run left running."""
+    ProcessBook(config.pid_file).stop_leftovers()
+
+
 def list_tests(module_name: str) -> None:
     """Prints the ids of the tests in a module, one a line, for CTest."""
     sys.path.insert(0, str(Path(__file__).parent))
@@ -74,6 +81,9 @@ def main(arguments: list) -> int:
         return 0
     if arguments == ["cleanup-native"]:
         cleanup_native(NativeConfig.from_environment())
+        return 0
+    if arguments == ["cleanup-web"]:
+        cleanup_web(WebConfig.from_environment())
         return 0
     if arguments in (["prepare"], ["cleanup"]):
         config = Config.from_environment()

@@ -1,0 +1,183 @@
+#!/usr/bin/env python3
+"""How soon the game shows its first frame: the web page in headless Chromium,
+from navigation, next to the native korvane, from its process's start.
+
+Both are timed the same way: screenshots of the game's drawing area, taken
+one after another, until one shows the game (sky above, the board below:
+game_pictures.shows_the_game); the time is when that screenshot was in hand.
+A screenshot takes longer from the browser than from X, so the figures also
+give each side's mean time per screenshot: the first frame came at most that
+long before. The page is also timed by its own clock: a script run before
+the page's own notes when, after navigation began, an animation frame first
+found window.korvane.frames above zero.
+
+Runs take turns (web, native, web, ...), each in a fresh browser profile or a
+fresh Xvfb, so load on a shared machine falls on both alike. Prints a table
+of medians:
+
+    bench/first_frame.py                    # 5 runs each
+    bench/first_frame.py --runs 9 --page build/web/bin/korvane.html \\
+        --native-dir build/native/bin
+"""
+
+from __future__ import annotations
+
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+REPOSITORY = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(REPOSITORY / "tests" / "e2e"))
+
+from browser_tab import BrowserTab  # noqa: E402  (the e2e harness is no package)
+from devtools import Chromium, DevTools, DevToolsError  # noqa: E402
+from game_pictures import CLIENT_SIZE, shows_the_game  # noqa: E402
+from processes import ProcessBook, stop_process  # noqa: E402
+from screen_image import Rect  # noqa: E402
+from x_display import XDisplay, XServer  # noqa: E402
+
+DEADLINE = 60.0  # seconds a run may take to show the game before it counts as failed
+# The page notes, on its own clock (from navigation), when its scripts have run
+# (DOMContentLoaded) and the first animation frame after the game presented a
+# frame.
+PAGE_CLOCK = """(() => {
+  document.addEventListener("DOMContentLoaded", () => { window.__parsedMs = performance.now(); });
+  const look = now => {
+    if (window.korvane && korvane.frames > 0) { window.__firstFrameMs = now; return; }
+    requestAnimationFrame(look);
+  };
+  requestAnimationFrame(look);
+})();"""
+
+
+@dataclass
+class Run:
+    seconds: float  # to the first screenshot that shows the game
+    per_shot: float  # mean seconds per screenshot meanwhile
+    page_clock: float = float("nan")  # the page's own figure (web only)
+    parsed: float = float("nan")  # when the page's scripts had run, by its clock (web only)
+
+
+def poll_until_the_game(capture) -> tuple:
+    """(seconds since now, mean seconds per screenshot) when capture() first shows
+    the game."""
+    started = time.monotonic()
+    shots = 0
+    while time.monotonic() - started < DEADLINE:
+        picture = capture()
+        shots += 1
+        if picture is not None and shows_the_game(picture):
+            elapsed = time.monotonic() - started
+            return elapsed, elapsed / shots
+    raise RuntimeError(f"no frame of the game within {DEADLINE:.0f} s")
+
+
+def time_the_page(page: Path, work: Path, book: ProcessBook) -> Run:
+    browser = Chromium(work / "profile", work / "chromium.log")
+    book.add(browser.start())
+    devtools = DevTools(browser.endpoint())
+    try:
+        tab = BrowserTab.first_of(devtools, work / "console.log")
+        tab.before_each_page(PAGE_CLOCK)
+
+        def capture():
+            # Asked anew each time: the page lays itself out anew as the game starts.
+            try:
+                found = tab.evaluate("(() => { const c = document.getElementById('canvas');"
+                                     " if (!c) return null; const r = c.getBoundingClientRect();"
+                                     " return [r.left, r.top, r.right, r.bottom]; })()")
+            except DevToolsError:  # between the blank page and the game's
+                found = None
+            return tab.capture(Rect(*(round(value) for value in found))) if found else None
+
+        tab.navigate(page.resolve().as_uri())
+        seconds, per_shot = poll_until_the_game(capture)
+        clock, parsed = tab.evaluate("[window.__firstFrameMs, window.__parsedMs]")
+        return Run(seconds, per_shot, *(value / 1000.0 if value is not None else float("nan")
+                                         for value in (clock, parsed)))
+    finally:
+        devtools.close()
+        browser.stop()
+        shutil.rmtree(work / "profile", ignore_errors=True)
+
+
+def time_the_native_game(game_dir: Path, work: Path, book: ProcessBook) -> Run:
+    game_dir = game_dir.resolve()
+    x_server = XServer(book, work / "xvfb.log")
+    display = x_server.start()
+    screen = XDisplay(display, {**os.environ, "DISPLAY": display})
+    game = None
+    try:
+        with (work / "game.log").open("wb") as log:
+            game = subprocess.Popen([str(game_dir / "korvane")], cwd=game_dir,
+                                    env={**os.environ, "DISPLAY": display,
+                                         "LIBGL_ALWAYS_SOFTWARE": "1"},
+                                    stdin=subprocess.DEVNULL, stdout=log,
+                                    stderr=subprocess.STDOUT, start_new_session=True)
+            book.add(game)
+            # The window opens at the screen's corner (test_native_shell checks it).
+            seconds, per_shot = poll_until_the_game(
+                lambda: screen.capture(Rect(0, 0, *CLIENT_SIZE)))
+        return Run(seconds, per_shot)
+    finally:
+        stop_process(game)
+        x_server.stop()
+
+
+def describe(values: list) -> str:
+    return (f"{statistics.median(values):6.3f} s  ({min(values):.3f}–{max(values):.3f})")
+
+
+def report(web: list, native: list, page: Path) -> None:
+    print(f"first drawn frame, median of {len(web)} runs each (fastest–slowest):")
+    print(f"  web, navigation to a screenshot of the game:  {describe([r.seconds for r in web])}"
+          f"   {statistics.mean(r.per_shot for r in web) * 1000:.0f} ms a screenshot")
+    print(f"  web, the same by the page's own clock:        "
+          f"{describe([r.page_clock for r in web])}")
+    print(f"    of which until the page's scripts had run:  {describe([r.parsed for r in web])}")
+    print(f"  native, start to a screenshot of the game:    "
+          f"{describe([r.seconds for r in native])}"
+          f"   {statistics.mean(r.per_shot for r in native) * 1000:.0f} ms a screenshot")
+    print(f"page: {page} ({page.stat().st_size / 1e6:.2f} MB); load average now "
+          f"{' '.join(f'{value:.2f}' for value in os.getloadavg())}")
+
+
+def main(arguments: list) -> int:
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--runs", type=int, default=5, help="runs of each (default %(default)s)")
+    parser.add_argument("--page", type=Path, default=REPOSITORY / "build/web/bin/korvane.html")
+    parser.add_argument("--native-dir", type=Path, default=REPOSITORY / "build/native/bin")
+    options = parser.parse_args(arguments)
+    for needed in (options.page, options.native_dir / "korvane"):
+        if not needed.is_file():
+            print(f"{needed} does not exist: build the web and native presets first",
+                  file=sys.stderr)
+            return 1
+
+    web, native = [], []
+    with tempfile.TemporaryDirectory(prefix="korvane-first-frame-") as scratch:
+        book = ProcessBook(Path(scratch) / "started-processes")
+        try:
+            for run in range(options.runs):
+                for side, timer, where, results in (
+                        ("web", time_the_page, options.page, web),
+                        ("native", time_the_native_game, options.native_dir, native)):
+                    work = Path(scratch) / f"{side}-{run}"
+                    work.mkdir()
+                    results.append(timer(where, work, book))
+                    print(f"run {run + 1} {side}: {results[-1].seconds:.3f} s", file=sys.stderr)
+        finally:
+            book.stop_leftovers()
+    report(web, native, options.page)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
