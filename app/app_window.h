@@ -1,12 +1,13 @@
 // The process-wide handles and strings of the main window, set once when the
-// window is created and read by the devices that attach to it.
+// window is created. The window itself is declared with the devices that read
+// it (platform/device_window.h).
 #pragma once
 
-#include "platform/direct3d.h"
+#include "platform/device_window.h"
+#include "platform/windows_api.h"
 
 constexpr int kWindowStringLength = 100; // size of the window title and class name buffers
 
 extern HINSTANCE appInstance; // instance handle given to WinMain; used for the About box
-extern HWND mainWindow;       // the game window; focus window of the graphics, input and sound devices
 extern char windowTitle[kWindowStringLength];     // string resource 103, the caption
 extern char windowClassName[kWindowStringLength]; // string resource 109, the class name

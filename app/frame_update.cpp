@@ -10,7 +10,6 @@ ArrowKeyStates arrowKeyStates;
 
 namespace {
 
-constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kNearPlane = 100.0f;
 constexpr float kFarPlane = 10000.0f;
 constexpr float kFieldOfViewDegrees = 10.0f;
@@ -32,13 +31,13 @@ void FaceUnit(const UnitMove& move) {
 }
 
 void PlaceTiles() {
-    for (int index = 0; index < TileCount; ++index) {
+    for (int index = 0; index < kTileCount; ++index) {
         Model& tile = *tileModels[index];
         D3DXMATRIX scaling;
         D3DXMATRIX translation;
         D3DXMatrixScaling(&scaling, 1.0f, tile.scale.y, 1.0f);
-        D3DXMatrixTranslation(&translation, kCellSize * static_cast<float>(index % kBoardSide), 0.0f,
-                              kCellSize * static_cast<float>(index / kBoardSide));
+        D3DXMatrixTranslation(&translation, kCellSize * static_cast<float>(index % kBoardSide),
+                              0.0f, kCellSize * static_cast<float>(index / kBoardSide));
         D3DXMatrixMultiply(&tile.world, &scaling, &translation);
     }
 }
@@ -46,8 +45,8 @@ void PlaceTiles() {
 } // namespace
 
 void UpdateFrame() {
-    if (graphicsDevice == nullptr || graphicsDevice->device == nullptr || keyboardInput == nullptr ||
-        unitModel == nullptr || tileModels[TileCount - 1] == nullptr) {
+    if (graphicsDevice == nullptr || graphicsDevice->device == nullptr ||
+        keyboardInput == nullptr || unitModel == nullptr || tileModels[kTileCount - 1] == nullptr) {
         return; // the scene is not complete: nothing to move or draw
     }
     IDirect3DDevice9* device = graphicsDevice->device;
@@ -66,7 +65,7 @@ void UpdateFrame() {
 
     D3DXMATRIX rotation;
     D3DXMATRIX translation;
-    D3DXMatrixRotationY(&rotation, unitModel->rotation.y * kDegreesToRadians);
+    D3DXMatrixRotationY(&rotation, D3DXToRadian(unitModel->rotation.y));
     D3DXMatrixTranslation(&translation, move.x, unitY, move.z);
     D3DXMatrixMultiply(&unitModel->world, &rotation, &translation);
 

@@ -68,7 +68,7 @@ int SetUpScene() {
     if (!LoadModelOrReport(*tileModels[0], kTileModelName, device)) {
         return 0;
     }
-    for (int index = 1; index < TileCount; ++index) {
+    for (int index = 1; index < kTileCount; ++index) {
         tileModels[index] = new Model();
         tileModels[index]->CopyContentFrom(*tileModels[0]);
     }
@@ -108,7 +108,7 @@ void TearDownScene() {
         delete tileModels[0]; // releases the board's shared device objects once
         tileModels[0] = nullptr;
     }
-    for (int index = 1; index < TileCount; ++index) {
+    for (int index = 1; index < kTileCount; ++index) {
         if (tileModels[index] != nullptr) {
             FreeTileCopy(tileModels[index]);
             tileModels[index] = nullptr;

@@ -11,4 +11,13 @@ GraphicsDevice* graphicsDevice = nullptr;
 KeyboardInput* keyboardInput = new KeyboardInput();
 SoundSystem* soundSystem = new SoundSystem();
 Model* unitModel = new Model();
-Model* tileModels[TileCount] = {};
+Model* tileModels[kTileCount] = {};
+
+void SetUnitRotation(float x, float y, float z) {
+    if (unitModel == nullptr) {
+        return;
+    }
+    unitModel->rotation.x = x;
+    unitModel->rotation.y = y;
+    unitModel->rotation.z = z;
+}

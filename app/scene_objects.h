@@ -8,7 +8,7 @@ struct Model;
 struct SoundSystem;
 
 // Number of board cells, one tile model each.
-constexpr int TileCount = 100;
+constexpr int kTileCount = 100;
 
 // The Direct3D device of the game window; created first by scene set-up.
 extern GraphicsDevice* graphicsDevice;
@@ -19,4 +19,7 @@ extern SoundSystem* soundSystem;
 // The unit the player walks; created before the entry point runs.
 extern Model* unitModel;
 // The board: element 0 is the loaded tile model, 1 to 99 its copies.
-extern Model* tileModels[TileCount];
+extern Model* tileModels[kTileCount];
+
+// Turns the unit model (unitModel): angles in degrees about X, Y and Z.
+void SetUnitRotation(float x, float y, float z);

@@ -2,11 +2,12 @@
 // the frame timer, the exit code of a failed start-up and the texts they show.
 #pragma once
 
+#include "platform/view_size.h"
 #include "platform/windows_api.h"
 #include "resources/shell_texts.h"
 
-constexpr int kClientWidth = 640; // the main window's client area, in pixels
-constexpr int kClientHeight = 480;
+constexpr int kClientWidth = kViewWidth; // the main window's client area shows the picture
+constexpr int kClientHeight = kViewHeight;
 constexpr UINT_PTR kFrameTimerId = 1;         // the timer whose ticks run the frames
 constexpr UINT kFramePeriodMilliseconds = 33; // one frame update per tick
 constexpr int kStartUpFailed = 1;             // exit code when start-up stops on a failure

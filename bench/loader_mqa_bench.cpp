@@ -86,8 +86,16 @@ class BenchDocument {
         std::filesystem::remove(path_, ignored);
     }
 
-    std::string Path() const { return path_.string(); }
     std::size_t Size() const { return size_; }
+
+    // Opens the document for reading, or ends the benchmark with an error.
+    std::FILE* Open(benchmark::State& state) const {
+        std::FILE* file = std::fopen(path_.string().c_str(), "rb");
+        if (file == nullptr) {
+            state.SkipWithError("cannot open the generated document");
+        }
+        return file;
+    }
 
   private:
     std::filesystem::path path_;
@@ -111,9 +119,8 @@ void ReportRate(benchmark::State& state, std::size_t bytes) {
 void BM_LoaderMQALoad(benchmark::State& state) {
     const BenchDocument& document = Document();
     for (auto _ : state) {
-        std::FILE* file = std::fopen(document.Path().c_str(), "rb");
+        std::FILE* file = document.Open(state);
         if (file == nullptr) {
-            state.SkipWithError("cannot open the generated document");
             break;
         }
         auto model = std::make_unique<Model>();
@@ -150,9 +157,8 @@ void BM_LoaderMQALoadIntoMappedMemory(benchmark::State& state) {
 void BM_AsciiFileStringReadLine(benchmark::State& state) {
     const BenchDocument& document = Document();
     for (auto _ : state) {
-        std::FILE* file = std::fopen(document.Path().c_str(), "rb");
+        std::FILE* file = document.Open(state);
         if (file == nullptr) {
-            state.SkipWithError("cannot open the generated document");
             break;
         }
         AsciiFileString tokens(file);
@@ -172,9 +178,8 @@ void BM_FreadSameFile(benchmark::State& state) {
     const BenchDocument& document = Document();
     std::vector<char> buffer(1 << 20);
     for (auto _ : state) {
-        std::FILE* file = std::fopen(document.Path().c_str(), "rb");
+        std::FILE* file = document.Open(state);
         if (file == nullptr) {
-            state.SkipWithError("cannot open the generated document");
             break;
         }
         std::size_t total = 0;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "model/tokenizer.h"
 
@@ -66,7 +67,7 @@ class LoaderMQA {
     // Appends a face read from a face line.
     void AppendFace(ModelObject& object, const int* indices, int corners, int material,
                     const TexCoord* texCoords);
-    bool Is(int index, const char* word) const { return TokenIs(*tokens, index, word); }
+    bool Is(int index, std::string_view word) const { return TokenIs(*tokens, index, word); }
     // True when the current line of n tokens ends in "[" count "]".
     bool EndsInBinaryCount(int n) const;
 

@@ -6,37 +6,13 @@
 #include <memory>
 #include <utility>
 
+#include "model/ascii_text.h"
 #include "model/loader_mqa.h"
 #include "model/model.h"
 #include "model/module_directory.h"
 #include "platform/com_release.h"
 #include "platform/file_handle.h"
 #include "render/mesh_builder.h"
-
-namespace {
-
-// Whole-string compare, ASCII letters without regard to case.
-bool EqualsIgnoringCase(const std::string& text, std::string_view word) {
-    if (text.size() != word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char a = text[i];
-        char b = word[i];
-        if (a >= 'A' && a <= 'Z') {
-            a = static_cast<char>(a - 'A' + 'a');
-        }
-        if (b >= 'A' && b <= 'Z') {
-            b = static_cast<char>(b - 'A' + 'a');
-        }
-        if (a != b) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 bool Model::LoadFromFile(std::string relativeName, IDirect3DDevice9* device) {
     try {
@@ -82,7 +58,7 @@ bool Model::LoadFromOpenFile(FileHandle file, IDirect3DDevice9* device) {
 void Model::FindCollisionObject() {
     collisionObject = -1;
     for (std::size_t i = 0; i < objects.size(); ++i) {
-        if (EqualsIgnoringCase(objects[i].name, "collision")) {
+        if (EqualsIgnoringAsciiCase(objects[i].name, "collision")) {
             collisionObject = static_cast<int>(i);
             return;
         }

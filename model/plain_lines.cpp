@@ -1,16 +1,12 @@
 #include "model/plain_lines.h"
 
+#include "model/ascii_text.h"
 #include "model/plain_numbers.h"
 
 namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-// The bytes that end a line's text for the tokenizer.
-bool IsLineEnd(char c) {
-    return c == '\0' || c == '\n' || c == '\r';
 }
 
 const char* SkipBlanks(const char* p) {
@@ -61,11 +57,6 @@ template <typename Ends> const char* ReadNumbers(const char* p, int* values, int
     return p;
 }
 
-// True when c is the ASCII letter given in lower case, in either case.
-bool IsLetter(char c, char lower) {
-    return (c | 0x20) == lower;
-}
-
 // At p: blanks, "(", blanks; the first byte after them, or nullptr.
 const char* OpenParenthesis(const char* p) {
     p = SkipBlanks(p);
@@ -92,13 +83,13 @@ bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
         return false;
     }
     p = SkipBlanks(p);
-    if (!IsLetter(*p, 'v') || (p = OpenParenthesis(p + 1)) == nullptr ||
+    if (FoldAsciiCase(*p) != 'v' || (p = OpenParenthesis(p + 1)) == nullptr ||
         (p = ReadNumbers(p, face.indices, corners, kAtClosing)) == nullptr ||
         (p = CloseParenthesis(p)) == nullptr) {
         return false;
     }
     face.corners = corners;
-    face.hasMaterial = IsLetter(*p, 'm');
+    face.hasMaterial = FoldAsciiCase(*p) == 'm';
     if (face.hasMaterial) {
         if ((p = OpenParenthesis(p + 1)) == nullptr ||
             (p = ReadNumbers(p, &face.material, 1, kAtClosing)) == nullptr ||
@@ -106,7 +97,7 @@ bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
             return false;
         }
     }
-    face.hasTexCoords = IsLetter(p[0], 'u') && IsLetter(p[1], 'v');
+    face.hasTexCoords = FoldAsciiCase(p[0]) == 'u' && FoldAsciiCase(p[1]) == 'v';
     if (!face.hasTexCoords) {
         return IsLineEnd(*p);
     }

@@ -16,16 +16,12 @@
 #define KORVANE_PLAIN_NUMBERS_SSE2 1
 #endif
 
+#include "model/ascii_text.h"
+#include "model/inline_always.h"
 #include "model/number_conversion.h"
 
-// The readers below are inlined wherever they are called, whatever the
-// compiler thinks of their size: in the loops of a line's numbers their
-// constants then stay in registers, which is most of the gain of inlining.
-#if defined(_MSC_VER)
-#define KORVANE_INLINE_ALWAYS __forceinline
-#else
-#define KORVANE_INLINE_ALWAYS [[gnu::always_inline]] inline
-#endif
+// The readers below are inlined wherever they are called: in the loops of a
+// line's numbers their constants then stay in registers.
 
 #ifdef KORVANE_PLAIN_NUMBERS_SSE2
 
@@ -68,7 +64,7 @@ inline std::uint64_t DigitsValue(const char* p, int count) {
 // A byte after digits that makes the number longer or another shape: a
 // point, an exponent or the x of a hexadecimal number.
 inline bool ContinuesNumber(char c) {
-    const char lower = static_cast<char>(c | 0x20);
+    const char lower = FoldAsciiCase(c);
     return c == '.' || lower == 'e' || lower == 'x';
 }
 

@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "model/inline_always.h"
 #include "platform/system_services.h"
 
 const std::array<unsigned char, 128> kSeparatorTable = [] {
@@ -19,10 +20,6 @@ const std::array<unsigned char, 128> kSeparatorTable = [] {
 }();
 
 namespace {
-
-bool IsLineEnd(unsigned char c) {
-    return c == '\0' || c == '\n' || c == '\r';
-}
 
 // Each byte value as a text of its own, for separator tokens.
 constexpr auto kOneCharacterTexts = [] {
@@ -86,7 +83,7 @@ StringSeparator::StringSeparator() {
     for (int value = 0; value < 256; ++value) {
         const auto c = static_cast<unsigned char>(value);
         ByteClass byteClass = kOrdinary;
-        if (IsLineEnd(c)) {
+        if (IsLineEnd(static_cast<char>(c))) {
             // Checked before the lead-byte test: a line end is never taken as
             // the second half of a character, so no scan runs past it.
             byteClass = kLineEnd;
@@ -119,107 +116,137 @@ int StringSeparator::Separate(const char* text) {
     return SeparateLine(buffer_.data());
 }
 
-int StringSeparator::SeparateLine(char* text) {
-    ++line_;
-    auto* p = reinterpret_cast<unsigned char*>(text);
-    Slot* slots = slots_.data();
-    auto slotCount = static_cast<int>(slots_.size());
-    const ByteClass* const classes = classes_.data();
-    const std::uint64_t line = line_;
-    int t = 0;
-    const auto addToken = [&](const unsigned char* start, std::size_t length) {
-        if (t == slotCount) {
-            slots_.resize(2 * slots_.size() + 16);
-            slots = slots_.data();
-            slotCount = static_cast<int>(slots_.size());
+// SeparateLine's state while it reads one line: where it stands and the tokens
+// found so far, with one reader for each kind of token. It lives only during
+// one call and every part of it is inlined, so its fields stay in registers.
+class StringSeparator::LineReader {
+  public:
+    LineReader(StringSeparator& owner, char* text)
+        : owner_(owner), p_(reinterpret_cast<unsigned char*>(text)), slots_(owner.slots_.data()),
+          slotCount_(static_cast<int>(owner.slots_.size())), classes_(owner.classes_.data()),
+          line_(owner.line_) {}
+
+    // Reads the tokens up to the line's end; returns how many there are.
+    KORVANE_INLINE_ALWAYS int ReadTokens() {
+        for (;;) {
+            switch (classes_[*p_]) {
+            case kLineEnd:
+                return tokens_;
+            case kWhitespace:
+                ++p_;
+                break;
+            case kSeparator:
+                ReadSeparator();
+                break;
+            case kQuote:
+                ++p_;
+                if (!ReadQuoted()) {
+                    return tokens_;
+                }
+                break;
+            case kOrdinary:
+            case kLeadByte:
+                if (!ReadWord()) {
+                    return tokens_;
+                }
+                break;
+            }
         }
-        slots[t++] = {reinterpret_cast<const char*>(start), length, line};
-    };
-    const auto finish = [&] {
-        capacity_ = std::max(capacity_, t);
-        count = t;
-        return t;
-    };
-    const auto addSeparator = [&](unsigned char c) {
-        addToken(reinterpret_cast<const unsigned char*>(kOneCharacterTexts[c].data()), 1);
-    };
-    // A lead byte takes the byte after it whatever that byte is, except a line
-    // end: a lone lead byte just before the end stays in its token by itself.
-    const auto characterLength = [](const unsigned char* lead) {
-        return IsLineEnd(lead[1]) ? 1 : 2;
-    };
-    // Reads a quoted token whose opening quote p has just passed. Inside
+    }
+
+  private:
+    KORVANE_INLINE_ALWAYS void AddToken(const unsigned char* start, std::size_t length) {
+        if (tokens_ == slotCount_) {
+            owner_.slots_.resize(2 * owner_.slots_.size() + 16);
+            slots_ = owner_.slots_.data();
+            slotCount_ = static_cast<int>(owner_.slots_.size());
+        }
+        slots_[tokens_++] = {reinterpret_cast<const char*>(start), length, line_};
+    }
+
+    // A separator's own byte may become a terminator, so its text comes from
+    // the table of one-character texts.
+    KORVANE_INLINE_ALWAYS void AddSeparator(unsigned char c) {
+        AddToken(reinterpret_cast<const unsigned char*>(kOneCharacterTexts[c].data()), 1);
+    }
+
+    KORVANE_INLINE_ALWAYS void ReadSeparator() { AddSeparator(*p_++); }
+
+    // Reads a word and what ends it. False at the line's end.
+    KORVANE_INLINE_ALWAYS bool ReadWord() {
+        const unsigned char* start = p_;
+        ByteClass byteClass = classes_[*p_];
+        for (;;) {
+            if (byteClass == kOrdinary) {
+                p_ = SkipPlainBytes(p_ + 1);
+            } else if (byteClass == kLeadByte) {
+                p_ += CharacterLength(p_);
+            } else {
+                break;
+            }
+            byteClass = classes_[*p_];
+        }
+        // The byte after the word becomes its terminator; what it was (line
+        // end, space, separator or quote) is handled next.
+        const unsigned char delimiter = *p_;
+        *p_ = '\0';
+        AddToken(start, static_cast<std::size_t>(p_ - start));
+        if (byteClass == kLineEnd) {
+            return false;
+        }
+        ++p_;
+        if (byteClass == kSeparator) {
+            AddSeparator(delimiter);
+        } else if (byteClass == kQuote) {
+            return ReadQuoted();
+        }
+        return true;
+    }
+
+    // Reads a quoted token whose opening quote has just been passed. Inside
     // quotes only a lead byte, the closing quote and the line end mean
-    // anything; spaces and separators are kept. False at the line end.
-    const auto readQuoted = [&] {
-        const unsigned char* start = p;
-        ByteClass byteClass = classes[*p];
+    // anything; spaces and separators are kept. False at the line's end.
+    KORVANE_INLINE_ALWAYS bool ReadQuoted() {
+        const unsigned char* start = p_;
+        ByteClass byteClass = classes_[*p_];
         while (byteClass != kQuote && byteClass != kLineEnd) {
-            p += byteClass == kLeadByte ? characterLength(p) : 1;
-            byteClass = classes[*p];
+            p_ += byteClass == kLeadByte ? CharacterLength(p_) : 1;
+            byteClass = classes_[*p_];
         }
-        const auto length = static_cast<std::size_t>(p - start);
-        *p = '\0';
+        const auto length = static_cast<std::size_t>(p_ - start);
+        *p_ = '\0';
         if (byteClass == kQuote) {
-            addToken(start, length); // closed: kept even when empty
-            ++p;
+            AddToken(start, length); // closed: kept even when empty
+            ++p_;
             return true;
         }
         if (length > 0) {
-            addToken(start, length); // left open: the rest of the line is the last token
+            AddToken(start, length); // left open: the rest of the line is the last token
         }
         return false;
-    };
-    for (;;) {
-        const unsigned char c = *p;
-        switch (classes[c]) {
-        case kLineEnd:
-            return finish();
-        case kWhitespace:
-            ++p;
-            break;
-        case kSeparator:
-            addSeparator(c);
-            ++p;
-            break;
-        case kQuote:
-            ++p;
-            if (!readQuoted()) {
-                return finish();
-            }
-            break;
-        case kOrdinary:
-        case kLeadByte: {
-            const unsigned char* start = p;
-            ByteClass byteClass = classes[*p];
-            for (;;) {
-                if (byteClass == kOrdinary) {
-                    p = SkipPlainBytes(p + 1);
-                } else if (byteClass == kLeadByte) {
-                    p += characterLength(p);
-                } else {
-                    break;
-                }
-                byteClass = classes[*p];
-            }
-            // The byte after the word becomes its terminator; what it was
-            // (line end, space, separator or quote) is handled next.
-            const unsigned char delimiter = *p;
-            *p = '\0';
-            addToken(start, static_cast<std::size_t>(p - start));
-            if (byteClass == kLineEnd) {
-                return finish();
-            }
-            ++p;
-            if (byteClass == kSeparator) {
-                addSeparator(delimiter);
-            } else if (byteClass == kQuote && !readQuoted()) {
-                return finish();
-            }
-            break;
-        }
-        }
     }
+
+    // A lead byte takes the byte after it whatever that byte is, except a line
+    // end: a lone lead byte just before the end stays in its token by itself.
+    KORVANE_INLINE_ALWAYS static int CharacterLength(const unsigned char* lead) {
+        return IsLineEnd(static_cast<char>(lead[1])) ? 1 : 2;
+    }
+
+    StringSeparator& owner_;
+    unsigned char* p_; // the next byte to read
+    Slot* slots_;      // owner_.slots_, cached while it does not grow
+    int slotCount_;
+    int tokens_ = 0;
+    const ByteClass* const classes_;
+    const std::uint64_t line_;
+};
+
+int StringSeparator::SeparateLine(char* text) {
+    ++line_;
+    const int tokens = LineReader(*this, text).ReadTokens();
+    capacity_ = std::max(capacity_, tokens);
+    count = tokens;
+    return tokens;
 }
 
 bool StringSeparator::SetToken(int index, const char* text) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/ascii_text.h"
 #include "model/number_conversion.h"
 
 // The ten characters that always stand alone as one-character tokens:
@@ -72,6 +73,8 @@ class StringSeparator {
     }
 
   private:
+    class LineReader; // SeparateLine's reading of one line, in tokenizer.cpp
+
     enum ByteClass : unsigned char {
         kOrdinary,
         kLeadByte,
@@ -167,25 +170,9 @@ class AsciiFileString : public FileStringSeparator {
 
 // True when index < count and token index equals word, ASCII letters compared
 // without regard to case (all other bytes must match exactly).
-inline bool TokenIs(const StringSeparator& separator, int index, const char* word) {
-    if (index < 0 || index >= separator.count) {
-        return false;
-    }
-    const auto* a = reinterpret_cast<const unsigned char*>(separator.Token(index).data());
-    const auto* b = reinterpret_cast<const unsigned char*>(word);
-    const auto fold = [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-    };
-    // Tokens are C strings holding no NUL, so both texts end together or differ.
-    for (;; ++a, ++b) {
-        const unsigned char x = fold(*a);
-        if (x != fold(*b)) {
-            return false;
-        }
-        if (x == 0) {
-            return true;
-        }
-    }
+inline bool TokenIs(const StringSeparator& separator, int index, std::string_view word) {
+    return index >= 0 && index < separator.count &&
+           EqualsIgnoringAsciiCase(separator.Token(index), word);
 }
 
 // atof of token index narrowed to float, or 0 when index >= count.

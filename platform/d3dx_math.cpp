@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22,
-                       float m23, float m24, float m31, float m32, float m33, float m34,
-                       float m41, float m42, float m43, float m44)
+D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23,
+                       float m24, float m31, float m32, float m33, float m34, float m41, float m42,
+                       float m43, float m44)
     : D3DMATRIX{} {
     _11 = m11, _12 = m12, _13 = m13, _14 = m14;
     _21 = m21, _22 = m22, _23 = m23, _24 = m24;
@@ -40,10 +40,9 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXM
     D3DXMATRIX product;
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 4; ++column) {
-            product.m[row][column] = a->m[row][0] * b->m[0][column] +
-                                     a->m[row][1] * b->m[1][column] +
-                                     a->m[row][2] * b->m[2][column] +
-                                     a->m[row][3] * b->m[3][column];
+            product.m[row][column] =
+                a->m[row][0] * b->m[0][column] + a->m[row][1] * b->m[1][column] +
+                a->m[row][2] * b->m[2][column] + a->m[row][3] * b->m[3][column];
         }
     }
     *out = product;
@@ -88,11 +87,9 @@ D3DXVECTOR3 Cross(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 // A zero vector stays zero, as the library's normalisation leaves it.
 D3DXVECTOR3 Normalize(const D3DXVECTOR3& v) {
-    const float length = std::sqrt(Dot(v, v));
+    const float length = std::sqrt(D3DXVec3Dot(&v, &v));
     if (length == 0.0f) {
         return {0.0f, 0.0f, 0.0f};
     }
@@ -106,10 +103,14 @@ D3DXMATRIX* D3DXMatrixLookAtRH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3
     const D3DXVECTOR3 zAxis = Normalize(Subtract(*eye, *at));
     const D3DXVECTOR3 xAxis = Normalize(Cross(*up, zAxis));
     const D3DXVECTOR3 yAxis = Cross(zAxis, xAxis);
+    // One row of the matrix a line.
+    // clang-format off
     *out = D3DXMATRIX(xAxis.x, yAxis.x, zAxis.x, 0.0f,
                       xAxis.y, yAxis.y, zAxis.y, 0.0f,
                       xAxis.z, yAxis.z, zAxis.z, 0.0f,
-                      -Dot(xAxis, *eye), -Dot(yAxis, *eye), -Dot(zAxis, *eye), 1.0f);
+                      -D3DXVec3Dot(&xAxis, eye), -D3DXVec3Dot(&yAxis, eye), -D3DXVec3Dot(&zAxis, eye),
+                      1.0f);
+    // clang-format on
     return out;
 }
 

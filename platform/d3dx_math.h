@@ -21,8 +21,20 @@ struct D3DXMATRIX : D3DMATRIX {
     bool operator==(const D3DXMATRIX& other) const;
 };
 
+constexpr float D3DX_PI = 3.141592654f;
+
+// Degrees to radians in single precision, as every angle of the game is turned.
+constexpr float D3DXToRadian(float degrees) {
+    return degrees * (D3DX_PI / 180.0f);
+}
+
+static_assert(D3DX_PI / 180.0f == 0.017453292f, "the game's factor from degrees to radians");
 static_assert(sizeof(D3DXMATRIX) == 64, "D3DXMATRIX keeps the D3DMATRIX layout");
 static_assert(sizeof(D3DXVECTOR3) == 12, "D3DXVECTOR3 keeps the D3DVECTOR layout");
+
+inline float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+    return a->x * b->x + a->y * b->y + a->z * b->z;
+}
 
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out);
 D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b);

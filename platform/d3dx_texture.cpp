@@ -17,12 +17,13 @@
 #include "platform/com_release.h"
 #include "platform/file_handle.h"
 #include "platform/image_guard.h"
+#include "platform/mip_chain.h"
 
 namespace {
 
 // No Direct3D 9 device takes a larger texture; the limit also keeps every
 // size computation below well inside int.
-constexpr UINT MaxTextureSize = 16384;
+constexpr UINT kMaxTextureSize = 16384;
 
 // An image with four 8-bit channels per texel in the order R, G, B, A.
 struct Image {
@@ -43,13 +44,13 @@ bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
     if (file == nullptr) {
         return false;
     }
-    constexpr std::size_t Chunk = 64 * 1024;
+    constexpr std::size_t kChunkBytes = 64 * 1024;
     for (;;) {
         const std::size_t used = bytes.size();
-        bytes.resize(used + Chunk);
-        const std::size_t got = std::fread(bytes.data() + used, 1, Chunk, file.get());
+        bytes.resize(used + kChunkBytes);
+        const std::size_t got = std::fread(bytes.data() + used, 1, kChunkBytes, file.get());
         bytes.resize(used + got);
-        if (got < Chunk) {
+        if (got < kChunkBytes) {
             return std::ferror(file.get()) == 0;
         }
     }
@@ -92,8 +93,8 @@ bool Decode(std::span<const unsigned char> bytes, Image& image, int& channelsInF
     int width = 0;
     int height = 0;
     if (stbi_info_from_memory(bytes.data(), size, &width, &height, &channelsInFile) == 0 ||
-        width <= 0 || height <= 0 || static_cast<UINT>(width) > MaxTextureSize ||
-        static_cast<UINT>(height) > MaxTextureSize) {
+        width <= 0 || height <= 0 || static_cast<UINT>(width) > kMaxTextureSize ||
+        static_cast<UINT>(height) > kMaxTextureSize) {
         return false;
     }
     int channels = 0;
@@ -101,8 +102,8 @@ bool Decode(std::span<const unsigned char> bytes, Image& image, int& channelsInF
     if (texels == nullptr) {
         return false;
     }
-    const bool fits = width > 0 && height > 0 && static_cast<UINT>(width) <= MaxTextureSize &&
-                      static_cast<UINT>(height) <= MaxTextureSize;
+    const bool fits = width > 0 && height > 0 && static_cast<UINT>(width) <= kMaxTextureSize &&
+                      static_cast<UINT>(height) <= kMaxTextureSize;
     if (fits) {
         try {
             image.Resize(static_cast<UINT>(width), static_cast<UINT>(height));
@@ -150,18 +151,8 @@ UINT ResolveSize(UINT requested, UINT fromFile) {
     return requested;
 }
 
-UINT FullChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    while (width > 1 || height > 1) {
-        width = std::max(1u, width / 2);
-        height = std::max(1u, height / 2);
-        ++levels;
-    }
-    return levels;
-}
-
 UINT ResolveLevels(UINT requested, UINT width, UINT height) {
-    const UINT full = FullChainLength(width, height);
+    const UINT full = FullMipChainLength(width, height);
     if (requested == 0 || requested == D3DX_DEFAULT) {
         return full;
     }
@@ -316,14 +307,12 @@ bool ResolveArguments(D3DFORMAT format, DWORD filter, DWORD mipFilter,
            static_cast<DWORD>(format) == D3DX_FROM_FILE;
 }
 
-HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigned char> bytes,
-                               UINT width, UINT height, UINT mipLevels, DWORD usage,
-                               const ResolvedArguments& arguments, D3DPOOL pool, D3DCOLOR colorKey,
-                               D3DXIMAGE_INFO* srcInfo, IDirect3DTexture9** texture) {
-    Image image;
+// Decodes the image, tells srcInfo what the file holds and applies the colour key.
+bool DecodeImage(std::span<const unsigned char> bytes, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                 Image& image) {
     int channelsInFile = 0;
     if (!Decode(bytes, image, channelsInFile)) {
-        return D3DXERR_INVALIDDATA;
+        return false;
     }
     if (srcInfo != nullptr) {
         *srcInfo = D3DXIMAGE_INFO{
@@ -331,35 +320,44 @@ HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigne
             D3DRTYPE_TEXTURE, FileFormatOf(bytes)};
     }
     ApplyColorKey(image, colorKey);
+    return true;
+}
 
+// Creates the texture at the size and level count asked for, those taken
+// from the image rounding its sizes up to a power of two.
+HRESULT CreateFittedTexture(IDirect3DDevice9* device, const Image& image, UINT width, UINT height,
+                            UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                            TextureHolder& created) {
     const UINT textureWidth = ResolveSize(width, image.width);
     const UINT textureHeight = ResolveSize(height, image.height);
-    if (textureWidth > MaxTextureSize || textureHeight > MaxTextureSize) {
+    if (textureWidth > kMaxTextureSize || textureHeight > kMaxTextureSize) {
         return D3DERR_INVALIDCALL;
     }
     const UINT levels = ResolveLevels(mipLevels, textureWidth, textureHeight);
-
-    TextureHolder created;
-    HRESULT result =
-        device->CreateTexture(textureWidth, textureHeight, levels, usage, arguments.textureFormat,
-                              pool, &created.texture, nullptr);
+    const HRESULT result = device->CreateTexture(textureWidth, textureHeight, levels, usage, format,
+                                                 pool, &created.texture, nullptr);
     if (FAILED(result) || created.texture == nullptr) {
         created.texture = nullptr;
         return FAILED(result) ? result : E_FAIL;
     }
+    return S_OK;
+}
+
+// Fills every level the texture has: each filtered from the one above it,
+// level 0 from the image.
+HRESULT FillLevels(IDirect3DTexture9* texture, Image image, const ResolvedArguments& arguments) {
     const bool opaque = arguments.textureFormat == D3DFMT_X8R8G8B8;
-    // Each level is filtered from the one above it, level 0 from the image.
     Image above = std::move(image);
     DWORD levelFilter = arguments.filter;
-    const UINT madeLevels = created.texture->GetLevelCount();
+    const UINT madeLevels = texture->GetLevelCount();
     for (UINT level = 0; level < madeLevels; ++level) {
         D3DSURFACE_DESC desc{};
-        result = created.texture->GetLevelDesc(level, &desc);
+        HRESULT result = texture->GetLevelDesc(level, &desc);
         if (FAILED(result)) {
             return result;
         }
-        if (desc.Width == 0 || desc.Height == 0 || desc.Width > MaxTextureSize ||
-            desc.Height > MaxTextureSize) {
+        if (desc.Width == 0 || desc.Height == 0 || desc.Width > kMaxTextureSize ||
+            desc.Height > kMaxTextureSize) {
             return D3DERR_INVALIDCALL;
         }
         Image current;
@@ -367,15 +365,34 @@ HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigne
         if (!Resample(above, current, levelFilter)) {
             return E_OUTOFMEMORY;
         }
-        result = WriteLevel(created.texture, level, current, opaque);
+        result = WriteLevel(texture, level, current, opaque);
         if (FAILED(result)) {
             return result;
         }
         above = std::move(current);
         levelFilter = arguments.mipFilter;
     }
-    *texture = created.Take();
     return S_OK;
+}
+
+HRESULT CreateTextureFromBytes(IDirect3DDevice9* device, std::span<const unsigned char> bytes,
+                               UINT width, UINT height, UINT mipLevels, DWORD usage,
+                               const ResolvedArguments& arguments, D3DPOOL pool, D3DCOLOR colorKey,
+                               D3DXIMAGE_INFO* srcInfo, IDirect3DTexture9** texture) {
+    Image image;
+    if (!DecodeImage(bytes, colorKey, srcInfo, image)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    TextureHolder created;
+    HRESULT result = CreateFittedTexture(device, image, width, height, mipLevels, usage,
+                                         arguments.textureFormat, pool, created);
+    if (SUCCEEDED(result)) {
+        result = FillLevels(created.texture, std::move(image), arguments);
+    }
+    if (SUCCEEDED(result)) {
+        *texture = created.Take();
+    }
+    return result;
 }
 
 // What both entries share: the output is cleared first, arguments that

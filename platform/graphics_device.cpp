@@ -1,20 +1,14 @@
 #include "platform/graphics_device.h"
 
-#include "app/app_window.h"
 #include "platform/com_release.h"
 #include "platform/d3dx_math.h"
-
-namespace {
-
-constexpr float kDegreesToRadians = 0.017453292f;
-constexpr DWORD kMeshVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
-
-} // namespace
+#include "platform/device_window.h"
+#include "platform/view_size.h"
 
 D3DPRESENT_PARAMETERS WindowedPresentParameters(D3DFORMAT backBufferFormat) {
     D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 640;
-    params.BackBufferHeight = 480;
+    params.BackBufferWidth = static_cast<UINT>(kViewWidth);
+    params.BackBufferHeight = static_cast<UINT>(kViewHeight);
     params.BackBufferFormat = backBufferFormat;
     params.BackBufferCount = 0;
     params.MultiSampleType = D3DMULTISAMPLE_NONE;
@@ -41,8 +35,8 @@ GraphicsDevice::GraphicsDevice() {
     const D3DFORMAT backBufferFormat =
         SUCCEEDED(direct3D->GetAdapterDisplayMode(adapter, &displayMode)) ? displayMode.Format
                                                                           : D3DFMT_UNKNOWN;
-    viewWidth = 640.0f;
-    viewHeight = 480.0f;
+    viewWidth = static_cast<float>(kViewWidth);
+    viewHeight = static_cast<float>(kViewHeight);
     presentParams = WindowedPresentParameters(backBufferFormat);
 
     if (FAILED(direct3D->CreateDevice(adapter, D3DDEVTYPE_HAL, mainWindow,
@@ -97,10 +91,10 @@ void GraphicsDevice::BeginFrame(float nearZ, float farZ, float fovDegrees) {
     device->SetRenderState(D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_MATERIAL);
     device->SetRenderState(D3DRS_COLORVERTEX, FALSE);
 
-    device->SetFVF(kMeshVertexFormat);
+    device->SetFVF(MeshVertexFormat);
     device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
 
-    const float fov = fovDegrees * kDegreesToRadians;
+    const float fov = D3DXToRadian(fovDegrees);
     const float aspect = viewWidth / viewHeight;
     D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovRH(&projection, fov, aspect, nearZ, farZ);
@@ -121,7 +115,7 @@ void GraphicsDevice::SetDirectionalLight(float x, float y, float z) {
     light.Attenuation1 = 0.0f;
     light.Attenuation2 = 0.0f;
     light.Theta = 0.0f;
-    light.Phi = 3.1415927f;
+    light.Phi = D3DX_PI;
     device->SetLight(0, &light);
 }
 

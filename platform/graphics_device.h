@@ -4,6 +4,10 @@
 #include "platform/d3dx_sprite.h"
 #include "platform/direct3d.h"
 
+// The vertex format every frame sets and every mesh is built in: a position,
+// a normal and one texture coordinate pair (MeshVertex, render/mesh_builder.h).
+constexpr DWORD MeshVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+
 struct GraphicsDevice {
     // Creates the Direct3D object and a windowed 640 x 480 device on mainWindow,
     // hardware vertex processing first, software second. Failure shows as a null device.
@@ -22,15 +26,15 @@ struct GraphicsDevice {
     // Releases the sprite, the device and the Direct3D object, then frees the record.
     static void Destroy(GraphicsDevice* record);
 
-    D3DCOLOR clearColor = 0;                 // render-target clear colour, set by scene set-up
-    UINT adapter = 0;                        // adapter ordinal: the default adapter
-    float viewWidth = 0.0f;                  // back-buffer width; aspect = viewWidth / viewHeight
-    float viewHeight = 0.0f;                 // back-buffer height
-    IDirect3D9* direct3D = nullptr;          // null when Direct3D could not be created
-    IDirect3DDevice9* device = nullptr;      // null when no device could be created
-    D3DPRESENT_PARAMETERS presentParams{};   // kept for Reset
-    D3DLIGHT9 light{};                       // light 0, rewritten every frame
-    ID3DXSprite* sprite = nullptr;           // created with the device; nothing draws with it
+    D3DCOLOR clearColor = 0;               // render-target clear colour, set by scene set-up
+    UINT adapter = 0;                      // adapter ordinal: the default adapter
+    float viewWidth = 0.0f;                // back-buffer width; aspect = viewWidth / viewHeight
+    float viewHeight = 0.0f;               // back-buffer height
+    IDirect3D9* direct3D = nullptr;        // null when Direct3D could not be created
+    IDirect3DDevice9* device = nullptr;    // null when no device could be created
+    D3DPRESENT_PARAMETERS presentParams{}; // kept for Reset
+    D3DLIGHT9 light{};                     // light 0, rewritten every frame
+    ID3DXSprite* sprite = nullptr;         // created with the device; nothing draws with it
 };
 
 // Fills the presentation parameters of the game's windowed device.

@@ -1,7 +1,7 @@
 #include "platform/keyboard_input.h"
 
-#include "app/app_window.h"
 #include "platform/com_release.h"
+#include "platform/device_window.h"
 #include "platform/message_box.h"
 
 namespace {

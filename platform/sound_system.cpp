@@ -1,7 +1,7 @@
 #include "platform/sound_system.h"
 
-#include "app/app_window.h"
 #include "platform/com_release.h"
+#include "platform/device_window.h"
 
 namespace {
 

@@ -26,10 +26,6 @@ std::size_t TrianglesOf(const Face& face) {
     }
 }
 
-float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 // For every vertex, the faces that reference it, once per reference and in
 // ascending face order, stored as one flat list: the faces of vertex v are
 // faces[first[v]] up to faces[first[v + 1]].
@@ -162,7 +158,7 @@ template <bool SumNormals> void ListCornerFaces(ModelObject& object, const FaceS
                 for (std::uint32_t entry = table.first[v]; entry < table.first[v + 1]; ++entry) {
                     const std::uint32_t w = table.faces[entry];
                     const D3DXVECTOR3& other = object.faces[w].normal;
-                    if (w == p || limit.Smooths(Dot(other, own))) {
+                    if (w == p || limit.Smooths(D3DXVec3Dot(&other, &own))) {
                         listed.push_back(static_cast<int>(w));
                         add(other);
                     }
@@ -194,13 +190,97 @@ MeshVertex CornerVertex(const ModelObject& object, const Face& face,
 // Writes the face's triangles from out onwards: a quad is cut along the
 // diagonal from corner 0 to corner 2.
 MeshVertex* WriteFace(const ModelObject& object, const Face& face, MeshVertex* out) {
-    static constexpr std::size_t QuadCorners[6] = {0, 1, 2, 2, 3, 0};
+    static constexpr std::size_t kQuadCorners[6] = {0, 1, 2, 2, 3, 0};
     const std::span<const CornerNormal> corners = object.CornersOf(face);
     const std::size_t cornerCount = TrianglesOf(face) * 3;
     for (std::size_t c = 0; c < cornerCount; ++c) {
-        *out++ = CornerVertex(object, face, corners, QuadCorners[c]);
+        *out++ = CornerVertex(object, face, corners, kQuadCorners[c]);
     }
     return out;
+}
+
+// CollectSmoothingFaces and ComputeCornerNormals in one walk of the lists;
+// returns which faces are readable.
+std::vector<std::uint8_t> SmoothCorners(ModelObject& object) {
+    FaceSurvey survey = SurveyFaces(object);
+    ListCornerFaces<true>(object, survey);
+    NormalizeCornerNormals(object);
+    return std::move(survey.readable);
+}
+
+// The triangles of the readable faces, in all and per material.
+struct TriangleCounts {
+    // Faces with a material index outside the list take room here but are
+    // never written; that room lies after the last material's range.
+    std::size_t total = 0;
+    std::vector<std::size_t> perMaterial;
+    // Each material's range starts where the lower ones end, so one pass
+    // over the faces writes every range in face order.
+    std::vector<std::size_t> rangeStart; // in vertices
+};
+
+TriangleCounts CountTriangles(const ModelObject& object, const std::vector<std::uint8_t>& readable,
+                              std::size_t materialCount) {
+    TriangleCounts counts;
+    counts.perMaterial.assign(materialCount, 0);
+    for (std::size_t i = 0; i < object.faces.size(); ++i) {
+        const Face& face = object.faces[i];
+        if (readable[i] == 0) {
+            continue;
+        }
+        counts.total += TrianglesOf(face);
+        if (face.material >= 0 && static_cast<std::size_t>(face.material) < materialCount) {
+            counts.perMaterial[static_cast<std::size_t>(face.material)] += TrianglesOf(face);
+        }
+    }
+    counts.rangeStart.assign(materialCount, 0);
+    for (std::size_t i = 1; i < materialCount; ++i) {
+        counts.rangeStart[i] = counts.rangeStart[i - 1] + 3 * counts.perMaterial[i - 1];
+    }
+    return counts;
+}
+
+// Creates the object's vertex buffer for that many triangles and locks it
+// whole. On failure the object keeps no buffer.
+HRESULT CreateLockedBuffer(ModelObject& object, IDirect3DDevice9* device, std::size_t triangles,
+                           MeshVertex*& vertices) {
+    constexpr std::size_t kMaxTriangles =
+        std::numeric_limits<UINT>::max() / (3 * sizeof(MeshVertex));
+    if (device == nullptr || triangles > kMaxTriangles) {
+        return D3DERR_INVALIDCALL;
+    }
+    const UINT length = static_cast<UINT>(triangles * 3 * sizeof(MeshVertex));
+    HRESULT result = device->CreateVertexBuffer(length, 0, MeshVertexFormat, D3DPOOL_MANAGED,
+                                                &object.vertexBuffer, nullptr);
+    if (FAILED(result) || object.vertexBuffer == nullptr) {
+        object.vertexBuffer = nullptr;
+        return FAILED(result) ? result : E_FAIL;
+    }
+    void* data = nullptr;
+    result = object.vertexBuffer->Lock(0, 0, &data, 0);
+    if (FAILED(result) || data == nullptr) {
+        if (SUCCEEDED(result)) {
+            object.vertexBuffer->Unlock();
+        }
+        ReleaseAndClear(object.vertexBuffer);
+        return FAILED(result) ? result : E_FAIL;
+    }
+    vertices = static_cast<MeshVertex*>(data);
+    return S_OK;
+}
+
+// Writes the triangles of every readable face with a material into that
+// material's range, advancing rangeStart past them.
+void WriteTriangles(const ModelObject& object, const std::vector<std::uint8_t>& readable,
+                    std::vector<std::size_t>& rangeStart, MeshVertex* vertices) {
+    for (std::size_t i = 0; i < object.faces.size(); ++i) {
+        const Face& face = object.faces[i];
+        if (face.material >= 0 && static_cast<std::size_t>(face.material) < rangeStart.size() &&
+            readable[i] != 0) {
+            std::size_t& at = rangeStart[static_cast<std::size_t>(face.material)];
+            at = static_cast<std::size_t>(WriteFace(object, face, vertices + at) - vertices);
+        }
+    }
 }
 
 } // namespace
@@ -261,77 +341,23 @@ void ComputeCornerNormals(ModelObject& object) {
 
 HRESULT BuildMesh(ModelObject& object, IDirect3DDevice9* device,
                   const std::vector<Material>& materials) {
-    // CollectSmoothingFaces and ComputeCornerNormals in one walk of the lists.
-    const std::vector<std::uint8_t> readable = [&] {
-        FaceSurvey survey = SurveyFaces(object);
-        ListCornerFaces<true>(object, survey);
-        return std::move(survey.readable);
-    }();
-    NormalizeCornerNormals(object);
-
-    const std::size_t materialCount = materials.size();
-    // Faces with a material index outside the list take room but are never
-    // written; that room lies after the last material's range.
-    std::size_t triangles = 0;
-    std::vector<std::size_t> materialTriangles(materialCount, 0);
-    for (std::size_t i = 0; i < object.faces.size(); ++i) {
-        const Face& face = object.faces[i];
-        if (readable[i] == 0) {
-            continue;
-        }
-        triangles += TrianglesOf(face);
-        if (face.material >= 0 && static_cast<std::size_t>(face.material) < materialCount) {
-            materialTriangles[static_cast<std::size_t>(face.material)] += TrianglesOf(face);
-        }
-    }
+    const std::vector<std::uint8_t> readable = SmoothCorners(object);
     // Counts stay 0 until the buffer is filled, so a failure draws nothing.
     // Everything is allocated before the buffer exists: nothing can fail
     // between the lock and the unlock.
-    object.materialTriangleCounts.assign(materialCount, 0);
-    std::vector<std::size_t> rangeStart(materialCount, 0);
-    for (std::size_t i = 1; i < materialCount; ++i) {
-        rangeStart[i] = rangeStart[i - 1] + 3 * materialTriangles[i - 1];
-    }
-
-    constexpr std::size_t MaxTriangles =
-        std::numeric_limits<UINT>::max() / (3 * sizeof(MeshVertex));
-    if (triangles == 0) {
+    TriangleCounts counts = CountTriangles(object, readable, materials.size());
+    object.materialTriangleCounts.assign(materials.size(), 0);
+    if (counts.total == 0) {
         return S_OK; // the device refuses a zero-length buffer, and there is nothing to draw
     }
-    if (device == nullptr || triangles > MaxTriangles) {
-        return D3DERR_INVALIDCALL;
+    MeshVertex* vertices = nullptr;
+    const HRESULT result = CreateLockedBuffer(object, device, counts.total, vertices);
+    if (FAILED(result)) {
+        return result;
     }
-    const UINT length = static_cast<UINT>(triangles * 3 * sizeof(MeshVertex));
-    HRESULT result = device->CreateVertexBuffer(length, 0, MeshVertexFormat, D3DPOOL_MANAGED,
-                                                &object.vertexBuffer, nullptr);
-    if (FAILED(result) || object.vertexBuffer == nullptr) {
-        object.vertexBuffer = nullptr;
-        return FAILED(result) ? result : E_FAIL;
-    }
-
-    void* data = nullptr;
-    result = object.vertexBuffer->Lock(0, 0, &data, 0);
-    if (FAILED(result) || data == nullptr) {
-        if (SUCCEEDED(result)) {
-            object.vertexBuffer->Unlock();
-        }
-        ReleaseAndClear(object.vertexBuffer);
-        return FAILED(result) ? result : E_FAIL;
-    }
-
-    // Each material's range starts where the lower ones end, so one pass over
-    // the faces writes every range in face order.
-    MeshVertex* const vertices = static_cast<MeshVertex*>(data);
-    for (std::size_t i = 0; i < object.faces.size(); ++i) {
-        const Face& face = object.faces[i];
-        if (face.material >= 0 && static_cast<std::size_t>(face.material) < materialCount &&
-            readable[i] != 0) {
-            std::size_t& at = rangeStart[static_cast<std::size_t>(face.material)];
-            at = static_cast<std::size_t>(WriteFace(object, face, vertices + at) - vertices);
-        }
-    }
-    for (std::size_t i = 0; i < materialCount; ++i) {
-        object.materialTriangleCounts[i] = static_cast<int>(materialTriangles[i]);
+    WriteTriangles(object, readable, counts.rangeStart, vertices);
+    for (std::size_t i = 0; i < materials.size(); ++i) {
+        object.materialTriangleCounts[i] = static_cast<int>(counts.perMaterial[i]);
     }
     return object.vertexBuffer->Unlock();
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/model.h"
-#include "platform/direct3d.h"
+#include "platform/graphics_device.h"
 
 // The vertex of every mesh, as the device reads it through MeshVertexFormat.
 struct MeshVertex {
@@ -13,8 +13,6 @@ struct MeshVertex {
     float nx, ny, nz; // the corner's smoothed unit normal
     float u, v;       // texture coordinates; 0, 0 where the face has none
 };
-
-constexpr DWORD MeshVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
 static_assert(sizeof(MeshVertex) == 32, "MeshVertex is the 32-byte position-normal-uv vertex");
 static_assert(MeshVertexFormat == 0x112, "position, normal and one texture coordinate pair");

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/scene_objects.h"
 #include "render/animation.h"
 #include "render/mesh_builder.h"
 
@@ -42,13 +41,4 @@ void DrawObject(IDirect3DDevice9* device, const D3DXMATRIX& world, ModelObject& 
         device->DrawPrimitive(D3DPT_TRIANGLELIST, start, static_cast<UINT>(triangles));
         start += 3 * static_cast<UINT>(triangles);
     }
-}
-
-void SetUnitRotation(float x, float y, float z) {
-    if (unitModel == nullptr) {
-        return;
-    }
-    unitModel->rotation.x = x;
-    unitModel->rotation.y = y;
-    unitModel->rotation.z = z;
 }

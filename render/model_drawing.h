@@ -14,6 +14,3 @@ void DrawModel(Model& model, IDirect3DDevice9* device);
 // from the device into object.transform.
 void DrawObject(IDirect3DDevice9* device, const D3DXMATRIX& world, ModelObject& object,
                 const std::vector<Material>& materials);
-
-// Turns the unit model (unitModel): angles in degrees about X, Y and Z.
-void SetUnitRotation(float x, float y, float z);

@@ -5,10 +5,9 @@
 #include <cstring>
 #include <limits>
 
-namespace {
+#include "platform/d3dx_math.h"
 
-// Degrees to radians, as a single-precision constant.
-constexpr float kRadiansPerDegree = 0.017453292f;
+namespace {
 
 // Floats in the order of their values as integers: negative ones by their
 // magnitude below zero. Both zeros map to 0, and they share one arc cosine.
@@ -33,7 +32,7 @@ bool WithinFacetAngle(float facetDegrees, float d) {
     if (!(d >= -1.0f && d <= 1.0f)) {
         return false;
     }
-    return facetDegrees * kRadiansPerDegree > std::acos(d);
+    return D3DXToRadian(facetDegrees) > std::acos(d);
 }
 
 SmoothingLimit::SmoothingLimit(float facetDegrees)

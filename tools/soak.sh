@@ -8,7 +8,7 @@
 # go under build/soak/ (build/soak-native/ for the native build). Not part of
 # the test command: it takes as long as asked.
 #   tools/soak.sh MINUTES [--native] [--seed N] [--presses-per-second R] [--max-growth-kib K]
-# (tests/e2e/soak.py --help explains the options and the figures).
+# (tools/soak.py --help explains the options and the figures).
 set -euo pipefail
 
 if [ $# -lt 1 ] || ! [[ $1 =~ ^[1-9][0-9]*$ ]]; then
@@ -36,7 +36,7 @@ if [ "$native" = 1 ]; then
     echo "== Building the native game =="
     cmake --preset native >/dev/null
     cmake --build --preset native -j 2 --target korvane
-    exec python3 -B tests/e2e/soak.py "$minutes" --native --game-dir build/native/bin \
+    exec python3 -B tools/soak.py "$minutes" --native --game-dir build/native/bin \
         --work-dir build/soak-native "${options[@]}"
 fi
 
@@ -46,5 +46,5 @@ cmake --build --preset windows-mingw -j 2
 cmake --preset host >/dev/null
 cmake --build --preset host -j 2 --target korvane_window_probe
 
-exec python3 -B tests/e2e/soak.py "$minutes" --game-dir build/windows-mingw/bin \
+exec python3 -B tools/soak.py "$minutes" --game-dir build/windows-mingw/bin \
     --probe build/host/tests/e2e/window_probe.exe --work-dir build/soak "${options[@]}"

@@ -2,16 +2,6 @@
 
 #include <algorithm>
 
-UINT FullMipChainLength(UINT width, UINT height) {
-    UINT largest = std::max(width, height);
-    UINT levels = 1;
-    while (largest > 1) {
-        largest /= 2;
-        ++levels;
-    }
-    return levels;
-}
-
 UINT LevelExtent(UINT extent, UINT level) {
     if (level >= 32) {
         return 1;

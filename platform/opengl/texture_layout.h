@@ -6,9 +6,8 @@
 #include <vector>
 
 #include "platform/direct3d.h"
+#include "platform/mip_chain.h"
 
-// Levels of a complete chain from width x height down to 1 x 1.
-UINT FullMipChainLength(UINT width, UINT height);
 // The size of a level along one side: halved per level, never below 1.
 UINT LevelExtent(UINT extent, UINT level);
 

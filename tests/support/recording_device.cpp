@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/mip_chain.h"
+
 ULONG ReferenceCount::Release() {
     if (references == 0) {
         ++overReleases;
@@ -16,8 +18,8 @@ ULONG ReferenceCount::Release() {
 
 // ---- vertex buffer ----
 
-RecordingVertexBuffer::RecordingVertexBuffer(UINT bufferLength, DWORD bufferUsage,
-                                             DWORD bufferFvf, D3DPOOL bufferPool)
+RecordingVertexBuffer::RecordingVertexBuffer(UINT bufferLength, DWORD bufferUsage, DWORD bufferFvf,
+                                             D3DPOOL bufferPool)
     : length(bufferLength), usage(bufferUsage), fvf(bufferFvf), pool(bufferPool),
       bytes(bufferLength, 0xCD) {}
 
@@ -28,8 +30,7 @@ HRESULT RecordingVertexBuffer::QueryInterface(REFIID, void** object) {
     return E_NOINTERFACE;
 }
 
-HRESULT RecordingVertexBuffer::Lock(UINT offsetToLock, UINT sizeToLock, void** data,
-                                    DWORD flags) {
+HRESULT RecordingVertexBuffer::Lock(UINT offsetToLock, UINT sizeToLock, void** data, DWORD flags) {
     ++lockCalls;
     lastLockOffset = offsetToLock;
     lastLockSize = sizeToLock;
@@ -56,29 +57,14 @@ HRESULT RecordingVertexBuffer::Unlock() {
 
 // ---- texture ----
 
-namespace {
-
-UINT FullChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    while (width > 1 || height > 1) {
-        width = std::max(1u, width / 2);
-        height = std::max(1u, height / 2);
-        ++levels;
-    }
-    return levels;
-}
-
-} // namespace
-
 RecordingTexture::RecordingTexture(UINT textureWidth, UINT textureHeight, UINT requestedLevels,
-                                   DWORD textureUsage, D3DFORMAT textureFormat,
-                                   D3DPOOL texturePool, UINT textureRowPadding)
+                                   DWORD textureUsage, D3DFORMAT textureFormat, D3DPOOL texturePool,
+                                   UINT textureRowPadding)
     : width(textureWidth), height(textureHeight),
       levelCount(requestedLevels == 0
-                     ? FullChainLength(textureWidth, textureHeight)
-                     : std::min(requestedLevels, FullChainLength(textureWidth, textureHeight))),
-      usage(textureUsage), format(textureFormat), pool(texturePool),
-      rowPadding(textureRowPadding) {
+                     ? FullMipChainLength(textureWidth, textureHeight)
+                     : std::min(requestedLevels, FullMipChainLength(textureWidth, textureHeight))),
+      usage(textureUsage), format(textureFormat), pool(texturePool), rowPadding(textureRowPadding) {
     for (UINT level = 0; level < levelCount; ++level) {
         levels.emplace_back(static_cast<size_t>(RowStride(level)) * LevelHeight(level),
                             0xCDCDCDCDu);
@@ -92,10 +78,16 @@ HRESULT RecordingTexture::QueryInterface(REFIID, void** object) {
     return E_NOINTERFACE;
 }
 
-DWORD RecordingTexture::GetLevelCount() { return levelCount; }
+DWORD RecordingTexture::GetLevelCount() {
+    return levelCount;
+}
 
-UINT RecordingTexture::LevelWidth(UINT level) const { return std::max(1u, width >> level); }
-UINT RecordingTexture::LevelHeight(UINT level) const { return std::max(1u, height >> level); }
+UINT RecordingTexture::LevelWidth(UINT level) const {
+    return std::max(1u, width >> level);
+}
+UINT RecordingTexture::LevelHeight(UINT level) const {
+    return std::max(1u, height >> level);
+}
 
 std::uint32_t RecordingTexture::Texel(UINT level, UINT x, UINT y) const {
     return levels[level][static_cast<size_t>(y) * RowStride(level) + x];
@@ -234,8 +226,8 @@ HRESULT RecordingDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
 }
 
 HRESULT RecordingDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                       D3DFORMAT format, D3DPOOL pool,
-                                       IDirect3DTexture9** texture, HANDLE*) {
+                                       D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
+                                       HANDLE*) {
     DeviceCall& call = Record(DeviceOp::CreateTexture);
     call.args[0] = width;
     call.args[1] = height;

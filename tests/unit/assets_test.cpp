@@ -85,10 +85,6 @@ struct Bounds {
     }
 };
 
-float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 D3DXVECTOR3 Transformed(const D3DXVECTOR3& p, const D3DXMATRIX& m) {
     return {p.x * m._11 + p.y * m._21 + p.z * m._31 + m._41,
             p.x * m._12 + p.y * m._22 + p.z * m._32 + m._42,
@@ -189,7 +185,8 @@ TEST(TileModel, EnclosesItsVolumeLitTowardsTheCameraWithHardEdgesAndUprightSideT
             }
             // Outward direction of the face: from the block's centre to the face's.
             const D3DXVECTOR3 outward(centre.x, centre.y - 25.0f, centre.z);
-            EXPECT_EQ(Dot(outward, camera) > 0.0f, -Dot(face.normal, camera) > 0.0f)
+            EXPECT_EQ(D3DXVec3Dot(&outward, &camera) > 0.0f,
+                      -D3DXVec3Dot(&face.normal, &camera) > 0.0f)
                 << "a face the camera sees must be lit";
             for (const CornerNormal& corner : object.CornersOf(face)) {
                 EXPECT_FLOAT_EQ(corner.normal.x, face.normal.x);

@@ -37,8 +37,8 @@ HRESULT Create(IDirect3DDevice9* device, const char* path, const Request& r,
 using Texels = std::vector<std::uint32_t>; // 0xAARRGGBB, rows top first
 
 // Four distinct colours over two rows, alpha included.
-const Texels SampleTexels = {0x44112233, 0xFFFF0000, 0x8000FF00, 0x000000FF,
-                             0xFF102030, 0xFFFFFFFF, 0xFF000000, 0xC07F7F7F};
+const Texels kSampleTexels = {0x44112233, 0xFFFF0000, 0x8000FF00, 0x000000FF,
+                              0xFF102030, 0xFFFFFFFF, 0xFF000000, 0xC07F7F7F};
 
 // An image whose first texels are the given ones; the rest are opaque black.
 TestImage ImageOf(int width, int height, const Texels& texels) {
@@ -50,9 +50,9 @@ TestImage ImageOf(int width, int height, const Texels& texels) {
     return image;
 }
 
-const TestImage Sample = ImageOf(4, 2, SampleTexels);
-const Texels OpaqueSample = {0xFF112233, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
-                             0xFF102030, 0xFFFFFFFF, 0xFF000000, 0xFF7F7F7F};
+const TestImage kSample = ImageOf(4, 2, kSampleTexels);
+const Texels kOpaqueSample = {0xFF112233, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                              0xFF102030, 0xFFFFFFFF, 0xFF000000, 0xFF7F7F7F};
 
 // Texels with the value in all four channels.
 Texels Greys(std::initializer_list<int> values) {
@@ -107,15 +107,15 @@ class D3DXTextureTest : public ::testing::Test {
 
 TEST_F(D3DXTextureTest, ReadsEveryFormatTopRowFirstAtTheTexturesPitch) {
     device.texturePitchPadding = 3;
-    constexpr D3DFORMAT Argb = D3DFMT_A8R8G8B8;
+    constexpr D3DFORMAT kArgb = D3DFMT_A8R8G8B8;
     const std::tuple<const char*, std::string, Texels, D3DFORMAT> cases[] = {
-        {"sample8.bmp", EncodeBmp(Sample, 8), OpaqueSample, Argb},
-        {"sample24.bmp", EncodeBmp(Sample, 24), OpaqueSample, Argb},
-        {"sample32.bmp", EncodeBmp(Sample, 32), SampleTexels, Argb},
-        {"sample.png", EncodePng(Sample), SampleTexels, Argb},
-        {"sample-rle.tga", EncodeTga(Sample, true), SampleTexels, Argb},
-        {"sample.tga", EncodeTga(Sample, false), SampleTexels, Argb},
-        {"x8r8g8b8.png", EncodePng(Sample), OpaqueSample, D3DFMT_X8R8G8B8},
+        {"sample8.bmp", EncodeBmp(kSample, 8), kOpaqueSample, kArgb},
+        {"sample24.bmp", EncodeBmp(kSample, 24), kOpaqueSample, kArgb},
+        {"sample32.bmp", EncodeBmp(kSample, 32), kSampleTexels, kArgb},
+        {"sample.png", EncodePng(kSample), kSampleTexels, kArgb},
+        {"sample-rle.tga", EncodeTga(kSample, true), kSampleTexels, kArgb},
+        {"sample.tga", EncodeTga(kSample, false), kSampleTexels, kArgb},
+        {"x8r8g8b8.png", EncodePng(kSample), kOpaqueSample, D3DFMT_X8R8G8B8},
     };
     for (const auto& [name, bytes, texels, format] : cases) {
         SCOPED_TRACE(name);
@@ -141,8 +141,8 @@ TEST_F(D3DXTextureTest, ReadsEveryFormatTopRowFirstAtTheTexturesPitch) {
 TEST_F(D3DXTextureTest, SizeAndChainFollowTheRequestAndKeepASolidColour) {
     // The image's width and height, the request, and the texture made.
     using Case = std::tuple<int, int, Request, std::string>;
-    constexpr UINT Default = D3DX_DEFAULT;
-    constexpr UINT FromFile = D3DX_FROM_FILE;
+    constexpr UINT kDefault = D3DX_DEFAULT;
+    constexpr UINT kFromFile = D3DX_FROM_FILE;
     const Case cases[] = {
         // By default sizes round up to powers of two, with a full chain.
         {1, 1, {}, "CreateTexture(1, 1, 1, 21)"},
@@ -151,8 +151,8 @@ TEST_F(D3DXTextureTest, SizeAndChainFollowTheRequestAndKeepASolidColour) {
         {64, 63, {}, "CreateTexture(64, 64, 7, 21)"},
         {100, 1, {}, "CreateTexture(128, 1, 8, 21)"},
         {3, 5, {8, 16, 2}, "CreateTexture(8, 16, 2, 21)"},
-        {3, 5, {D3DX_DEFAULT_NONPOW2, FromFile, FromFile}, "CreateTexture(3, 5, 1, 21)"},
-        {3, 5, {Default, Default, Default}, "CreateTexture(4, 8, 4, 21)"},
+        {3, 5, {D3DX_DEFAULT_NONPOW2, kFromFile, kFromFile}, "CreateTexture(3, 5, 1, 21)"},
+        {3, 5, {kDefault, kDefault, kDefault}, "CreateTexture(4, 8, 4, 21)"},
         {3, 5, {0, 0, 99}, "CreateTexture(4, 8, 4, 21)"}, // more levels than the chain has
     };
     const Rgba colour{12, 34, 56, 78};
@@ -202,8 +202,8 @@ TEST_F(D3DXTextureTest, EachMipLevelAveragesTheLevelAbove) {
 }
 
 TEST_F(D3DXTextureTest, TexelsMatchingTheColourKeyBecomeTransparentBlack) {
-    const std::string path = Write("sample.png", EncodePng(Sample));
-    Texels expected = SampleTexels;
+    const std::string path = Write("sample.png", EncodePng(kSample));
+    Texels expected = kSampleTexels;
     ASSERT_EQ(Load(path, {.levels = 1, .colorKey = 0x80FF0000}), S_OK); // alpha is part of the key
     EXPECT_EQ(Level(0), expected);
     expected[1] = 0;
@@ -242,7 +242,7 @@ TEST_F(D3DXTextureTest, SourceInfoDescribesTheFileAndJpegKeepsItsColoursClosely)
 }
 
 TEST_F(D3DXTextureTest, FailuresLeaveNoTextureBehind) {
-    const std::string png = EncodePng(Sample);
+    const std::string png = EncodePng(kSample);
     const std::string good = Write("good.png", png);
     const std::string huge = EncodeBmp(TestImage::Solid(16385, 1, Rgba{}), 24);
     enum class Omit { Nothing, Device, File, Output };
@@ -255,23 +255,23 @@ TEST_F(D3DXTextureTest, FailuresLeaveNoTextureBehind) {
         HRESULT lockResult = S_OK;   // forced on the device's textures
         Omit omit = Omit::Nothing;
     };
-    constexpr HRESULT Invalid = D3DERR_INVALIDCALL;
-    constexpr HRESULT BadData = D3DXERR_INVALIDDATA;
+    constexpr HRESULT kInvalid = D3DERR_INVALIDCALL;
+    constexpr HRESULT kBadData = D3DXERR_INVALIDDATA;
     const Case cases[] = {
-        {"missing file", folder.PathOf("missing.png").string(), {}, BadData},
-        {"empty file", Write("empty.png", ""), {}, BadData},
-        {"text", Write("text.png", "not an image at all"), {}, BadData},
-        {"truncated", Write("cut.png", png.substr(0, 40)), {}, BadData},
-        {"larger than any texture", Write("huge.bmp", huge), {}, BadData},
-        {"format not written", good, {.format = D3DFMT_R5G6B5}, Invalid},
-        {"no filter", good, {.filter = 0}, Invalid},
-        {"unknown mip filter", good, {.mipFilter = 6}, Invalid},
-        {"size beyond the limit", good, {.width = 16385}, Invalid},
+        {"missing file", folder.PathOf("missing.png").string(), {}, kBadData},
+        {"empty file", Write("empty.png", ""), {}, kBadData},
+        {"text", Write("text.png", "not an image at all"), {}, kBadData},
+        {"truncated", Write("cut.png", png.substr(0, 40)), {}, kBadData},
+        {"larger than any texture", Write("huge.bmp", huge), {}, kBadData},
+        {"format not written", good, {.format = D3DFMT_R5G6B5}, kInvalid},
+        {"no filter", good, {.filter = 0}, kInvalid},
+        {"unknown mip filter", good, {.mipFilter = 6}, kInvalid},
+        {"size beyond the limit", good, {.width = 16385}, kInvalid},
         {"device refuses", good, {}, E_OUTOFMEMORY, E_OUTOFMEMORY},
-        {"lock refused", good, {}, Invalid, S_OK, Invalid},
-        {"no device", good, {}, Invalid, S_OK, S_OK, Omit::Device},
-        {"no file name", good, {}, Invalid, S_OK, S_OK, Omit::File},
-        {"no output", good, {}, Invalid, S_OK, S_OK, Omit::Output},
+        {"lock refused", good, {}, kInvalid, S_OK, kInvalid},
+        {"no device", good, {}, kInvalid, S_OK, S_OK, Omit::Device},
+        {"no file name", good, {}, kInvalid, S_OK, S_OK, Omit::File},
+        {"no output", good, {}, kInvalid, S_OK, S_OK, Omit::Output},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -314,7 +314,7 @@ std::vector<std::size_t> HuffmanCountsOf(const std::string& jpeg) {
 }
 
 TEST_F(D3DXTextureTest, CorruptJpegHuffmanTablesStayInsideTheDecodersMemory) {
-    const std::string jpeg = EncodeJpeg(Sample);
+    const std::string jpeg = EncodeJpeg(kSample);
     const std::vector<std::size_t> tables = HuffmanCountsOf(jpeg);
     ASSERT_EQ(tables.size(), 4u); // DC and AC, luminance and chrominance
     const std::size_t scan = jpeg.find("\xFF\xDA");
@@ -357,18 +357,18 @@ TEST_F(D3DXTextureTest, CorruptJpegHuffmanTablesStayInsideTheDecodersMemory) {
 }
 
 TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
-    const std::string png = EncodePng(Sample);
+    const std::string png = EncodePng(kSample);
     const std::size_t data = png.find("IDAT") - 4;               // the chunk's length comes first
     const std::string empty("\0\0\0\0IDAT\x35\xAF\x06\x1E", 12); // no bytes, and their CRC
     ASSERT_EQ(Load(Write("empty_chunk.png", png.substr(0, data) + empty + png.substr(data))), S_OK);
-    EXPECT_EQ(Level(0), SampleTexels);
+    EXPECT_EQ(Level(0), kSampleTexels);
 }
 
 TEST_F(D3DXTextureTest, APngDataChunkLongerThanTheFileIsRefusedBeforeItsBufferIsGrown) {
     // Found by fuzzing: the decoder grew its buffer to the stated length of a
     // data chunk, gigabytes for a file of a hundred bytes, before finding the
     // data missing.
-    const std::string png = EncodePng(Sample);
+    const std::string png = EncodePng(kSample);
     const std::size_t length = png.find("IDAT") - 4;
     for (const char* stated : {"\x7F\xFF\xFF\xF0", "\x00\x01\x00\x00"}) {
         SCOPED_TRACE(stated);
@@ -397,7 +397,7 @@ TEST_F(D3DXTextureTest, AWideGreyImageCutShortFillsEveryLevelOfItsChain) {
 }
 
 TEST_F(D3DXTextureTest, AFilesBytesInMemoryLoadAsTheFileDoes) {
-    const std::string files[] = {EncodePng(Sample), EncodeBmp(ImageOf(5, 3, Greys({9, 8})), 8)};
+    const std::string files[] = {EncodePng(kSample), EncodeBmp(ImageOf(5, 3, Greys({9, 8})), 8)};
     for (const std::string& file : files) {
         ASSERT_EQ(Load(Write("image", file)), S_OK);
         const RecordingTexture& fromFile = Made();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "app/app_window.h"
@@ -152,11 +153,11 @@ TEST_F(FrameUpdateTest, FrameRunsBeginLightViewUnitTilesEndWithEachTileStretched
 
     // Projection from BeginFrame, then the view, then one world per model.
     const std::vector<DeviceCall> transforms = Device().CallsOf(DeviceOp::SetTransform);
-    ASSERT_EQ(transforms.size(), 2u + 1u + TileCount);
+    ASSERT_EQ(transforms.size(), 2u + 1u + kTileCount);
     EXPECT_EQ(transforms[0].args[0], static_cast<DWORD>(D3DTS_PROJECTION));
     EXPECT_EQ(transforms[1].args[0], static_cast<DWORD>(D3DTS_VIEW));
     EXPECT_EQ(D3DXMATRIX(transforms[2].matrix), unitModel->world);
-    for (int index = 0; index < TileCount; ++index) {
+    for (int index = 0; index < kTileCount; ++index) {
         // Each tile stands on its cell, stretched up from its base by its height.
         D3DXMATRIX expected;
         D3DXMATRIX translation;
@@ -166,7 +167,7 @@ TEST_F(FrameUpdateTest, FrameRunsBeginLightViewUnitTilesEndWithEachTileStretched
         D3DXMatrixMultiply(&expected, &expected, &translation);
         EXPECT_EQ(D3DXMATRIX(transforms[3 + index].matrix), expected) << "tile " << index;
     }
-    EXPECT_EQ(Device().drawCalls, 1 + TileCount);
+    EXPECT_EQ(Device().drawCalls, 1 + kTileCount);
 
     // The light is set after the frame's states and right before the view.
     const auto light = std::find(calls.begin(), calls.end(), "SetLight(0)");
@@ -273,4 +274,17 @@ TEST_F(FrameUpdateTest, AnimationAdvancesOneKeyPerTick) {
         const float keyLift = Device().CallsOf(DeviceOp::SetTransform)[2].matrix._42 - UnitY();
         EXPECT_EQ(keyLift, static_cast<float>(tick % 3)) << "tick " << tick;
     }
+}
+
+TEST(SetUnitRotationTest, TurnsTheUnitModel) {
+    Model* const staticUnit = unitModel;
+    Model unit;
+    unitModel = &unit;
+    SetUnitRotation(1.0f, 90.0f, -3.0f);
+    EXPECT_EQ(std::tuple(unit.rotation.x, unit.rotation.y, unit.rotation.z),
+              std::tuple(1.0f, 90.0f, -3.0f));
+    EXPECT_EQ(unit.world, IdentityMatrix()); // the frame update builds the matrix
+    unitModel = nullptr;
+    SetUnitRotation(0.0f, 0.0f, 0.0f); // without a unit there is nothing to turn
+    unitModel = staticUnit;
 }

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/app_window.h"
 #include "platform/d3dx_math.h"
+#include "platform/device_window.h"
 #include "tests/support/recording_device.h"
 
 namespace {
@@ -128,12 +128,12 @@ TEST_F(GraphicsDeviceTest, BeginFrameSetsEveryStateInOrder) {
     const std::vector<std::string> expected = {
         "Clear(0, 3, 0xFFB4DCFF, 1, 0)",
         "BeginScene()",
-        "SetRenderState(7, 1)",   // ZENABLE TRUE
-        "SetRenderState(143, 1)", // NORMALIZENORMALS
-        "SetRenderState(27, 1)",  // ALPHABLENDENABLE
-        "SetRenderState(20, 6)",  // DESTBLEND INVSRCALPHA
-        "SetRenderState(19, 5)",  // SRCBLEND SRCALPHA
-        "SetRenderState(22, 3)",  // CULLMODE CCW
+        "SetRenderState(7, 1)",          // ZENABLE TRUE
+        "SetRenderState(143, 1)",        // NORMALIZENORMALS
+        "SetRenderState(27, 1)",         // ALPHABLENDENABLE
+        "SetRenderState(20, 6)",         // DESTBLEND INVSRCALPHA
+        "SetRenderState(19, 5)",         // SRCBLEND SRCALPHA
+        "SetRenderState(22, 3)",         // CULLMODE CCW
         "SetTextureStageState(0, 1, 4)", // COLOROP MODULATE
         "SetTextureStageState(0, 3, 0)", // COLORARG2 DIFFUSE
         "SetTextureStageState(0, 6, 0)", // ALPHAARG2 DIFFUSE
@@ -201,10 +201,8 @@ TEST_F(GraphicsDeviceTest, EndFrameResetsOncePerFailedPresentUntilItSucceeds) {
         graphics->EndFrame();
     }
     const std::vector<std::string> expected = {
-        "EndScene()", "Present()",
-        "EndScene()", "Present()", "Reset()",
-        "EndScene()", "Present()", "Reset()",
-        "EndScene()", "Present()",
+        "EndScene()", "Present()", "EndScene()", "Present()",  "Reset()",
+        "EndScene()", "Present()", "Reset()",    "EndScene()", "Present()",
     };
     EXPECT_EQ(device.Described(), expected);
     GraphicsDevice::Destroy(graphics);

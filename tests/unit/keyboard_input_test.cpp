@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/app_window.h"
+#include "platform/device_window.h"
 #include "tests/support/recording_input.h"
 #include "tests/support/recording_message_box.h"
 

@@ -66,7 +66,7 @@ ModelObject FoldedPair(float facet) {
             .faces = {MakeFace({0, 1, 2}), MakeFace({1, 0, 3})}};
 }
 
-const std::vector<D3DXVECTOR3> Corner = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}};
+const std::vector<D3DXVECTOR3> kCornerVertices = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}};
 
 class MeshBuilderTest : public ::testing::Test {
   protected:
@@ -153,7 +153,7 @@ TEST_F(MeshBuilderTest, AngleLimitsAreStrict) {
     const ModelObject rightAngle{.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
                                  .faces = {MakeFace({0, 1, 2}), MakeFace({0, 1, 3})}};
     // The same triangle wound both ways: dot product exactly -1.
-    const ModelObject opposite{.vertices = Corner,
+    const ModelObject opposite{.vertices = kCornerVertices,
                                .faces = {MakeFace({0, 1, 2}), MakeFace({0, 2, 1})}};
     // A duplicate face whose unit normal has a dot product just above 1 with
     // itself: no angle, so never joined.
@@ -207,7 +207,7 @@ TEST_F(MeshBuilderTest, TwoIndexFaceDrawsNothingButSmoothsItsNeighbours) {
 
 TEST_F(MeshBuilderTest, MissingOrShortTextureCoordinatesAreZero) {
     const ModelObject& object = Build(
-        {.vertices = Corner,
+        {.vertices = kCornerVertices,
          .faces = {MakeFace({0, 1, 2}), MakeFace({0, 1, 2}, 0, {{0.25f, 0.5f}, {0.75f, 1.0f}})}});
     std::vector<std::array<float, 2>> uvs;
     for (const Vertex& v : Written(object)) {
@@ -309,8 +309,8 @@ TEST_F(MeshBuilderTest, FacesWithUnreadableIndicesAreLeftOut) {
     };
     for (const auto& [name, face] : broken) {
         SCOPED_TRACE(name);
-        const ModelObject& object =
-            Build({.facet = 180.0f, .vertices = Corner, .faces = {MakeFace({0, 1, 2}), face}});
+        const ModelObject& object = Build(
+            {.facet = 180.0f, .vertices = kCornerVertices, .faces = {MakeFace({0, 1, 2}), face}});
         const Face& bad = object.faces[1];
         EXPECT_EQ(XyzOf(bad.normal), (Xyz{0, 1, 0}));
         ASSERT_EQ(bad.corners.size(), bad.indices.size());
@@ -330,7 +330,7 @@ TEST_F(MeshBuilderTest, ObjectsWithoutTrianglesAskForNoBuffer) {
         {"only broken faces", {MakeFace({0, 1, 9}), MakeFace({-3, 0, 1, 2})}},
     };
     for (const auto& [name, faces] : cases) {
-        const ModelObject& object = Build({.vertices = Corner, .faces = faces}, 2);
+        const ModelObject& object = Build({.vertices = kCornerVertices, .faces = faces}, 2);
         EXPECT_EQ(object.vertexBuffer, nullptr) << name;
         EXPECT_EQ(object.materialTriangleCounts, (std::vector<int>{0, 0})) << name;
     }
@@ -354,7 +354,7 @@ TEST_F(MeshBuilderTest, ARefusedBufferLeavesTheObjectDrawingNothing) {
         RecordingDevice failing;
         failing.createVertexBufferResult = c.createResult;
         failing.vertexBufferLockResult = c.lockResult;
-        ModelObject object{.vertices = Corner,
+        ModelObject object{.vertices = kCornerVertices,
                            .faces = {MakeFace({0, 1, 2}), MakeFace({0, 2, 1}, 1)}};
 
         EXPECT_TRUE(

@@ -1,11 +1,9 @@
 #include "render/model_drawing.h"
 
 #include <cstring>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
-#include "app/scene_objects.h"
 #include "render/mesh_builder.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/recording_device.h"
@@ -159,19 +157,6 @@ TEST_F(ModelDrawingTest, DrawingAllocatesNothing) {
     }
     EXPECT_EQ(scope.Allocations(), 0u);
     EXPECT_EQ(device.drawCalls, 30);
-}
-
-TEST(SetUnitRotationTest, TurnsTheUnitModel) {
-    Model* const staticUnit = unitModel;
-    Model unit;
-    unitModel = &unit;
-    SetUnitRotation(1.0f, 90.0f, -3.0f);
-    EXPECT_EQ(std::tuple(unit.rotation.x, unit.rotation.y, unit.rotation.z),
-              std::tuple(1.0f, 90.0f, -3.0f));
-    EXPECT_EQ(unit.world, IdentityMatrix()); // the frame update builds the matrix
-    unitModel = nullptr;
-    SetUnitRotation(0.0f, 0.0f, 0.0f); // without a unit there is nothing to turn
-    unitModel = staticUnit;
 }
 
 } // namespace

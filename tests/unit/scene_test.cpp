@@ -119,7 +119,7 @@ TEST_F(SceneTest, SetUpLoadsTheUnitAndOneTileAndCopiesItOverTheBoard) {
     EXPECT_EQ(distinct.size(), 100u);
     distinct.insert(unitModel);
     EXPECT_EQ(distinct.size(), 101u);
-    for (int index = 1; index < TileCount; ++index) {
+    for (int index = 1; index < kTileCount; ++index) {
         ASSERT_EQ(tileModels[index]->objects.size(), tileModels[0]->objects.size());
         EXPECT_EQ(tileModels[index]->objects[0].vertexBuffer,
                   tileModels[0]->objects[0].vertexBuffer);
@@ -131,7 +131,7 @@ TEST_F(SceneTest, SetUpLoadsTheUnitAndOneTileAndCopiesItOverTheBoard) {
 
     const std::vector<float> heights = StageHeights();
     ASSERT_EQ(heights.size(), 100u);
-    for (int index = 0; index < TileCount; ++index) {
+    for (int index = 0; index < kTileCount; ++index) {
         const D3DXVECTOR3 scale = tileModels[index]->scale;
         EXPECT_TRUE(scale.x == 1.0f && scale.y == heights[index] && scale.z == 1.0f)
             << "tile " << index;
@@ -174,7 +174,7 @@ TEST_F(SceneTest, TearDownStopsTheTimerAndReleasesEveryObjectOnce) {
 
     EXPECT_TRUE(graphicsDevice == nullptr && keyboardInput == nullptr && soundSystem == nullptr &&
                 unitModel == nullptr);
-    EXPECT_EQ(std::count(std::begin(tileModels), std::end(tileModels), nullptr), TileCount);
+    EXPECT_EQ(std::count(std::begin(tileModels), std::end(tileModels), nullptr), kTileCount);
 
     // A second tear-down has nothing left to release.
     TearDownScene();

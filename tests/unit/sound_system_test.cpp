@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/app_window.h"
+#include "platform/device_window.h"
 #include "tests/support/recording_sound.h"
 
 namespace {

@@ -298,17 +298,27 @@ std::string RandomLines() {
     return bytes;
 }
 
+// The same random lines read by fgets, as the reference, and by an AsciiFileString.
+class BesideFgetsTest : public CodePageTest {
+  protected:
+    // Reads the next fgets piece into piece; false at the end.
+    bool NextPiece() {
+        return std::fgets(piece.data(), static_cast<int>(piece.size()), reference.get()) != nullptr;
+    }
+
+    const std::string bytes = RandomLines();
+    MemoryStream reference{bytes};
+    MemoryStream input{bytes};
+    AsciiFileString file{input.get()};
+    std::vector<char> piece = std::vector<char>(AsciiFileString::kMaxPieceLength + 1);
+};
+
 // Lines taken from the read-ahead buffer must be exactly the pieces fgets
 // gives: each ReadLine must split what StringSeparator splits from the same
 // fgets piece.
-TEST_F(CodePageTest, ReadLineSplitsTheSamePiecesAsFgets) {
-    const std::string bytes = RandomLines();
-    MemoryStream reference(bytes);
-    MemoryStream input(bytes);
-    AsciiFileString file(input.get());
-    std::vector<char> piece(AsciiFileString::kMaxPieceLength + 1);
+TEST_F(BesideFgetsTest, ReadLineSplitsTheSamePiecesAsFgets) {
     int lines = 0;
-    while (std::fgets(piece.data(), static_cast<int>(piece.size()), reference.get()) != nullptr) {
+    while (NextPiece()) {
         StringSeparator expected;
         expected.Separate(piece.data());
         ASSERT_EQ(file.ReadLine(), expected.count) << "line " << lines;
@@ -321,15 +331,9 @@ TEST_F(CodePageTest, ReadLineSplitsTheSamePiecesAsFgets) {
 
 // TakeLine hands over the fgets piece itself, unsplit, with no tokens left
 // of the line before; SplitTakenLine splits it once, as ReadLine would.
-TEST_F(CodePageTest, TakeLineGivesTheFgetsPieceAndSplitTakenLineItsTokens) {
-    const std::string bytes = RandomLines();
-    MemoryStream reference(bytes);
-    MemoryStream input(bytes);
-    AsciiFileString file(input.get());
-    std::vector<char> piece(AsciiFileString::kMaxPieceLength + 1);
+TEST_F(BesideFgetsTest, TakeLineGivesTheFgetsPieceAndSplitTakenLineItsTokens) {
     int lines = 0;
-    for (long start = 0;
-         std::fgets(piece.data(), static_cast<int>(piece.size()), reference.get()) != nullptr;) {
+    for (long start = 0; NextPiece();) {
         // The piece may hold NULs, so its length is where fgets left the stream.
         const long end = std::ftell(reference.get());
         const auto length = static_cast<std::size_t>(end - start);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/view_size.h"
 #include "software_renderer.h"
 
 namespace {
@@ -16,7 +17,7 @@ const D3DXVECTOR3 kCameraOffset(2000.0f, 1000.0f, 2000.0f);
 
 D3DXMATRIX Placement(float facingDegrees, float x, float y, float z) {
     D3DXMATRIX rotation;
-    D3DXMatrixRotationY(&rotation, facingDegrees * 0.017453292f);
+    D3DXMatrixRotationY(&rotation, D3DXToRadian(facingDegrees));
     D3DXMATRIX translation;
     D3DXMatrixTranslation(&translation, x, y, z);
     D3DXMATRIX world;
@@ -58,7 +59,7 @@ preview::Canvas GameView(const Scene& scene, int cell, float facing, int frame) 
     const float x = 100.0f * static_cast<float>(cell % 10);
     const float z = 100.0f * static_cast<float>(cell / 10);
     const float y = 50.0f * scene.heights[static_cast<std::size_t>(cell)];
-    preview::Canvas canvas(640, 480, kSky);
+    preview::Canvas canvas(kViewWidth, kViewHeight, kSky);
     const D3DXVECTOR3 target(x, y, z);
     canvas.SetCamera(
         {{x + kCameraOffset.x, y + kCameraOffset.y, z + kCameraOffset.z}, target, 10.0f});

@@ -41,10 +41,6 @@ D3DXVECTOR3 Normalized(D3DXVECTOR3 v) {
     return v;
 }
 
-float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 // Normals move with the inverse transpose; the cofactors are proportional to it.
 D3DXVECTOR3 TransformNormal(const D3DXVECTOR3& n, const D3DXMATRIX& m) {
     const auto& a = m.m;
@@ -105,7 +101,7 @@ void Canvas::SetCamera(const Camera& camera) {
     D3DXMATRIX view;
     D3DXMatrixLookAtRH(&view, &camera.eye, &camera.target, &up);
     D3DXMATRIX projection;
-    D3DXMatrixPerspectiveFovRH(&projection, camera.fovDegrees * 0.017453292f,
+    D3DXMatrixPerspectiveFovRH(&projection, D3DXToRadian(camera.fovDegrees),
                                static_cast<float>(width_) / static_cast<float>(height_), kNear,
                                kFar);
     D3DXMatrixMultiply(&viewProjection_, &view, &projection);
@@ -144,14 +140,14 @@ void Canvas::DrawModel(const Model& model, const D3DXMATRIX& world, int frame,
                 const D3DXVECTOR3 position(w.x, w.y, w.z);
                 const D3DXVECTOR3 normal =
                     TransformNormal(object.CornersOf(face)[c].normal, placement);
-                const float diffuse = std::max(0.0f, Dot(normal, toLight_));
+                const float diffuse = std::max(0.0f, D3DXVec3Dot(&normal, &toLight_));
                 float specular = 0.0f;
                 if (diffuse > 0.0f && lit.Power > 0.0f) {
                     const D3DXVECTOR3 toEye =
                         Normalized({eye_.x - position.x, eye_.y - position.y, eye_.z - position.z});
                     const D3DXVECTOR3 half = Normalized(
                         {toEye.x + toLight_.x, toEye.y + toLight_.y, toEye.z + toLight_.z});
-                    specular = std::pow(std::max(0.0f, Dot(normal, half)), lit.Power);
+                    specular = std::pow(std::max(0.0f, D3DXVec3Dot(&normal, &half)), lit.Power);
                 }
                 auto channel = [&](float emissive, float ambient, float diffuseColour) {
                     return std::clamp(emissive + ambient * (kGlobalAmbient + kLightAmbient) +

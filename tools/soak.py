@@ -9,7 +9,7 @@ takes as long as asked).
     soak.py MINUTES --game-dir DIR --work-dir DIR (--probe EXE | --native)
             [--seed N] [--presses-per-second R] [--max-growth-kib K]
 
-The game runs with the end-to-end tests' harness. Under Wine (GameSession) it
+The game runs with the end-to-end tests' harness (tests/e2e/). Under Wine (GameSession) it
 runs in a prefix of the soak's own, <work dir>/wine/prefix, prepared by
 tools/wine_prefix.py like every other one; with --native, NativeGameSession
 runs the native build. Presses are real presses (XTEST), each held and
@@ -48,13 +48,15 @@ import time
 from dataclasses import dataclass
 from pathlib import Path
 
-from game_pictures import without_knight
-from native_harness import NativeConfig, NativeGameSession
-from processes import HarnessError, ProcessBook, command_of
-from screen_image import Image
-from screen_session import DEFAULT_TIMEOUT
-from wine_harness import Config, GameSession
-from wine_setup import prepare
+# The game runs with the end-to-end tests' harness, whose modules are not a package.
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
+from game_pictures import without_knight  # noqa: E402
+from native_harness import NativeConfig, NativeGameSession  # noqa: E402
+from processes import HarnessError, ProcessBook, command_of  # noqa: E402
+from screen_image import Image  # noqa: E402
+from screen_session import DEFAULT_TIMEOUT  # noqa: E402
+from wine_harness import Config, GameSession  # noqa: E402
+from wine_setup import prepare  # noqa: E402
 
 SAMPLE_INTERVAL = 10.0  # seconds between memory samples
 WARM_UP = 60.0  # seconds: growth is counted from the sample taken then

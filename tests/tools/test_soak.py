@@ -1,8 +1,12 @@
 """The memory figures tools/soak.sh reports, from samples made up for the purpose."""
 
+import sys
 import unittest
+from pathlib import Path
 
-from soak import SAMPLE_INTERVAL, MemoryLog, Sample, resident_kib_in_smaps
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+
+from soak import SAMPLE_INTERVAL, MemoryLog, Sample, resident_kib_in_smaps  # noqa: E402
 
 
 def log_of(values: list) -> MemoryLog:

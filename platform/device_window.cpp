@@ -1,0 +1,3 @@
+#include "platform/device_window.h"
+
+HWND mainWindow = nullptr;

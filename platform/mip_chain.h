@@ -1,0 +1,16 @@
+// The length of a texture's mip chain: the texture loader, the OpenGL device
+// and the recording device all size their textures with it.
+#pragma once
+
+#include <algorithm>
+
+#include "platform/direct3d.h"
+
+// Levels of a complete chain from width x height down to 1 x 1.
+constexpr UINT FullMipChainLength(UINT width, UINT height) {
+    UINT levels = 1;
+    for (UINT largest = std::max(width, height); largest > 1; largest /= 2) {
+        ++levels;
+    }
+    return levels;
+}
