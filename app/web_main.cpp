@@ -167,7 +167,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void KorvaneAboutClosed() {
 
 int main() {
     UseUtf8AsAnsiText();
-    SetUpPage();
+    SetUpPage({kWindowTitle, kMenuFile, kMenuExit, kMenuHelp, kMenuAbout, kAboutCaption,
+               kNoticeLine});
     // Set-up reports its own failures, in the page's dialogs.
     if (!CreateMainWindow() || SetUpScene() == 0) {
         SetGameState("failed");

@@ -91,7 +91,7 @@ void GraphicsDevice::BeginFrame(float nearZ, float farZ, float fovDegrees) {
     device->SetRenderState(D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_MATERIAL);
     device->SetRenderState(D3DRS_COLORVERTEX, FALSE);
 
-    device->SetFVF(MeshVertexFormat);
+    device->SetFVF(kMeshVertexFormat);
     device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
 
     const float fov = D3DXToRadian(fovDegrees);

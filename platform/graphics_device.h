@@ -6,7 +6,7 @@
 
 // The vertex format every frame sets and every mesh is built in: a position,
 // a normal and one texture coordinate pair (MeshVertex, render/mesh_builder.h).
-constexpr DWORD MeshVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+constexpr DWORD kMeshVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
 struct GraphicsDevice {
     // Creates the Direct3D object and a windowed 640 x 480 device on mainWindow,

@@ -1,4 +1,4 @@
-// The length of a texture's mip chain: the texture loader, the OpenGL device
+// The shape of a texture's mip chain: the texture loader, the OpenGL device
 // and the recording device all size their textures with it.
 #pragma once
 
@@ -13,4 +13,9 @@ constexpr UINT FullMipChainLength(UINT width, UINT height) {
         ++levels;
     }
     return levels;
+}
+
+// The size of a level along one side: halved per level, never below 1.
+constexpr UINT LevelExtent(UINT extent, UINT level) {
+    return level >= 32 ? 1u : std::max(extent >> level, 1u);
 }

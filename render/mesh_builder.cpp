@@ -250,7 +250,7 @@ HRESULT CreateLockedBuffer(ModelObject& object, IDirect3DDevice9* device, std::s
         return D3DERR_INVALIDCALL;
     }
     const UINT length = static_cast<UINT>(triangles * 3 * sizeof(MeshVertex));
-    HRESULT result = device->CreateVertexBuffer(length, 0, MeshVertexFormat, D3DPOOL_MANAGED,
+    HRESULT result = device->CreateVertexBuffer(length, 0, kMeshVertexFormat, D3DPOOL_MANAGED,
                                                 &object.vertexBuffer, nullptr);
     if (FAILED(result) || object.vertexBuffer == nullptr) {
         object.vertexBuffer = nullptr;

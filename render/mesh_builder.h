@@ -7,7 +7,7 @@
 #include "model/model.h"
 #include "platform/graphics_device.h"
 
-// The vertex of every mesh, as the device reads it through MeshVertexFormat.
+// The vertex of every mesh, as the device reads it through kMeshVertexFormat.
 struct MeshVertex {
     float x, y, z;    // position, the object's vertex as stored
     float nx, ny, nz; // the corner's smoothed unit normal
@@ -15,7 +15,7 @@ struct MeshVertex {
 };
 
 static_assert(sizeof(MeshVertex) == 32, "MeshVertex is the 32-byte position-normal-uv vertex");
-static_assert(MeshVertexFormat == 0x112, "position, normal and one texture coordinate pair");
+static_assert(kMeshVertexFormat == 0x112, "position, normal and one texture coordinate pair");
 
 // Builds the object's face normals, corner normals, vertex buffer and
 // per-material triangle counts. object.vertexBuffer must be null on entry.

@@ -2,13 +2,6 @@
 
 #include <algorithm>
 
-UINT LevelExtent(UINT extent, UINT level) {
-    if (level >= 32) {
-        return 1;
-    }
-    return std::max(extent >> level, 1u);
-}
-
 TexelFormat TexelFormatOf(D3DFORMAT format) {
     TexelFormat texels;
     switch (format) {

@@ -1,4 +1,4 @@
-// The shape of a texture's mip chain and how its texels go to OpenGL.
+// How a texture's texels go to OpenGL; the shape of its chain is platform/mip_chain.h's.
 #pragma once
 
 #include <cstdint>
@@ -7,9 +7,6 @@
 
 #include "platform/direct3d.h"
 #include "platform/mip_chain.h"
-
-// The size of a level along one side: halved per level, never below 1.
-UINT LevelExtent(UINT extent, UINT level);
 
 // Which Direct3D formats a texture may have. Texels go to OpenGL as R, G, B, A
 // bytes, the one layout OpenGL ES takes too (it has no BGRA uploads and

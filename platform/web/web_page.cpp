@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "app/shell_constants.h"
 #include "platform/message_lines.h"
 
 namespace {
@@ -42,9 +41,9 @@ constexpr const char* kDefaultCaption = "エラー";
 
 } // namespace
 
-void SetUpPage() {
-    GivePageItsTexts(kWindowTitle, kMenuFile, kMenuExit, kMenuHelp, kMenuAbout, kAboutCaption,
-                     kNoticeLine);
+void SetUpPage(const PageTexts& texts) {
+    GivePageItsTexts(texts.title, texts.fileMenu, texts.exitItem, texts.helpMenu,
+                     texts.aboutItem, texts.aboutCaption, texts.noticeLine);
 }
 
 void ShowPageMessage(const char* utf8Text, const char* utf8Caption) {

@@ -4,8 +4,19 @@
 // game's state, frames and ticks to whoever looks (the end-to-end tests).
 #pragma once
 
-// Gives the page its title, menu, About box texts and the game's icon.
-void SetUpPage();
+// What the page shows that the game's other shells show too.
+struct PageTexts {
+    const char* title;        // the tab's title, the main window's caption elsewhere
+    const char* fileMenu;     // the menus and their items, "&" before the underlined letter
+    const char* exitItem;
+    const char* helpMenu;
+    const char* aboutItem;
+    const char* aboutCaption; // the About box
+    const char* noticeLine;
+};
+
+// Gives the page its texts and the game's icon.
+void SetUpPage(const PageTexts& texts);
 // A message box of the page: `caption` over `utf8Text`, with OK; also
 // written to the browser's console. It does not wait for OK.
 void ShowPageMessage(const char* utf8Text, const char* utf8Caption);

@@ -34,7 +34,8 @@ from pathlib import Path
 from typing import Optional
 
 from game_session import GameSessionBase, copy_game_dir as copy_folder
-from processes import HarnessError, processes_with, require_tool, stop_process
+from processes import (HarnessError, processes_with, require_tool, required_setting,
+                       stop_process)
 from screen_session import DEFAULT_TIMEOUT
 
 MAIN_CLASS = "korvane"  # WM_CLASS of the game's window
@@ -51,11 +52,7 @@ class NativeConfig:
     @staticmethod
     def from_environment() -> "NativeConfig":
         def required(name: str) -> str:
-            value = os.environ.get(name, "")
-            if not value:
-                raise HarnessError(f"{name} is not set: run the end-to-end tests through CTest "
-                                   "(ctest --preset host -L native)")
-            return value
+            return required_setting(name, "native")
 
         return NativeConfig(game_dir=Path(required("KORVANE_NATIVE_GAME_DIR")),
                             work_dir=Path(required("KORVANE_E2E_WORK_DIR")),

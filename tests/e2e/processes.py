@@ -15,6 +15,15 @@ class HarnessError(AssertionError):
     """The environment cannot run the test; reported as a test failure."""
 
 
+def required_setting(name: str, label: str) -> str:
+    """The value of the environment variable CTest sets for the tests labelled label."""
+    value = os.environ.get(name, "")
+    if not value:
+        raise HarnessError(f"{name} is not set: run the end-to-end tests through CTest "
+                           f"(ctest --preset host -L {label})")
+    return value
+
+
 def require_tool(name: str, package: str) -> str:
     path = shutil.which(name)
     if path is None:

@@ -42,7 +42,7 @@ from typing import Optional
 from browser_tab import BrowserTab
 from devtools import Chromium, DevTools, DevToolsError
 from game_session import GameSessionBase
-from processes import HarnessError, command_of
+from processes import HarnessError, command_of, required_setting
 from screen_image import Rect
 from screen_session import DEFAULT_TIMEOUT, FRAME_POLL_INTERVAL
 
@@ -120,11 +120,7 @@ class WebConfig:
     @staticmethod
     def from_environment() -> "WebConfig":
         def required(name: str) -> str:
-            value = os.environ.get(name, "")
-            if not value:
-                raise HarnessError(f"{name} is not set: run the end-to-end tests through CTest "
-                                   "(ctest --preset host -L web)")
-            return value
+            return required_setting(name, "web")
 
         return WebConfig(page=Path(required("KORVANE_WEB_PAGE")),
                          work_dir=Path(required("KORVANE_E2E_WORK_DIR")),

@@ -51,7 +51,8 @@ from typing import Optional
 
 from game_session import (ABOUT_TITLE, MAIN_TITLE, STARTUP_FAILURE_TITLE, GameSessionBase,
                           copy_game_dir as copy_folder)
-from processes import HarnessError, processes_with, require_tool, stop_process
+from processes import (HarnessError, processes_with, require_tool, required_setting,
+                       stop_process)
 from screen_session import DEFAULT_TIMEOUT
 from win32_windows import Window, WindowProbe
 
@@ -78,12 +79,7 @@ class Config:
     @staticmethod
     def from_environment() -> "Config":
         def required(name: str) -> str:
-            value = os.environ.get(name, "")
-            if not value:
-                raise HarnessError(
-                    f"{name} is not set: run the end-to-end tests through CTest "
-                    "(ctest --preset host -L e2e)")
-            return value
+            return required_setting(name, "e2e")
 
         return Config(
             game_dir=Path(required("KORVANE_GAME_DIR")),

@@ -88,7 +88,7 @@ TEST_F(NativeDevices, DrawsReadOnlyFromInsideTheBoundBuffer) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     IDirect3DVertexBuffer9* quad = Buffer(PixelQuad(0.0f, 0.0f, 40.0f, 40.0f));
     device->SetStreamSource(0, quad, 0, sizeof(MeshVertex));
-    device->SetFVF(MeshVertexFormat);
+    device->SetFVF(kMeshVertexFormat);
 
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3DERR_INVALIDCALL); // no scene
     device->BeginScene();
@@ -101,12 +101,12 @@ TEST_F(NativeDevices, DrawsReadOnlyFromInsideTheBoundBuffer) {
         HRESULT result;
     };
     const Case cases[] = {
-        {"past the end", MeshVertexFormat, 32, 0, 3, D3DERR_INVALIDCALL},
-        {"starting inside, ending outside", MeshVertexFormat, 32, 4, 1, D3DERR_INVALIDCALL},
-        {"a stride shorter than the vertex", MeshVertexFormat, 24, 0, 1, D3DERR_INVALIDCALL},
-        {"a format with colours", MeshVertexFormat | 0x40, 32, 0, 1, D3DERR_INVALIDCALL},
-        {"nothing to draw", MeshVertexFormat, 32, 0, 0, S_OK},
-        {"the second triangle", MeshVertexFormat, 32, 3, 1, S_OK},
+        {"past the end", kMeshVertexFormat, 32, 0, 3, D3DERR_INVALIDCALL},
+        {"starting inside, ending outside", kMeshVertexFormat, 32, 4, 1, D3DERR_INVALIDCALL},
+        {"a stride shorter than the vertex", kMeshVertexFormat, 24, 0, 1, D3DERR_INVALIDCALL},
+        {"a format with colours", kMeshVertexFormat | 0x40, 32, 0, 1, D3DERR_INVALIDCALL},
+        {"nothing to draw", kMeshVertexFormat, 32, 0, 0, S_OK},
+        {"the second triangle", kMeshVertexFormat, 32, 3, 1, S_OK},
     };
     for (const Case& c : cases) {
         device->SetFVF(c.fvf);
@@ -123,14 +123,14 @@ TEST_F(NativeDevices, DrawsReadOnlyFromInsideTheBoundBuffer) {
 
 TEST_F(NativeDevices, VertexBufferLocksStayInsideTheBuffer) {
     IDirect3DVertexBuffer9* buffer = nullptr;
-    EXPECT_EQ(device->CreateVertexBuffer(0, 0, MeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
+    EXPECT_EQ(device->CreateVertexBuffer(0, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(buffer, nullptr);
     EXPECT_EQ(
-        device->CreateVertexBuffer(16, 0, MeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
+        device->CreateVertexBuffer(16, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
         D3DERR_INVALIDCALL); // less than one vertex
     ASSERT_EQ(
-        device->CreateVertexBuffer(96, 0, MeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
+        device->CreateVertexBuffer(96, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
         S_OK);
     void* data = nullptr;
     EXPECT_EQ(buffer->Unlock(), D3DERR_INVALIDCALL);

@@ -62,7 +62,7 @@ IDirect3DVertexBuffer9* OffscreenDevice::Buffer(const std::vector<MeshVertex>& v
     const UINT length = static_cast<UINT>(vertices.size() * sizeof(MeshVertex));
     IDirect3DVertexBuffer9* buffer = nullptr;
     EXPECT_EQ(
-        device->CreateVertexBuffer(length, 0, MeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
+        device->CreateVertexBuffer(length, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
         S_OK);
     if (buffer == nullptr) {
         return nullptr;
@@ -77,7 +77,7 @@ IDirect3DVertexBuffer9* OffscreenDevice::Buffer(const std::vector<MeshVertex>& v
 
 HRESULT OffscreenDevice::Draw(const std::vector<MeshVertex>& vertices) {
     IDirect3DVertexBuffer9* buffer = Buffer(vertices);
-    device->SetFVF(MeshVertexFormat);
+    device->SetFVF(kMeshVertexFormat);
     device->SetStreamSource(0, buffer, 0, sizeof(MeshVertex));
     device->BeginScene();
     const HRESULT result =

@@ -83,10 +83,10 @@ DWORD RecordingTexture::GetLevelCount() {
 }
 
 UINT RecordingTexture::LevelWidth(UINT level) const {
-    return std::max(1u, width >> level);
+    return LevelExtent(width, level);
 }
 UINT RecordingTexture::LevelHeight(UINT level) const {
-    return std::max(1u, height >> level);
+    return LevelExtent(height, level);
 }
 
 std::uint32_t RecordingTexture::Texel(UINT level, UINT x, UINT y) const {

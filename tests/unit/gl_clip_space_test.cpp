@@ -48,10 +48,6 @@ D3DXVECTOR3 Through(const D3DXVECTOR3& v, const D3DMATRIX& m) {
             v.x * m._13 + v.y * m._23 + v.z * m._33};
 }
 
-float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 } // namespace
 
 TEST(NativeClipSpace, DepthKeepsDirect3DsRangeInOpenGLsClipSpace) {
@@ -115,11 +111,12 @@ TEST(NativeClipSpace, NormalsStayPerpendicularToTransformedSurfaces) {
         const D3DXVECTOR3 normal = Through(D3DXVECTOR3(1.0f, 1.0f, 0.0f), normals);
         for (const D3DXVECTOR3& tangent :
              {D3DXVECTOR3(1.0f, -1.0f, 0.0f), D3DXVECTOR3(0.0f, 0.0f, 1.0f)}) {
-            EXPECT_NEAR(Dot(normal, Through(tangent, transform)), 0.0f, 1e-5f);
+            const D3DXVECTOR3 through = Through(tangent, transform);
+            EXPECT_NEAR(D3DXVec3Dot(&normal, &through), 0.0f, 1e-5f);
         }
         // ...and it still points out of the same side of the surface.
         const D3DXVECTOR3 outside = Through(D3DXVECTOR3(1.0f, 1.0f, 0.0f), transform);
-        EXPECT_GT(Dot(normal, outside), 0.0f);
+        EXPECT_GT(D3DXVec3Dot(&normal, &outside), 0.0f);
     }
     // A pure rotation carries normals as it carries everything else.
     const std::array<float, 9> turned = NormalMatrixOf(rotation);
