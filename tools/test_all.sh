@@ -11,38 +11,42 @@ cd "$(dirname "$0")/.."
 tools/install_dependencies.sh
 
 jobs=$(nproc)
+# Each stage's heading also says how long the run has taken so far.
+stage() {
+    echo "== $* ($((SECONDS / 60)) min $((SECONDS % 60)) s in) =="
+}
 
-echo "== Windows build (mingw-w64) and the players' package =="
+stage "Windows build (mingw-w64) and the players' package"
 cmake --preset windows-mingw
 cmake --build --preset windows-mingw -j "$jobs"
 cmake --build --preset windows-mingw --target package
 
-echo "== Native build (SDL2 and OpenGL) and its unit tests =="
+stage "Native build (SDL2 and OpenGL) and its unit tests"
 cmake --preset native
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
-echo "== Web build: the page, build/web/bin/korvane.html =="
+stage "Web build: the page, build/web/bin/korvane.html"
 cmake --preset web
 cmake --build --preset web -j "$jobs"
 
-echo "== Host build and tests (unit, and end-to-end of the three builds) =="
+stage "Host build and tests (unit, and end-to-end of the three builds)"
 cmake --preset host
 cmake --build --preset host -j "$jobs"
 ctest --preset host -j "$jobs"
 
-echo "== Unit tests under valgrind =="
+stage "Unit tests under valgrind"
 valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
     build/host/tests/korvane_tests --gtest_brief=1
 
-echo "== Sanitizer build and tests =="
+stage "Sanitizer build and tests"
 cmake --preset host-sanitize
 cmake --build --preset host-sanitize -j "$jobs"
 ctest --preset host-sanitize -j "$jobs" -L unit
 
 fuzzers=build/host-sanitize/tests/fuzz
 if [ -x "$fuzzers/korvane_fuzz_reader" ]; then
-    echo "== Fuzzing the document reader, the model load, textures and the stage file =="
+    stage "Fuzzing the document reader, the model load, textures and the stage file"
     tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_reader" 20
     tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_model" 20 assets/MQO assets/MQA
     tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_texture" 20 assets/TEXTURE
@@ -50,4 +54,4 @@ if [ -x "$fuzzers/korvane_fuzz_reader" ]; then
     tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_plain_lines" 20
 fi
 
-echo "All tests passed."
+echo "All tests passed in $((SECONDS / 60)) min $((SECONDS % 60)) s."
