@@ -28,8 +28,8 @@ struct PageState {
     bool focused = false;
     bool visible = true;
     bool aboutOpen = false;
-    bool active = false;   // as the keyboard was last told
-    bool running = false;  // the scene is set up and not yet torn down
+    bool active = false;  // as the keyboard was last told
+    bool running = false; // the scene is set up and not yet torn down
 };
 
 PageState page;
@@ -85,8 +85,7 @@ EM_BOOL OnAnimationFrame(double, void*) {
 
 bool IsArrowKey(const EmscriptenKeyboardEvent& event) {
     const std::string_view code = event.code;
-    return code == "ArrowLeft" || code == "ArrowRight" || code == "ArrowUp" ||
-           code == "ArrowDown";
+    return code == "ArrowLeft" || code == "ArrowRight" || code == "ArrowUp" || code == "ArrowDown";
 }
 
 // True when the browser must not act on the key too (scrolling by the arrows).
@@ -167,8 +166,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void KorvaneAboutClosed() {
 
 int main() {
     UseUtf8AsAnsiText();
-    SetUpPage({kWindowTitle, kMenuFile, kMenuExit, kMenuHelp, kMenuAbout, kAboutCaption,
-               kNoticeLine});
+    SetUpPage(
+        {kWindowTitle, kMenuFile, kMenuExit, kMenuHelp, kMenuAbout, kAboutCaption, kNoticeLine});
     // Set-up reports its own failures, in the page's dialogs.
     if (!CreateMainWindow() || SetUpScene() == 0) {
         SetGameState("failed");

@@ -1,5 +1,5 @@
-// The text encoding of the native build: Linux and macOS name files in UTF-8,
-// and the player reads messages in UTF-8.
+// The text encoding of the builds that are not for Windows: Linux, macOS and
+// the page's file system name files in UTF-8, and the player reads messages in UTF-8.
 #pragma once
 
 // Makes the text the core takes as ANSI (the executable's path, names joined

@@ -83,9 +83,8 @@ HRESULT EmulatedDirectSound::SetCooperativeLevel(HWND window, DWORD level) {
     return DS_OK;
 }
 
-HRESULT CreateEmulatedDirectSound(const GUID* device, IDirectSound8** directSound,
-                                  IUnknown* outer, std::unique_ptr<AudioOutput> output,
-                                  PlatformWindows& windows) {
+HRESULT CreateEmulatedDirectSound(const GUID* device, IDirectSound8** directSound, IUnknown* outer,
+                                  std::unique_ptr<AudioOutput> output, PlatformWindows& windows) {
     if (directSound == nullptr) {
         return DSERR_INVALIDPARAM;
     }

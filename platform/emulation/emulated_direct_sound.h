@@ -43,6 +43,5 @@ WAVEFORMATEX InitialPrimaryFormat();
 
 // DirectSoundCreate8 on `output`, which is opened at the initial format
 // (DSERR_NODRIVER when it cannot be); `windows` outlives the device.
-HRESULT CreateEmulatedDirectSound(const GUID* device, IDirectSound8** directSound,
-                                  IUnknown* outer, std::unique_ptr<AudioOutput> output,
-                                  PlatformWindows& windows);
+HRESULT CreateEmulatedDirectSound(const GUID* device, IDirectSound8** directSound, IUnknown* outer,
+                                  std::unique_ptr<AudioOutput> output, PlatformWindows& windows);

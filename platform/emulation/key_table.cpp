@@ -95,11 +95,11 @@ constexpr PhysicalKey kKeys[] = {
     {100, "IntlBackslash", DIK_OEM_102},
     {68, "F11", DIK_F11},
     {69, "F12", DIK_F12},
-    {136, "KanaMode", DIK_KANA},      // katakana / hiragana
-    {135, "IntlRo", DIK_ABNT_C1},   // ろ on Japanese keyboards
-    {138, "Convert", DIK_CONVERT},   // 変換
+    {136, "KanaMode", DIK_KANA},        // katakana / hiragana
+    {135, "IntlRo", DIK_ABNT_C1},       // ろ on Japanese keyboards
+    {138, "Convert", DIK_CONVERT},      // 変換
     {139, "NonConvert", DIK_NOCONVERT}, // 無変換
-    {137, "IntlYen", DIK_YEN},       // ¥
+    {137, "IntlYen", DIK_YEN},          // ¥
     {103, "NumpadEqual", DIK_NUMPADEQUALS},
     {88, "NumpadEnter", DIK_NUMPADENTER},
     {228, "ControlRight", DIK_RCONTROL},

@@ -1,8 +1,8 @@
 // The rules DirectInput's keyboard device follows: a data format before
 // anything is read, a cooperative level that says whether the device needs
 // its window in the foreground, acquisition, and a foreground device lost
-// when its window loses the keyboard. The native keyboard asks SDL whether
-// the window has the keyboard and leaves every decision to this record.
+// when its window loses the keyboard. The emulated keyboard asks the platform's
+// glue whether the window has the keyboard and leaves every decision to this record.
 #pragma once
 
 #include "platform/direct_input.h"

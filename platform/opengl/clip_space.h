@@ -1,7 +1,7 @@
 // Where Direct3D 9 and OpenGL put the same vertex differently, as matrices:
 // Direct3D's depth runs 0 to 1 in clip space where OpenGL's runs -1 to 1, and
 // Direct3D 9 samples a pixel at its corner's integer coordinates where OpenGL
-// samples at its centre. The native device also draws upside down into its
+// samples at its centre. The OpenGL device also draws upside down into its
 // back buffer, Direct3D's row y being OpenGL's row y, so that OpenGL's rule
 // for pixels exactly on an edge, made for rows counted upwards, takes
 // Direct3D's top and left edges; Present turns the picture the right way up.

@@ -1,6 +1,6 @@
 // Direct3D 9's fixed-function vertex lighting, reduced to the constants one
 // draw needs. With material colours taken from the material (the vertices the
-// native device reads carry no colours, so every material source resolves to
+// OpenGL device reads carry no colours, so every material source resolves to
 // the material), Direct3D lights a vertex with normal N at view-space
 // position P as
 //
@@ -12,7 +12,7 @@
 // with L the unit direction towards the light in view space, Ga the
 // D3DRS_AMBIENT colour, each sum over the enabled lights, both results clamped
 // to 0..1 and the diffuse alpha the material's diffuse alpha. The per-vertex
-// part runs in the native device's vertex shader; this file computes the rest.
+// part runs in the OpenGL device's vertex shader; this file computes the rest.
 #pragma once
 
 #include <vector>

@@ -1,4 +1,4 @@
-// The one shader program of the native device: Direct3D 9's fixed-function
+// The one shader program of the OpenGL device: Direct3D 9's fixed-function
 // vertex lighting (Gouraud, per vertex) and texture stage 0, exactly as far as
 // the states the device reproduces go.
 #pragma once

@@ -154,9 +154,8 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters) {
     return S_OK;
 }
 
-HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                    D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
-                                    HANDLE* sharedHandle) {
+HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) {
     if (texture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -179,8 +178,7 @@ HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usag
 }
 
 HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD fvf, D3DPOOL pool,
-                                         IDirect3DVertexBuffer9** vertexBuffer,
-                                         HANDLE* sharedHandle) {
+                                     IDirect3DVertexBuffer9** vertexBuffer, HANDLE* sharedHandle) {
     if (vertexBuffer == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -295,16 +293,15 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
         return D3DERR_INVALIDCALL;
     }
     // Every texture in this process is one of ours: the device makes them all.
-    auto* native = static_cast<GlTexture*>(static_cast<IDirect3DTexture9*>(texture));
-    if (native != nullptr && native->Context() != context_.get()) {
+    auto* ours = static_cast<GlTexture*>(static_cast<IDirect3DTexture9*>(texture));
+    if (ours != nullptr && ours->Context() != context_.get()) {
         return D3DERR_INVALIDCALL;
     }
-    Rebind(textures_[stage], native);
+    Rebind(textures_[stage], ours);
     return S_OK;
 }
 
-HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                           DWORD value) {
+HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
     if (!IsStageState(stage, type)) {
         return D3DERR_INVALIDCALL;
     }
@@ -326,18 +323,18 @@ HRESULT GlDevice::SetFVF(DWORD fvf) {
 }
 
 HRESULT GlDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer9* streamData,
-                                      UINT offsetInBytes, UINT stride) {
+                                  UINT offsetInBytes, UINT stride) {
     if (streamNumber >= kVertexStreams) {
         return D3DERR_INVALIDCALL;
     }
-    auto* native = static_cast<GlVertexBuffer*>(streamData);
-    if (native != nullptr && native->Context() != context_.get()) {
+    auto* ours = static_cast<GlVertexBuffer*>(streamData);
+    if (ours != nullptr && ours->Context() != context_.get()) {
         return D3DERR_INVALIDCALL;
     }
     if (streamNumber != 0) {
         return S_OK; // vertices of a flexible format come from stream 0 alone
     }
-    Rebind(streamBuffer_, native);
+    Rebind(streamBuffer_, ours);
     streamOffset_ = offsetInBytes;
     streamStride_ = stride;
     return S_OK;

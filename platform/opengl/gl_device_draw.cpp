@@ -45,8 +45,8 @@ void PointAttribute(const GlFunctions& gl, GLuint attribute, bool present, GLint
 
 } // namespace
 
-HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
-                            float z, DWORD) {
+HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                        DWORD) {
     const DWORD known = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER;
     if ((flags & ~known) != 0 || flags == 0 || (rectCount > 0 && rects == nullptr) ||
         ((flags & D3DCLEAR_ZBUFFER) != 0 && !backBuffer_.HasDepth())) {
@@ -86,7 +86,7 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
 }
 
 HRESULT GlDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
-                              const RGNDATA* dirtyRegion) {
+                          const RGNDATA* dirtyRegion) {
     // A flip chain presents the whole back buffer into the device's own window.
     if (sourceRect != nullptr || destRect != nullptr || destWindowOverride != nullptr ||
         dirtyRegion != nullptr) {
@@ -101,7 +101,7 @@ HRESULT GlDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND des
 }
 
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex,
-                                    UINT primitiveCount) {
+                                UINT primitiveCount) {
     const VertexLayout layout = VertexLayoutOf(fvf_);
     const UINT vertices = VerticesForPrimitives(primitiveType, primitiveCount);
     if (!inScene_ || !layout.valid || streamBuffer_ == nullptr || streamStride_ < layout.size ||

@@ -10,9 +10,9 @@ namespace {
 constexpr UINT kOnlyAdapter = D3DADAPTER_DEFAULT;
 
 bool HasOneProcessingKind(DWORD behaviorFlags) {
-    const DWORD processing = behaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING |
-                                              D3DCREATE_HARDWARE_VERTEXPROCESSING |
-                                              D3DCREATE_MIXED_VERTEXPROCESSING);
+    const DWORD processing =
+        behaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                         D3DCREATE_MIXED_VERTEXPROCESSING);
     return processing == D3DCREATE_SOFTWARE_VERTEXPROCESSING ||
            processing == D3DCREATE_HARDWARE_VERTEXPROCESSING ||
            processing == D3DCREATE_MIXED_VERTEXPROCESSING;

@@ -54,14 +54,14 @@ struct StageCombiner {
 };
 
 BlendSettings BlendSettingsFor(const DeviceStates& states);
-// Direct3D decides the winding as it appears on screen. The native device
+// Direct3D decides the winding as it appears on screen. The OpenGL device
 // draws the picture upside down (see clip_space.h), which turns every
 // winding over: D3DCULL_CCW culls what OpenGL then calls clockwise.
 CullSettings CullSettingsFor(DWORD cullMode);
 // Without a depth buffer nothing is tested or written, whatever the states say.
 DepthSettings DepthSettingsFor(const DeviceStates& states, bool hasDepthBuffer);
 SamplerSettings SamplerSettingsFor(const DeviceStates& states, DWORD sampler);
-// Stage 0 only: later stages are off by default and the native device does
+// Stage 0 only: later stages are off by default and the OpenGL device does
 // not combine them. Arguments other than DIFFUSE, CURRENT and TEXTURE, and
 // operations other than DISABLE, SELECTARG1, SELECTARG2 and MODULATE, are
 // taken as CURRENT and MODULATE. An operation that reads the texture while

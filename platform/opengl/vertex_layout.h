@@ -6,7 +6,7 @@
 
 // The parts of one vertex, in the order Direct3D lays them out.
 struct VertexLayout {
-    bool valid = false;      // the format is one the native device draws
+    bool valid = false;      // the format is one the OpenGL device draws
     UINT size = 0;           // bytes per vertex
     UINT positionOffset = 0; // three floats, always present
     bool hasNormal = false;
@@ -21,5 +21,5 @@ struct VertexLayout {
 VertexLayout VertexLayoutOf(DWORD fvf);
 
 // Vertices read by a draw of `count` primitives of `type`; 0 for a type the
-// native device does not draw.
+// OpenGL device does not draw.
 UINT VerticesForPrimitives(D3DPRIMITIVETYPE type, UINT count);

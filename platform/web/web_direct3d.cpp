@@ -32,15 +32,21 @@ class CanvasSurface final : public GlSurface {
 #undef KORVANE_GL_ADDRESS
         return nullptr;
     }
-    SurfaceSize ClientSize() override { return DrawableSize(); }
+    SurfaceSize ClientSize() override {
+        return DrawableSize();
+    }
     SurfaceSize DrawableSize() override {
         SurfaceSize size;
         emscripten_webgl_get_drawing_buffer_size(context_, &size.width, &size.height);
         return size;
     }
-    void Swap() override { CountPresentedFrame(); }
+    void Swap() override {
+        CountPresentedFrame();
+    }
     void SetSwapInterval(int) override {} // the browser's animation frames set the pace
-    bool WindowExists() override { return true; } // the canvas lives as long as the page
+    bool WindowExists() override {
+        return true;
+    } // the canvas lives as long as the page
 
   private:
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context_;

@@ -55,8 +55,8 @@ class WebAudioOutput final : public AudioOutput {
 
 HRESULT WINAPI WebDirectSoundCreate8(const GUID* device, IDirectSound8** directSound,
                                      IUnknown* outer) {
-    return CreateEmulatedDirectSound(device, directSound, outer,
-                                     std::make_unique<WebAudioOutput>(), ThePageKeyboard());
+    return CreateEmulatedDirectSound(device, directSound, outer, std::make_unique<WebAudioOutput>(),
+                                     ThePageKeyboard());
 }
 
 } // namespace

@@ -25,9 +25,8 @@ EM_JS(void, GivePageItsTexts,
           KorvanePage.showIcon(FS.readFile("/korvane.ico"));
       });
 
-EM_JS(void, ShowPageDialog, (const char* caption, const char* text, const char* lines), {
-    KorvanePage.showMessage(UTF8ToString(caption), UTF8ToString(text), UTF8ToString(lines));
-});
+EM_JS(void, ShowPageDialog, (const char* caption, const char* text, const char* lines),
+      { KorvanePage.showMessage(UTF8ToString(caption), UTF8ToString(text), UTF8ToString(lines)); });
 
 EM_JS(void, OpenAboutDialog, (), { KorvanePage.openAbout(); });
 EM_JS(void, ShowEndedLine, (), { KorvanePage.showEnded(); });
@@ -42,8 +41,8 @@ constexpr const char* kDefaultCaption = "エラー";
 } // namespace
 
 void SetUpPage(const PageTexts& texts) {
-    GivePageItsTexts(texts.title, texts.fileMenu, texts.exitItem, texts.helpMenu,
-                     texts.aboutItem, texts.aboutCaption, texts.noticeLine);
+    GivePageItsTexts(texts.title, texts.fileMenu, texts.exitItem, texts.helpMenu, texts.aboutItem,
+                     texts.aboutCaption, texts.noticeLine);
 }
 
 void ShowPageMessage(const char* utf8Text, const char* utf8Caption) {

@@ -6,8 +6,8 @@
 
 // What the page shows that the game's other shells show too.
 struct PageTexts {
-    const char* title;        // the tab's title, the main window's caption elsewhere
-    const char* fileMenu;     // the menus and their items, "&" before the underlined letter
+    const char* title;    // the tab's title, the main window's caption elsewhere
+    const char* fileMenu; // the menus and their items, "&" before the underlined letter
     const char* exitItem;
     const char* helpMenu;
     const char* aboutItem;

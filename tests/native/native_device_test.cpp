@@ -123,8 +123,9 @@ TEST_F(NativeDevices, DrawsReadOnlyFromInsideTheBoundBuffer) {
 
 TEST_F(NativeDevices, VertexBufferLocksStayInsideTheBuffer) {
     IDirect3DVertexBuffer9* buffer = nullptr;
-    EXPECT_EQ(device->CreateVertexBuffer(0, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
-              D3DERR_INVALIDCALL);
+    EXPECT_EQ(
+        device->CreateVertexBuffer(0, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
+        D3DERR_INVALIDCALL);
     EXPECT_EQ(buffer, nullptr);
     EXPECT_EQ(
         device->CreateVertexBuffer(16, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
