@@ -1,4 +1,4 @@
-// What the native DirectInput keyboard, DirectSound device and Direct3D
+// What the emulated DirectInput keyboard, DirectSound device and the OpenGL device's
 // presentation accept, as their Windows counterparts accept it.
 #include "platform/emulation/cooperative_level.h"
 #include "platform/emulation/keyboard_acquisition.h"
@@ -18,7 +18,7 @@ const HWND kWindow = reinterpret_cast<HWND>(7);
 
 } // namespace
 
-TEST(NativeCooperation, KeyboardLevelsNeedOneModeOfEachPair) {
+TEST(Cooperation, KeyboardLevelsNeedOneModeOfEachPair) {
     const std::vector<std::tuple<DWORD, HRESULT>> levels = {
         {DISCL_NONEXCLUSIVE | DISCL_FOREGROUND, DI_OK}, // the game's level
         {DISCL_NONEXCLUSIVE | DISCL_BACKGROUND, DI_OK},
@@ -36,7 +36,7 @@ TEST(NativeCooperation, KeyboardLevelsNeedOneModeOfEachPair) {
     }
 }
 
-TEST(NativeCooperation, ForegroundKeyboardFollowsTheWindowsKeyboardFocus) {
+TEST(Cooperation, ForegroundKeyboardFollowsTheWindowsKeyboardFocus) {
     KeyboardAcquisition keyboard;
     // Nothing before the data format.
     EXPECT_EQ(keyboard.Acquire(true), DIERR_INVALIDPARAM);
@@ -72,7 +72,7 @@ TEST(NativeCooperation, ForegroundKeyboardFollowsTheWindowsKeyboardFocus) {
     EXPECT_EQ(keyboard.BeginRead(true), DIERR_NOTACQUIRED);
 }
 
-TEST(NativeCooperation, BackgroundKeyboardReadsWithoutTheFocus) {
+TEST(Cooperation, BackgroundKeyboardReadsWithoutTheFocus) {
     KeyboardAcquisition keyboard;
     ASSERT_EQ(keyboard.SetDataFormat(&c_dfDIKeyboard), DI_OK);
     // Without a cooperative level DirectInput works in the background.
@@ -80,7 +80,7 @@ TEST(NativeCooperation, BackgroundKeyboardReadsWithoutTheFocus) {
     EXPECT_EQ(keyboard.BeginRead(false), DI_OK);
 }
 
-TEST(NativeCooperation, SoundLevelsAndPrimaryFormats) {
+TEST(Cooperation, SoundLevelsAndPrimaryFormats) {
     for (const DWORD level : {DSSCL_NORMAL, DSSCL_PRIORITY, DSSCL_EXCLUSIVE, DSSCL_WRITEPRIMARY}) {
         EXPECT_EQ(ValidateSoundCooperation(level), DS_OK) << level;
     }
@@ -117,7 +117,7 @@ TEST(NativeCooperation, SoundLevelsAndPrimaryFormats) {
     EXPECT_EQ(ValidatePrimaryFormat(nullptr), DSERR_INVALIDPARAM);
 }
 
-TEST(NativePresentation, TheGamesParametersGiveAWindowedBufferWithSixteenBitDepth) {
+TEST(GlPresentation, TheGamesParametersGiveAWindowedBufferWithSixteenBitDepth) {
     D3DPRESENT_PARAMETERS params = WindowedPresentParameters(D3DFMT_UNKNOWN);
     BackBufferFormat format;
     ASSERT_EQ(ResolvePresentParameters(params, 800, 600, D3DFMT_X8R8G8B8, format), S_OK);
@@ -130,7 +130,7 @@ TEST(NativePresentation, TheGamesParametersGiveAWindowedBufferWithSixteenBitDept
     EXPECT_EQ(params.BackBufferCount, 1u);
 }
 
-TEST(NativePresentation, UnsetSizesTakeTheClientAreaAndOddRequestsAreRefused) {
+TEST(GlPresentation, UnsetSizesTakeTheClientAreaAndOddRequestsAreRefused) {
     const auto resolve = [](auto change, D3DPRESENT_PARAMETERS* written = nullptr) {
         D3DPRESENT_PARAMETERS params = WindowedPresentParameters(D3DFMT_A8R8G8B8);
         change(params);

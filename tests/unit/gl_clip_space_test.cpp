@@ -50,7 +50,7 @@ D3DXVECTOR3 Through(const D3DXVECTOR3& v, const D3DMATRIX& m) {
 
 } // namespace
 
-TEST(NativeClipSpace, DepthKeepsDirect3DsRangeInOpenGLsClipSpace) {
+TEST(GlClipSpace, DepthKeepsDirect3DsRangeInOpenGLsClipSpace) {
     const D3DXMATRIX projection = GameProjection();
     const D3DXMATRIX gl = ToGl(projection);
     // The right-handed camera looks down -z: the near plane at z = -100, the far one at -10000.
@@ -72,7 +72,7 @@ TEST(NativeClipSpace, DepthKeepsDirect3DsRangeInOpenGLsClipSpace) {
     EXPECT_LT(tooNear.z, -tooNear.w);
 }
 
-TEST(NativeClipSpace, PixelsAreSampledWhereDirect3D9SamplesThem) {
+TEST(GlClipSpace, PixelsAreSampledWhereDirect3D9SamplesThem) {
     // Direct3D 9 maps x/w and y/w to X = (x/w + 1) W/2 and Y = (1 - y/w) H/2
     // and samples pixel (i, j) at X = i, Y = j. OpenGL samples its pixel
     // (i, j) at its centre (i + 0.5, j + 0.5), and the native device keeps
@@ -94,7 +94,7 @@ TEST(NativeClipSpace, PixelsAreSampledWhereDirect3D9SamplesThem) {
     }
 }
 
-TEST(NativeClipSpace, NormalsStayPerpendicularToTransformedSurfaces) {
+TEST(GlClipSpace, NormalsStayPerpendicularToTransformedSurfaces) {
     // Direct3D carries normals with the inverse transpose of the world-view
     // matrix; a surface's tangents go with the matrix itself.
     D3DXMATRIX rotation;
@@ -125,7 +125,7 @@ TEST(NativeClipSpace, NormalsStayPerpendicularToTransformedSurfaces) {
     EXPECT_NEAR(turned[6], rotation._31, 1e-6f);
 }
 
-TEST(NativeClipSpace, AFlattenedTileStillHasUpwardNormals) {
+TEST(GlClipSpace, AFlattenedTileStillHasUpwardNormals) {
     // Stage height 0 flattens a tile: the matrix is singular, yet its top
     // must keep a usable normal, not infinities.
     D3DXMATRIX flat;
@@ -137,7 +137,7 @@ TEST(NativeClipSpace, AFlattenedTileStillHasUpwardNormals) {
     EXPECT_EQ(up.z, 0.0f);
 }
 
-TEST(NativeClipSpace, ClearRectanglesBecomeScissorBoxesCutToTheBuffer) {
+TEST(GlClipSpace, ClearRectanglesBecomeScissorBoxesCutToTheBuffer) {
     struct Case {
         D3DRECT rect;
         bool onBuffer;

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-TEST(NativeVertexLayout, PartsLieInDirect3DsOrder) {
+TEST(GlVertexLayout, PartsLieInDirect3DsOrder) {
     struct Case {
         DWORD fvf;
         UINT size;
@@ -43,14 +43,14 @@ TEST(NativeVertexLayout, PartsLieInDirect3DsOrder) {
     }
 }
 
-TEST(NativeVertexLayout, PrimitivesCountTheirVertices) {
+TEST(GlVertexLayout, PrimitivesCountTheirVertices) {
     EXPECT_EQ(VerticesForPrimitives(D3DPT_TRIANGLELIST, 7), 21u);
     EXPECT_EQ(VerticesForPrimitives(D3DPT_LINELIST, 7), 14u);
     EXPECT_EQ(VerticesForPrimitives(D3DPT_POINTLIST, 7), 7u);
     EXPECT_EQ(VerticesForPrimitives(static_cast<D3DPRIMITIVETYPE>(5), 7), 0u); // strips
 }
 
-TEST(NativeTextureLayout, ChainsRunDownToOneTexel) {
+TEST(GlTextureLayout, ChainsRunDownToOneTexel) {
     const std::vector<std::tuple<UINT, UINT, UINT>> chains = {
         {1, 1, 1}, {2, 1, 2}, {256, 256, 9}, {256, 64, 9}, {64, 256, 9}, {5, 3, 3}, {1024, 1, 11},
     };
@@ -64,7 +64,7 @@ TEST(NativeTextureLayout, ChainsRunDownToOneTexel) {
     EXPECT_EQ(LevelExtent(5, 40), 1u);
 }
 
-TEST(NativeTextureLayout, ThirtyTwoBitFormatsKeepOrIgnoreTheirAlpha) {
+TEST(GlTextureLayout, ThirtyTwoBitFormatsKeepOrIgnoreTheirAlpha) {
     const TexelFormat withAlpha = TexelFormatOf(D3DFMT_A8R8G8B8);
     EXPECT_TRUE(withAlpha.supported);
     EXPECT_FALSE(withAlpha.opaque);
@@ -75,7 +75,7 @@ TEST(NativeTextureLayout, ThirtyTwoBitFormatsKeepOrIgnoreTheirAlpha) {
     EXPECT_FALSE(TexelFormatOf(D3DFMT_UNKNOWN).supported);
 }
 
-TEST(NativeTextureLayout, TexelsTravelAsRgbaBytesAndComeBackAsTheSameWords) {
+TEST(GlTextureLayout, TexelsTravelAsRgbaBytesAndComeBackAsTheSameWords) {
     const std::vector<std::uint32_t> texels = {0x80112233u, 0x00FFFFFFu};
     std::vector<std::uint8_t> bytes = RgbaBytesOf(texels, false);
     EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0x11, 0x22, 0x33, 0x80, 0xFF, 0xFF, 0xFF, 0x00}));

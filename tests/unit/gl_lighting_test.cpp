@@ -52,7 +52,7 @@ struct GameFrame {
 
 } // namespace
 
-TEST(NativeLighting, ColoursSplitIntoChannelsOfZeroToOne) {
+TEST(GlLighting, ColoursSplitIntoChannelsOfZeroToOne) {
     const D3DCOLORVALUE sky = ColorValueOf(0xFFB4DCFF);
     EXPECT_FLOAT_EQ(sky.r, 180.0f / 255.0f);
     EXPECT_FLOAT_EQ(sky.g, 220.0f / 255.0f);
@@ -61,7 +61,7 @@ TEST(NativeLighting, ColoursSplitIntoChannelsOfZeroToOne) {
     EXPECT_FLOAT_EQ(ColorValueOf(0x80000000).a, 128.0f / 255.0f);
 }
 
-TEST(NativeLighting, TheGamesFrameLightsWithMaterialTimesLightAndAmbient) {
+TEST(GlLighting, TheGamesFrameLightsWithMaterialTimesLightAndAmbient) {
     const GameFrame frame;
     const D3DMATERIAL9 material = Material(0.5f, 0.4f, 0.35f, 0.1f);
     const VertexLighting lighting =
@@ -82,7 +82,7 @@ TEST(NativeLighting, TheGamesFrameLightsWithMaterialTimesLightAndAmbient) {
     ExpectColour(lighting.lights[0].toLight, 0.0f, 0.0f, -1.0f, "towards the light");
 }
 
-TEST(NativeLighting, OnlyEnabledDirectionalLightsShineAndAddAmbient) {
+TEST(GlLighting, OnlyEnabledDirectionalLightsShineAndAddAmbient) {
     GameFrame frame;
     const D3DMATERIAL9 material = Material(0.5f, 0.5f, 0.0f, 0.0f);
     frame.lights[0].enabled = false;
@@ -105,7 +105,7 @@ TEST(NativeLighting, OnlyEnabledDirectionalLightsShineAndAddAmbient) {
     ExpectColour(lighting.base, 0.5f * ambient, 0.25f * ambient, 0.125f * ambient, "eight");
 }
 
-TEST(NativeLighting, RenderStatesSwitchTheTermsOff) {
+TEST(GlLighting, RenderStatesSwitchTheTermsOff) {
     GameFrame frame;
     frame.states.render[D3DRS_LIGHTING] = FALSE;
     frame.states.render[D3DRS_SPECULARENABLE] = FALSE;
@@ -122,7 +122,7 @@ TEST(NativeLighting, RenderStatesSwitchTheTermsOff) {
                  (0x99 / 255.0f + 0.2f) / 4.0f, "coloured global ambient");
 }
 
-TEST(NativeLighting, LightsAreCheckedAndDefaultedAsDirect3DDoes) {
+TEST(GlLighting, LightsAreCheckedAndDefaultedAsDirect3DDoes) {
     const D3DLIGHT9 standard = DefaultLight();
     EXPECT_EQ(standard.Type, D3DLIGHT_DIRECTIONAL);
     EXPECT_EQ(std::tie(standard.Diffuse.r, standard.Diffuse.g, standard.Diffuse.b),

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-TEST(NativeDeviceStates, StartAtDirect3DsDocumentedDefaults) {
+TEST(GlDeviceStates, StartAtDirect3DsDocumentedDefaults) {
     const DeviceStates states = DefaultDeviceStates(true);
     const std::vector<std::tuple<D3DRENDERSTATETYPE, DWORD>> render = {
         {D3DRS_ZENABLE, D3DZB_TRUE},
@@ -52,7 +52,7 @@ TEST(NativeDeviceStates, StartAtDirect3DsDocumentedDefaults) {
     EXPECT_EQ(DefaultDeviceStates(false).Render(D3DRS_ZENABLE), DWORD{D3DZB_FALSE});
 }
 
-TEST(NativeDeviceStates, OnlyNumbersInsideTheirTablesAreStates) {
+TEST(GlDeviceStates, OnlyNumbersInsideTheirTablesAreStates) {
     EXPECT_TRUE(IsRenderState(D3DRS_EMISSIVEMATERIALSOURCE));
     EXPECT_FALSE(IsRenderState(kRenderStateCount));
     EXPECT_TRUE(IsStageState(kTextureStageCount - 1, D3DTSS_ALPHAARG2));
@@ -63,7 +63,7 @@ TEST(NativeDeviceStates, OnlyNumbersInsideTheirTablesAreStates) {
     EXPECT_FALSE(IsSamplerState(0, kSamplerStateCount));
 }
 
-TEST(NativeStateMapping, BlendFactorsTakeWhatEachDirect3DFactorMultipliesBy) {
+TEST(GlStateMapping, BlendFactorsTakeWhatEachDirect3DFactorMultipliesBy) {
     const std::vector<std::tuple<DWORD, GLenum>> factors = {
         {D3DBLEND_ZERO, GL_ZERO},
         {D3DBLEND_ONE, GL_ONE},
@@ -82,7 +82,7 @@ TEST(NativeStateMapping, BlendFactorsTakeWhatEachDirect3DFactorMultipliesBy) {
     }
 }
 
-TEST(NativeStateMapping, BlendingFollowsTheEnableAndBothFactorStates) {
+TEST(GlStateMapping, BlendingFollowsTheEnableAndBothFactorStates) {
     DeviceStates states = DefaultDeviceStates(true);
     // The game's frame: source alpha over the back buffer.
     states.render[D3DRS_ALPHABLENDENABLE] = TRUE;
@@ -119,7 +119,7 @@ bool GlCulls(const CullSettings& cull, const float (&x)[3], const float (&y)[3])
     return cull.enabled && !front;
 }
 
-TEST(NativeStateMapping, CullModesCullTheWindingDirect3DNamesAsSeenOnScreen) {
+TEST(GlStateMapping, CullModesCullTheWindingDirect3DNamesAsSeenOnScreen) {
     // One triangle as Direct3D puts it on screen (y downwards): left, top,
     // right, which a viewer sees turning clockwise. The native device draws
     // upside down, so OpenGL's window rows are Direct3D's screen rows.
@@ -146,7 +146,7 @@ TEST(NativeStateMapping, CullModesCullTheWindingDirect3DNamesAsSeenOnScreen) {
     }
 }
 
-TEST(NativeStateMapping, DepthFollowsEnableWriteAndComparison) {
+TEST(GlStateMapping, DepthFollowsEnableWriteAndComparison) {
     const std::vector<std::tuple<DWORD, GLenum>> comparisons = {
         {D3DCMP_NEVER, GL_NEVER},         {D3DCMP_LESS, GL_LESS},
         {D3DCMP_EQUAL, GL_EQUAL},         {D3DCMP_LESSEQUAL, GL_LEQUAL},
@@ -180,7 +180,7 @@ TEST(NativeStateMapping, DepthFollowsEnableWriteAndComparison) {
     EXPECT_FALSE(depth.write);
 }
 
-TEST(NativeStateMapping, SamplerFiltersUseMipLevelsOnlyWithAMipFilter) {
+TEST(GlStateMapping, SamplerFiltersUseMipLevelsOnlyWithAMipFilter) {
     struct Case {
         DWORD minFilter;
         DWORD magFilter;
@@ -216,7 +216,7 @@ TEST(NativeStateMapping, SamplerFiltersUseMipLevelsOnlyWithAMipFilter) {
     EXPECT_EQ(SamplerSettingsFor(DefaultDeviceStates(true), 0).wrapS, GLenum{GL_REPEAT});
 }
 
-TEST(NativeStateMapping, StageZeroCombinesAsItsOperationsAndArgumentsSay) {
+TEST(GlStateMapping, StageZeroCombinesAsItsOperationsAndArgumentsSay) {
     const auto combinerWith = [](std::vector<std::tuple<D3DTEXTURESTAGESTATETYPE, DWORD>> set,
                                  bool textureBound = true) {
         DeviceStates states = DefaultDeviceStates(true);

@@ -1,4 +1,4 @@
-// The native shell's window timers tick as WM_TIMER does: once per period,
+// The SDL and web shells' window timers tick as WM_TIMER does: once per period,
 // never twice to catch up.
 #include "platform/emulation/timer_queue.h"
 
@@ -24,7 +24,7 @@ std::vector<UINT_PTR> IdsDue(TimerQueue& timers, TimerClock::time_point now) {
 
 } // namespace
 
-TEST(NativeTimerQueue, TicksOncePerPeriodFromWhenItWasSet) {
+TEST(WindowTimerQueue, TicksOncePerPeriodFromWhenItWasSet) {
     TimerQueue timers;
     EXPECT_FALSE(timers.NextDue().has_value());
     timers.Set(kWindow, 1, 33, kStart);
@@ -37,7 +37,7 @@ TEST(NativeTimerQueue, TicksOncePerPeriodFromWhenItWasSet) {
     EXPECT_EQ(timers.NextDue(), kStart + milliseconds(99));
 }
 
-TEST(NativeTimerQueue, TicksMissedWhileBusyCollapseIntoOne) {
+TEST(WindowTimerQueue, TicksMissedWhileBusyCollapseIntoOne) {
     TimerQueue timers;
     timers.Set(kWindow, 1, 33, kStart);
     // A second and a half without looking: one tick, the next a period later.
@@ -47,7 +47,7 @@ TEST(NativeTimerQueue, TicksMissedWhileBusyCollapseIntoOne) {
     EXPECT_EQ(IdsDue(timers, late + milliseconds(33)), std::vector<UINT_PTR>{1});
 }
 
-TEST(NativeTimerQueue, KillingStopsOnlyThatTimer) {
+TEST(WindowTimerQueue, KillingStopsOnlyThatTimer) {
     TimerQueue timers;
     timers.Set(kWindow, 1, 33, kStart);
     timers.Set(kWindow, 2, 10, kStart);
@@ -63,7 +63,7 @@ TEST(NativeTimerQueue, KillingStopsOnlyThatTimer) {
     EXPECT_EQ(std::make_pair(due[1].window, due[1].id), std::make_pair(kOtherWindow, UINT_PTR{1}));
 }
 
-TEST(NativeTimerQueue, SettingARunningTimerAgainRestartsIt) {
+TEST(WindowTimerQueue, SettingARunningTimerAgainRestartsIt) {
     TimerQueue timers;
     timers.Set(kWindow, 1, 33, kStart);
     timers.Set(kWindow, 1, 50, kStart + milliseconds(30));
@@ -75,7 +75,7 @@ TEST(NativeTimerQueue, SettingARunningTimerAgainRestartsIt) {
     EXPECT_EQ(timers.NextDue(), kStart + milliseconds(1));
 }
 
-TEST(NativeTimerQueue, TicksAllocateNothingOnceRunning) {
+TEST(WindowTimerQueue, TicksAllocateNothingOnceRunning) {
     TimerQueue timers;
     timers.Set(kWindow, 1, 33, kStart);
     timers.TakeDue(kStart + milliseconds(33)); // the first tick may make room for the list
