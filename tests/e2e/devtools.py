@@ -16,6 +16,7 @@ from __future__ import annotations
 
 import itertools
 import json
+import os
 import shutil
 import subprocess
 import sys
@@ -77,9 +78,15 @@ class Chromium:
         width, height = VIEWPORT_SIZE
         command = [CHROMIUM, *HEADLESS_FLAGS, f"--user-data-dir={self.profile}",
                    f"--window-size={width},{height}", *self.extra_flags, "about:blank"]
+        # Chromium leaves a folder for its singleton socket in TMPDIR whenever it is
+        # stopped by a signal; inside the profile, it goes with the profile.
+        scratch = self.profile / "tmp"
+        scratch.mkdir()
+        environment = dict(os.environ, TMPDIR=str(scratch))
         with self.log.open("wb") as log:
             self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=log,
-                                            stderr=subprocess.STDOUT, start_new_session=True)
+                                            stderr=subprocess.STDOUT, env=environment,
+                                            start_new_session=True)
         return self.process
 
     def endpoint(self) -> str:
