@@ -20,6 +20,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 from typing import Callable, Optional
@@ -65,6 +66,7 @@ class Chromium:
         self.log = log
         self.extra_flags = tuple(extra_flags)
         self.process: Optional[subprocess.Popen] = None
+        self.scratch: Optional[Path] = None
 
     def start(self) -> subprocess.Popen:
         """Starts the browser (see endpoint for when it listens)."""
@@ -79,10 +81,10 @@ class Chromium:
         command = [CHROMIUM, *HEADLESS_FLAGS, f"--user-data-dir={self.profile}",
                    f"--window-size={width},{height}", *self.extra_flags, "about:blank"]
         # Chromium leaves a folder for its singleton socket in TMPDIR whenever it is
-        # stopped by a signal; inside the profile, it goes with the profile.
-        scratch = self.profile / "tmp"
-        scratch.mkdir()
-        environment = dict(os.environ, TMPDIR=str(scratch))
+        # stopped by a signal; it gets a TMPDIR of its own, removed when it stops. Not
+        # inside the profile: a socket's path must stay under 108 bytes.
+        self.scratch = Path(tempfile.mkdtemp(prefix="korvane-chromium-"))
+        environment = dict(os.environ, TMPDIR=str(self.scratch))
         with self.log.open("wb") as log:
             self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=log,
                                             stderr=subprocess.STDOUT, env=environment,
@@ -108,6 +110,9 @@ class Chromium:
     def stop(self) -> None:
         stop_process(self.process)
         self.process = None
+        if self.scratch is not None:
+            shutil.rmtree(self.scratch, ignore_errors=True)
+            self.scratch = None
 
 
 class DevTools:
