@@ -21,9 +21,11 @@ cmake --preset windows-mingw
 cmake --build --preset windows-mingw -j "$jobs"
 cmake --build --preset windows-mingw --target package
 
-stage "Native build (SDL2 and OpenGL) and its unit tests"
+stage "Native build (SDL2 and OpenGL) and its platform's unit tests"
 cmake --preset native
-cmake --build --preset native -j "$jobs"
+# The game and the tests that need SDL; the preset's copy of the host unit
+# tests (same sources, compiler and flags) would only run them twice.
+cmake --build --preset native -j "$jobs" --target korvane korvane_native_tests
 ctest --preset native -j "$jobs"
 
 stage "Web build: the page, build/web/bin/korvane.html"
@@ -47,11 +49,15 @@ ctest --preset host-sanitize -j "$jobs" -L unit
 fuzzers=build/host-sanitize/tests/fuzz
 if [ -x "$fuzzers/korvane_fuzz_reader" ]; then
     stage "Fuzzing the document reader, the model load, textures and the stage file"
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_reader" 20
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_model" 20 assets/MQO assets/MQA
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_texture" 20 assets/TEXTURE
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_stage" 10 assets/Stage1.vtm
-    tools/run_fuzzer.sh "$fuzzers/korvane_fuzz_plain_lines" 20
+    # A fuzzer keeps one core busy: they run side by side, one per core. Each
+    # line is a fuzzer, its seconds and its extra seeds.
+    xargs -P "$jobs" -L 1 tools/run_fuzzer.sh <<EOF
+$fuzzers/korvane_fuzz_reader 20
+$fuzzers/korvane_fuzz_model 20 assets/MQO assets/MQA
+$fuzzers/korvane_fuzz_texture 20 assets/TEXTURE
+$fuzzers/korvane_fuzz_stage 10 assets/Stage1.vtm
+$fuzzers/korvane_fuzz_plain_lines 20
+EOF
 fi
 
 echo "All tests passed in $((SECONDS / 60)) min $((SECONDS % 60)) s."
