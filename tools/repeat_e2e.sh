@@ -26,7 +26,7 @@ cmake --preset windows-mingw >/dev/null
 cmake --build --preset windows-mingw -j "$jobs"
 cmake --build --preset windows-mingw --target package >/dev/null
 cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs"
+cmake --build --preset native -j "$jobs" --target korvane
 cmake --preset web >/dev/null
 cmake --build --preset web -j "$jobs"
 cmake --preset host >/dev/null
