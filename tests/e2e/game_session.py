@@ -146,11 +146,11 @@ class GameSessionBase(ScreenSession):
         return self.wait_for_still_picture(self.main_window.client, label, moving=(KNIGHT,))
 
 
-def copy_game_dir(game_dir: Path, work_dir: Path, name: str,
+def copy_game_dir(game_dir: Path, copies: Path, name: str,
                   parent: Optional[Path] = None) -> Path:
     """A fresh copy of a game folder, to change before a run (for instance to remove a
-    model file): parent/name, by default under the work folder."""
-    target = (parent or work_dir / GAME_COPIES) / name
+    model file): parent/name, by default copies/name (the platform's game copies)."""
+    target = (parent or copies) / name
     shutil.rmtree(target, ignore_errors=True)
     shutil.copytree(game_dir, target)
     return target

@@ -16,8 +16,7 @@ from pathlib import Path
 
 from game_pictures import (KNIGHT, SKY, armour_centre, board_move_error, facing_of,
                            stage_heights, without_knight)
-from game_session import (ABOUT_TITLE, GAME_COPIES, STARTUP_FAILURE_TITLE, GameSessionBase,
-                          copy_game_dir)
+from game_session import ABOUT_TITLE, STARTUP_FAILURE_TITLE, GameSessionBase, copy_game_dir
 from screen_image import Image, Rect
 
 # Every message box fits in this many pixels across, whatever it says.
@@ -60,7 +59,7 @@ class GameplayScenarios:
     def game_copy(self, name: str) -> Path:
         """A fresh copy of the platform's game folder, to change before a run."""
         config = self.session_class.config_type.from_environment()
-        return copy_game_dir(config.game_dir, config.work_dir, name)
+        return copy_game_dir(config.game_dir, config.game_copies, name)
 
     def assert_board_moved_one_cell(self, game: GameSessionBase, before: Image, after: Image,
                                     from_cell: int, to_cell: int):
@@ -208,7 +207,7 @@ class GameplayScenarios:
         self.check_missing_knight_is_reported(self.game_copy("without-knight"))
 
     def test_a_missing_model_in_a_folder_200_characters_deep_is_told_in_a_box_on_the_screen(self):
-        copies = self.session_class.config_type.from_environment().work_dir / GAME_COPIES
+        copies = self.session_class.config_type.from_environment().game_copies
         name = deep_folder_name(copies, DEEP_FOLDER_PATH_LENGTH)
         folder = self.game_copy(name)
         self.assertEqual(len(str(folder)), DEEP_FOLDER_PATH_LENGTH)

@@ -33,7 +33,7 @@ from dataclasses import dataclass
 from pathlib import Path
 from typing import Optional
 
-from game_session import GameSessionBase, copy_game_dir as copy_folder
+from game_session import GAME_COPIES, GameSessionBase, copy_game_dir as copy_folder
 from processes import (HarnessError, processes_with, require_tool, required_setting,
                        stop_process)
 from screen_session import DEFAULT_TIMEOUT
@@ -65,6 +65,10 @@ class NativeConfig:
     @property
     def pid_file(self) -> Path:
         return self.work_dir / "native" / "started-processes"
+
+    @property
+    def game_copies(self) -> Path:
+        return self.work_dir / "native" / GAME_COPIES
 
     def require_game(self) -> Path:
         if not self.game.is_file():
@@ -163,4 +167,4 @@ class NativeGameSession(GameSessionBase):
 
 def copy_game_dir(config: NativeConfig, name: str) -> Path:
     """A fresh copy of the native game's folder under the work folder."""
-    return copy_folder(config.game_dir, config.work_dir, name)
+    return copy_folder(config.game_dir, config.game_copies, name)

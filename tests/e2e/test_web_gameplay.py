@@ -6,7 +6,7 @@ import shutil
 import unittest
 from typing import Optional
 
-from game_session import GAME_COPIES, STARTUP_FAILURE_TITLE
+from game_session import STARTUP_FAILURE_TITLE
 from gameplay_scenarios import (DEEP_FOLDER_PATH_LENGTH, GameplayScenarios,
                                 box_placement_problem, deep_folder_name)
 from web_harness import WebConfig, WebGameSession, page_copy
@@ -55,7 +55,7 @@ class GameplayTest(GameplayScenarios, unittest.TestCase):
         """The page, copied alone into a folder whose path is 200 characters long, opens
         from there; the message names the model by the page's own file system."""
         config = WebConfig.from_environment()
-        copies = config.work_dir / GAME_COPIES
+        copies = config.game_copies
         name = deep_folder_name(copies, DEEP_FOLDER_PATH_LENGTH)
         page = page_copy(config, copies / name)
         self.assertEqual(len(str(page.parent)), DEEP_FOLDER_PATH_LENGTH)

@@ -30,7 +30,6 @@ import contextlib
 import functools
 import http.server
 import json
-import os
 import shutil
 import subprocess
 import threading
@@ -41,7 +40,7 @@ from typing import Optional
 
 from browser_tab import BrowserTab
 from devtools import Chromium, DevTools, DevToolsError
-from game_session import GameSessionBase
+from game_session import GAME_COPIES, GameSessionBase
 from processes import HarnessError, command_of, required_setting
 from screen_image import Rect
 from screen_session import DEFAULT_TIMEOUT, FRAME_POLL_INTERVAL
@@ -138,6 +137,10 @@ class WebConfig:
     @property
     def profiles(self) -> Path:
         return self.work_dir / "web" / "profiles"
+
+    @property
+    def game_copies(self) -> Path:
+        return self.work_dir / "web" / GAME_COPIES
 
     def require_page(self) -> Path:
         if not self.page.is_file():

@@ -49,8 +49,8 @@ from dataclasses import dataclass
 from pathlib import Path
 from typing import Optional
 
-from game_session import (ABOUT_TITLE, MAIN_TITLE, STARTUP_FAILURE_TITLE, GameSessionBase,
-                          copy_game_dir as copy_folder)
+from game_session import (ABOUT_TITLE, GAME_COPIES, MAIN_TITLE, STARTUP_FAILURE_TITLE,
+                          GameSessionBase, copy_game_dir as copy_folder)
 from processes import (HarnessError, processes_with, require_tool, required_setting,
                        stop_process)
 from screen_session import DEFAULT_TIMEOUT
@@ -110,6 +110,12 @@ class Config:
     @property
     def pid_file(self) -> Path:
         return self.work_dir / "wine" / "started-processes"
+
+    @property
+    def game_copies(self) -> Path:
+        # Each platform's own: tests of two platforms run side by side with the same
+        # copy names.
+        return self.work_dir / "wine" / GAME_COPIES
 
     @property
     def readme_screenshot(self) -> Path:
@@ -267,4 +273,4 @@ def copy_game_dir(config: Config, name: str, parent: Optional[Path] = None) -> P
     """A fresh copy of the game folder, to change before a run (for instance to remove
     a model file): parent/name, by default under the work folder. A parent inside the
     prefix's drive_c gives the copy a C:\\ path of the name the test chooses."""
-    return copy_folder(config.game_dir, config.work_dir, name, parent)
+    return copy_folder(config.game_dir, config.game_copies, name, parent)
