@@ -3,8 +3,8 @@
 // it (platform/device_window.h).
 #pragma once
 
-#include "platform/device_window.h"
-#include "platform/windows_api.h"
+#include "platform/devices/device_window.h"
+#include "platform/sdk/windows_api.h"
 
 constexpr int kWindowStringLength = 100; // size of the window title and class name buffers
 

@@ -2,8 +2,8 @@
 
 #include "app/scene_objects.h"
 #include "model/model.h"
-#include "platform/d3dx_math.h"
-#include "platform/graphics_device.h"
+#include "platform/d3dx/d3dx_math.h"
+#include "platform/devices/graphics_device.h"
 #include "render/model_drawing.h"
 
 ArrowKeyStates arrowKeyStates;

@@ -2,7 +2,7 @@
 // off the board, and the tile it stands on.
 #pragma once
 
-#include "platform/keyboard_input.h"
+#include "platform/devices/keyboard_input.h"
 
 constexpr int kBoardSide = 10;                // cells along x and along z
 constexpr float kCellSize = 100.0f;           // world units between neighbouring cells

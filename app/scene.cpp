@@ -9,10 +9,10 @@
 #include "app/startup_failure.h"
 #include "model/model.h"
 #include "model/module_directory.h"
-#include "platform/graphics_device.h"
-#include "platform/keyboard_input.h"
-#include "platform/message_box.h"
-#include "platform/sound_system.h"
+#include "platform/devices/graphics_device.h"
+#include "platform/devices/keyboard_input.h"
+#include "platform/services/message_box.h"
+#include "platform/devices/sound_system.h"
 
 namespace {
 

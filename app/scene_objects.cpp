@@ -1,9 +1,9 @@
 #include "app/scene_objects.h"
 
 #include "model/model.h"
-#include "platform/graphics_device.h"
-#include "platform/keyboard_input.h"
-#include "platform/sound_system.h"
+#include "platform/devices/graphics_device.h"
+#include "platform/devices/keyboard_input.h"
+#include "platform/devices/sound_system.h"
 
 // The keyboard, the sound system and the unit exist before WinMain, with no
 // device interfaces yet, so the window procedure can look at them at once.

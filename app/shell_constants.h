@@ -2,8 +2,8 @@
 // the frame timer, the exit code of a failed start-up and the texts they show.
 #pragma once
 
-#include "platform/view_size.h"
-#include "platform/windows_api.h"
+#include "platform/devices/view_size.h"
+#include "platform/sdk/windows_api.h"
 #include "resources/shell_texts.h"
 
 constexpr int kClientWidth = kViewWidth; // the main window's client area shows the picture

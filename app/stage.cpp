@@ -5,7 +5,7 @@
 
 #include "app/scene_objects.h"
 #include "model/model.h"
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 
 bool LoadStage(std::string_view path) {
     std::ifstream file(NativePath(path), std::ios::in | std::ios::binary);

@@ -1,7 +1,7 @@
 #include "app/startup_failure.h"
 
 #include "model/loader_mqa.h"
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 
 namespace {
 

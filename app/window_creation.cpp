@@ -1,7 +1,7 @@
 #include "app/window_creation.h"
 
 #include "app/app_window.h"
-#include "platform/message_box.h"
+#include "platform/services/message_box.h"
 
 bool CreateMainWindow(HINSTANCE hInstance, int nCmdShow) {
     appInstance = hInstance;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/shell_constants.h"
-#include "platform/direct3d.h"
+#include "platform/sdk/direct3d.h"
 
 // Creates the window of class windowClassName into mainWindow, sizes it so
 // its client area is exactly 640 x 480, shows it and starts the frame timer.

@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 #include "model/module_directory.h"
-#include "platform/d3dx_texture.h"
+#include "platform/d3dx/d3dx_texture.h"
 
 void Material::LoadTexture(IDirect3DDevice9* device) {
     if (textureName.empty()) {

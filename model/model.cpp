@@ -1,6 +1,6 @@
 #include "model/model.h"
 
-#include "platform/com_release.h"
+#include "platform/sdk/com_release.h"
 
 Material::Material() {
     UpdateDeviceMaterial();

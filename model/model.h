@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "model/inline_list.h"
-#include "platform/d3dx_math.h"
-#include "platform/direct3d.h"
-#include "platform/file_handle.h"
+#include "platform/d3dx/d3dx_math.h"
+#include "platform/sdk/direct3d.h"
+#include "platform/services/file_handle.h"
 
 // Texture coordinates of one face corner.
 struct TexCoord {

@@ -1,6 +1,6 @@
 #include "model/module_directory.h"
 
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 
 std::string DirectoryOfModulePath(std::string_view modulePath) {
     // Scanned from the front: in a double-byte code page the second byte of a

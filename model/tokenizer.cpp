@@ -9,7 +9,7 @@
 #endif
 
 #include "model/inline_always.h"
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 
 const std::array<unsigned char, 128> kSeparatorTable = [] {
     std::array<unsigned char, 128> table{};

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/com_release.h"
+#include "platform/sdk/com_release.h"
 #include "render/smoothing_limit.h"
 
 namespace {

@@ -5,17 +5,8 @@
 #include <vector>
 
 #include "model/model.h"
-#include "platform/graphics_device.h"
-
-// The vertex of every mesh, as the device reads it through kMeshVertexFormat.
-struct MeshVertex {
-    float x, y, z;    // position, the object's vertex as stored
-    float nx, ny, nz; // the corner's smoothed unit normal
-    float u, v;       // texture coordinates; 0, 0 where the face has none
-};
-
-static_assert(sizeof(MeshVertex) == 32, "MeshVertex is the 32-byte position-normal-uv vertex");
-static_assert(kMeshVertexFormat == 0x112, "position, normal and one texture coordinate pair");
+#include "platform/devices/mesh_vertex.h"
+#include "platform/sdk/direct3d.h"
 
 // Builds the object's face normals, corner normals, vertex buffer and
 // per-material triangle counts. object.vertexBuffer must be null on entry.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/model.h"
-#include "platform/direct3d.h"
+#include "platform/sdk/direct3d.h"
 
 // Draws every object except collisionObject, then advances playback one frame.
 void DrawModel(Model& model, IDirect3DDevice9* device);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/d3dx_math.h"
+#include "platform/d3dx/d3dx_math.h"
 
 namespace {
 

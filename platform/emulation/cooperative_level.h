@@ -2,8 +2,8 @@
 // format of DirectSound's primary buffer.
 #pragma once
 
-#include "platform/direct_input.h"
-#include "platform/direct_sound.h"
+#include "platform/sdk/direct_input.h"
+#include "platform/sdk/direct_sound.h"
 
 // DI_OK for a keyboard level DirectInput accepts: exactly one of EXCLUSIVE and
 // NONEXCLUSIVE and one of FOREGROUND and BACKGROUND, optionally NOWINKEY.

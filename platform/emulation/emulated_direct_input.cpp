@@ -1,6 +1,6 @@
 #include "platform/emulation/emulated_direct_input.h"
 
-#include "platform/com_object.h"
+#include "platform/sdk/com_object.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // for a foreground device. The glue's DirectInput8Create calls this.
 #pragma once
 
-#include "platform/direct_input.h"
+#include "platform/sdk/direct_input.h"
 #include "platform/emulation/keyboard_acquisition.h"
 #include "platform/emulation/platform_windows.h"
 

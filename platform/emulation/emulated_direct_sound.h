@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "platform/com_object.h"
-#include "platform/direct_sound.h"
+#include "platform/sdk/com_object.h"
+#include "platform/sdk/direct_sound.h"
 #include "platform/emulation/platform_windows.h"
 
 // The platform's default playback device, as the glue opens it.

@@ -5,7 +5,7 @@
 // glue whether the window has the keyboard and leaves every decision to this record.
 #pragma once
 
-#include "platform/direct_input.h"
+#include "platform/sdk/direct_input.h"
 
 constexpr DWORD kKeyboardSnapshotSize = 256; // one byte per DirectInput key code
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/windows_api.h"
+#include "platform/sdk/windows_api.h"
 
 class PlatformWindows {
   public:

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/windows_api.h"
+#include "platform/sdk/windows_api.h"
 
 using TimerClock = std::chrono::steady_clock;
 

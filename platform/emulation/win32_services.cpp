@@ -1,6 +1,6 @@
 #include "platform/emulation/win32_services.h"
 
-#include "platform/direct_input.h"
+#include "platform/sdk/direct_input.h"
 #include "platform/emulation/keyboard_acquisition.h"
 
 namespace {

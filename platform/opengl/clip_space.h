@@ -12,7 +12,7 @@
 
 #include <array>
 
-#include "platform/d3dx_math.h"
+#include "platform/d3dx/d3dx_math.h"
 
 // Converts a Direct3D clip-space position of a back buffer of the given size
 // into the OpenGL clip-space position that lands on the same pixel rows and

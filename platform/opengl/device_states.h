@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "platform/direct3d.h"
+#include "platform/sdk/direct3d.h"
 
 constexpr DWORD kRenderStateCount = 256; // render state numbers run below this
 constexpr DWORD kTextureStageCount = 8;  // fixed-function texture stages

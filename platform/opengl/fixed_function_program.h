@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "platform/d3dx_math.h"
+#include "platform/d3dx/d3dx_math.h"
 #include "platform/opengl/fixed_function_lighting.h"
 #include "platform/opengl/gl_functions.h"
 #include "platform/opengl/state_mapping.h"

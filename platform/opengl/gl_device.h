@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/d3dx_math.h"
+#include "platform/d3dx/d3dx_math.h"
 #include "platform/opengl/back_buffer.h"
 #include "platform/opengl/device_states.h"
 #include "platform/opengl/fixed_function_lighting.h"

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "platform/com_object.h"
-#include "platform/direct3d.h"
+#include "platform/sdk/com_object.h"
+#include "platform/sdk/direct3d.h"
 #include "platform/opengl/gl_surface.h"
 
 // What the Direct3D object asks of the platform's glue.

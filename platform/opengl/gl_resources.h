@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/com_object.h"
+#include "platform/sdk/com_object.h"
 #include "platform/opengl/gl_context.h"
 #include "platform/opengl/texture_layout.h"
 

@@ -2,7 +2,7 @@
 // Direct3D 9 checks them, with the values it leaves to the device filled in.
 #pragma once
 
-#include "platform/direct3d.h"
+#include "platform/sdk/direct3d.h"
 #include "platform/opengl/gl_headers.h"
 
 struct BackBufferFormat {

@@ -5,8 +5,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/direct3d.h"
-#include "platform/mip_chain.h"
+#include "platform/sdk/direct3d.h"
+#include "platform/d3dx/mip_chain.h"
 
 // Which Direct3D formats a texture may have. Texels go to OpenGL as R, G, B, A
 // bytes, the one layout OpenGL ES takes too (it has no BGRA uploads and

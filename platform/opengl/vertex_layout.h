@@ -2,7 +2,7 @@
 // vertices a draw call reads.
 #pragma once
 
-#include "platform/direct3d.h"
+#include "platform/sdk/direct3d.h"
 
 // The parts of one vertex, in the order Direct3D lays them out.
 struct VertexLayout {

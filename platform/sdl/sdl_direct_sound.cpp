@@ -1,7 +1,7 @@
 #include "platform/sdl/sdl_direct_sound.h"
 
 #include "platform/sdl/sdl_window.h"
-#include "platform/sound_system.h"
+#include "platform/devices/sound_system.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "platform/message_box.h"
+#include "platform/services/message_box.h"
 
 #include <SDL.h>
 
 #include <cstdio>
 #include <string>
 
-#include "platform/message_lines.h"
+#include "platform/services/message_lines.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <emscripten/em_js.h>
 
 #include "platform/emulation/emulated_direct_sound.h"
-#include "platform/sound_system.h"
+#include "platform/devices/sound_system.h"
 #include "platform/web/web_window.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/message_lines.h"
+#include "platform/services/message_lines.h"
 
 namespace {
 

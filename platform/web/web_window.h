@@ -1,7 +1,6 @@
 // The page's canvas as the game's one window: the handle the core keeps for
 // it, its WebGL 2 context, and the keyboard as the page sees it. The canvas
-// has the keyboard while the page is focused and shown and no dialog of the
-// page is open; the web shell says when that changes.
+// has the keyboard while it is the active window, as the web shell keeps it.
 #pragma once
 
 #include <emscripten/html5_webgl.h>
@@ -27,15 +26,18 @@ class PageKeyboard final : public KeyboardSource {
     bool SetKey(std::string_view code, bool down);
     // Every key up: keys let go while the page was not looking are never seen.
     void ReleaseAllKeys();
-    void SetCanvasHasKeyboard(bool hasKeyboard) { canvasHasKeyboard_ = hasKeyboard; }
+    // The canvas has the keyboard while *canvasIsActive holds.
+    void FollowActivation(const bool* canvasIsActive) { canvasIsActive_ = canvasIsActive; }
 
     bool IsWindow(HWND window) override { return window == CanvasWindow(); }
-    bool HasKeyboard(HWND window) override { return IsWindow(window) && canvasHasKeyboard_; }
+    bool HasKeyboard(HWND window) override {
+        return IsWindow(window) && canvasIsActive_ != nullptr && *canvasIsActive_;
+    }
     void ReadKeys(BYTE (&snapshot)[kKeyboardSnapshotSize]) override;
 
   private:
     BYTE keys_[kKeyboardSnapshotSize] = {};
-    bool canvasHasKeyboard_ = false;
+    const bool* canvasIsActive_ = nullptr;
 };
 
 PageKeyboard& ThePageKeyboard();

@@ -4,10 +4,11 @@ driven as a player would."""
 import unittest
 
 from game_pictures import CLIENT_SIZE, SKY
-from game_session import ABOUT_TITLE, MAIN_TITLE, STARTUP_FAILURE_TITLE
+from game_session import MAIN_TITLE, STARTUP_FAILURE_TITLE
 from gameplay_scenarios import box_placement_problem
 from native_harness import MAIN_CLASS, NativeConfig, NativeGameSession, copy_game_dir
 from screen_image import Image, Rect
+from shell_scenarios import AboutBoxScenarios
 
 # Levels by which the text and the button of a message box stand out of its face.
 CONTRAST = 60
@@ -68,33 +69,23 @@ class MainWindowTest(unittest.TestCase):
             self.assertEqual(game.screen.windows_named(MAIN_TITLE), [window.x_window])
 
 
-class AboutBoxTest(unittest.TestCase):
+class AboutBoxTest(AboutBoxScenarios, unittest.TestCase):
+    """The scenarios of shell_scenarios.py with SDL's message box as the About box."""
+    session_class = NativeGameSession
 
-    def check_opens_and_closes(self, opening_key: str, closing_key: str):
-        with NativeGameSession(self) as game:
-            game.wait_for_game("before")
-            game.press(opening_key)
-            about = game.wait_for_window(ABOUT_TITLE)
-            self.assertEqual(len(game.find_windows(MAIN_TITLE)), 1, "the game stays open")
-            client = game.main_window.client
-            inside = about.rect.relative_to(client)
-            self.assertTrue(0 <= inside.left and inside.right <= client.width
-                            and 0 <= inside.top and inside.bottom <= client.height,
-                            f"the box {about.rect} stands over the game {client}")
-            game.wait_for_right_picture(about.rect, box_drawing_problem, "about")
-            game.press(closing_key, window=about)
-            game.wait_until_gone(ABOUT_TITLE)
-            self.assertTrue(game.running)
-            # The game takes the keyboard back: a press walks again.
-            game.wait_for(lambda: game.screen.focused_window() == game.main_window.x_window,
-                          30, "the game's window has the keyboard focus again")
-            game.wait_for_game("after-about")
+    def check_about_box(self, game: NativeGameSession, about) -> None:
+        self.assertEqual(len(game.find_windows(MAIN_TITLE)), 1, "the game stays open")
+        client = game.main_window.client
+        inside = about.rect.relative_to(client)
+        self.assertTrue(0 <= inside.left and inside.right <= client.width
+                        and 0 <= inside.top and inside.bottom <= client.height,
+                        f"the box {about.rect} stands over the game {client}")
+        game.wait_for_right_picture(about.rect, box_drawing_problem, "about")
 
-    def test_alt_question_mark_opens_it_and_escape_closes_it(self):
-        self.check_opens_and_closes("alt+question", "Escape")
-
-    def test_alt_slash_opens_it_and_enter_closes_it(self):
-        self.check_opens_and_closes("alt+slash", "Return")
+    def check_game_has_the_keyboard(self, game: NativeGameSession) -> None:
+        self.assertTrue(game.running)
+        game.wait_for(lambda: game.screen.focused_window() == game.main_window.x_window,
+                      30, "the game's window has the keyboard focus again")
 
 
 class ExitTest(unittest.TestCase):

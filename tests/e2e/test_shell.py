@@ -10,6 +10,7 @@ from pe_resources import (FALT, FVIRTKEY, LANG_JAPANESE_DEFAULT, PeResources,
                           read_icon_image)
 from processes import HarnessError
 from screen_image import Image, Rect
+from shell_scenarios import MenuScenarios
 from win32_windows import (BS_DEFPUSHBUTTON, BS_TYPEMASK, SS_ICON, SS_TYPEMASK, WS_CAPTION,
                            WS_DISABLED, WS_GROUP, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_SYSMENU,
                            WS_TABSTOP, WS_THICKFRAME)
@@ -88,12 +89,14 @@ class MainWindowTest(unittest.TestCase):
             game.keep(window.crop_rect(inside), "client-area")
 
 
-class AboutBoxTest(unittest.TestCase):
+class ShellTest(MenuScenarios, unittest.TestCase):
+    """The scenarios of shell_scenarios.py, with the dialog's own resources, and
+    what only Windows has: Alt+F4, the exit code and a missing Direct3D."""
+    session_class = GameSession
 
-    def check_about_box(self, game: GameSession):
+    def check_about_box(self, game: GameSession, about) -> None:
         """The About box is open over the game, shows the icon, the version and an OK
         button, and has the keyboard."""
-        about = game.wait_for_window(ABOUT_TITLE, class_name=DIALOG_CLASS)
         self.assertEqual(about.owner, game.main_window.hwnd)
         self.assertTrue(game.refresh(game.main_window).style & WS_DISABLED,
                         "the About box is modal: the game window waits for it")
@@ -134,54 +137,27 @@ class AboutBoxTest(unittest.TestCase):
             return ""
 
         game.wait_for_right_picture(about.rect, drawing_problem, "about")
-        return about
 
-    def check_closes(self, game: GameSession):
-        game.wait_until_gone(ABOUT_TITLE)
+    def check_game_has_the_keyboard(self, game: GameSession) -> None:
         self.assertTrue(game.running)
         main = game.wait_until_active(game.main_window)
         self.assertEqual(main.client.width, CLIENT_SIZE[0])
-        game.wait_for_game("after-about")
 
-    def test_alt_question_mark_opens_it_and_escape_closes_it(self):
-        with GameSession(self) as game:
-            game.wait_for_game("before")
-            game.press("alt+question")
-            about = self.check_about_box(game)
-            game.press("Escape", window=about)
-            self.check_closes(game)
+    def choose_from_menu(self, game: GameSession, menu: str, item: str) -> None:
+        # The menus' access keys: ファイル(F) → アプリケーションの終了(X), ヘルプ(H) → バージョン情報(A).
+        game.press("alt", menu[0], {"about": "a", "exit": "x"}[item])
 
-    def test_alt_slash_opens_it_and_enter_closes_it(self):
-        with GameSession(self) as game:
-            game.wait_for_game("before")
-            game.press("alt+slash")
-            about = self.check_about_box(game)
-            game.press("Return", window=about)
-            self.check_closes(game)
+    def click_ok(self, game: GameSession, about) -> None:
+        game.click(*about.control(IDOK).rect.centre)
 
-    def test_help_menu_opens_it_and_a_click_on_ok_closes_it(self):
-        with GameSession(self) as game:
-            game.wait_for_game("before")
-            game.press("alt", "h", "a")
-            about = self.check_about_box(game)
-            game.click(*about.control(IDOK).rect.centre)
-            self.check_closes(game)
-
-
-class ExitTest(unittest.TestCase):
-
-    def check_ends_with_code_0(self, game: GameSession, *keys: str):
-        game.wait_for_game("before")
-        game.press(*keys)
+    def check_the_game_ended(self, game: GameSession) -> None:
         self.assertEqual(game.wait_for_exit(), 0)
-
-    def test_file_menu_exit_ends_the_game_with_code_0(self):
-        with GameSession(self) as game:
-            self.check_ends_with_code_0(game, "alt", "f", "x")
 
     def test_alt_f4_ends_the_game_with_code_0(self):
         with GameSession(self) as game:
-            self.check_ends_with_code_0(game, "alt+F4")
+            game.wait_for_game("before")
+            game.press("alt+F4")
+            self.assertEqual(game.wait_for_exit(), 0)
 
     def test_no_graphics_device_is_reported_and_ends_with_code_1(self):
         # Wine's Direct3D without 3D support: no device can be created.

@@ -7,10 +7,11 @@ import time
 import unittest
 from pathlib import Path
 
-from game_pictures import (CLIENT_SIZE, KNIGHT, SKY, board_move_error, facing_of,
+from game_pictures import (CLIENT_SIZE, SKY, board_move_error, facing_of,
                            stage_heights, without_knight)
-from game_session import ABOUT_TITLE, MAIN_TITLE
+from game_session import MAIN_TITLE
 from screen_image import Image, Rect
+from shell_scenarios import MenuScenarios
 from web_harness import (GAME_HAS_THE_KEYBOARD, WebConfig, WebGameSession, page_copy,
                          served_over_http)
 
@@ -164,12 +165,14 @@ class HiddenTabTest(unittest.TestCase):
                              f"one tick per {TICK_MILLISECONDS} ms once shown")
 
 
-class AboutBoxTest(unittest.TestCase):
+class ShellTest(MenuScenarios, unittest.TestCase):
+    """The scenarios of shell_scenarios.py with the page's own About box, menu
+    and end, and what only the page has: the link that starts the game again."""
+    session_class = WebGameSession
 
-    def check_about_box(self, game: WebGameSession):
+    def check_about_box(self, game: WebGameSession, about) -> None:
         """The About box is open over the game with the Windows box's caption and
         notice line, the game's icon and an OK button, and has the keyboard."""
-        about = game.wait_for_dialog(ABOUT_TITLE)
         self.assertEqual(about.text, f"Korvane Version {game.config.version}")
         parts = game.tab.evaluate("""(() => {
             const box = document.getElementById("about-box"), icon = box.querySelector("img.icon");
@@ -181,67 +184,37 @@ class AboutBoxTest(unittest.TestCase):
         game.activate(about)
         game.wait_for_right_picture(about.rect, lambda picture: "" if drawn_colours(picture) > 2
                                     else "nothing drawn", "about")
-        return about
 
-    def check_closes(self, game: WebGameSession):
-        game.wait_until_gone(ABOUT_TITLE)
+    def check_game_has_the_keyboard(self, game: WebGameSession) -> None:
         game.wait_for(lambda: game.tab.evaluate(GAME_HAS_THE_KEYBOARD), 10,
                       "the game has the keyboard again")
 
-    def test_alt_slash_and_alt_question_mark_open_it_and_enter_and_escape_close_it(self):
-        with WebGameSession(self) as game:
-            game.wait_for_game("before")
-            for opening, closing in (("alt+slash", "Return"), ("alt+question", "Escape")):
-                with self.subTest(opening=opening, closing=closing):
-                    game.press(opening)
-                    about = self.check_about_box(game)
-                    game.press(closing, window=about)
-                    self.check_closes(game)
+    def choose_from_menu(self, game: WebGameSession, menu: str, item: str) -> None:
+        game.click_element(f"#menu-{menu}")
+        game.click_element(f"#menu-{item}")
 
-    def test_the_help_menu_opens_it_the_knight_waits_and_ok_closes_it(self):
-        with WebGameSession(self) as game:
-            game.wait_for_game("start")
-            start = game.settled("start")
-            game.click_element("#menu-help")
-            game.click_element("#menu-about")
-            about = self.check_about_box(game)
-            game.tap("Right", window=about)
-            covered = about.rect.relative_to(game.main_window.client)
-            waiting = game.wait_for_still_picture(game.main_window.client, "during",
-                                                  moving=(KNIGHT, covered))
-            self.assertEqual(waiting.without(KNIGHT, covered).data,
-                             start.without(KNIGHT, covered).data, "no step while it is open")
-            game.click_element("#about-box button.ok")
-            self.check_closes(game)
-            game.tap("Right")
-            after = game.settled("after-about")
-            problem = board_move_error(start, after, stage_heights(game.game_dir), 0, 1)
-            self.assertEqual(problem, "", "a press walks once it is closed")
+    def click_ok(self, game: WebGameSession, about) -> None:
+        game.click_element("#about-box button.ok")
 
-
-class ExitTest(unittest.TestCase):
-
-    def test_the_file_menu_ends_the_game_and_the_restart_link_starts_it_again(self):
-        with WebGameSession(self) as game:
-            game.wait_for_game("start")
-            game.click_element("#menu-file")
-            game.click_element("#menu-exit")
-            game.wait_for(lambda: game.page_state() == "ended", 10, "the game ended")
-            line = game.wait_for(lambda: game.element_rect("#ended"), 10, "the line shown")
-            game.screenshot("ended")
-            self.assertIn("ゲームは終了しました。", game.tab.evaluate(
-                "document.getElementById('ended').textContent"))
-            ended = game.counters()
-            last = game.capture(game.main_window.client)
-            game.wait_for_animation_frames(FRAMES_WATCHED_AFTER_THE_END)
-            self.assertEqual(game.counters(), ended, "no frame nor tick after the end")
-            self.assertEqual(game.capture(game.main_window.client).data, last.data,
-                             "the canvas stands still")
-            self.assertIsNotNone(game.element_rect("#restart"), f"a way to start again {line}")
-            game.click_element("#restart")
-            game.wait_for(lambda: game.page_state() == "running", 60, "the game runs again")
-            game.wait_for_game("restarted")
-            self.assertIsNone(game.element_rect("#ended"), "the line has gone")
+    def check_the_game_ended(self, game: WebGameSession) -> None:
+        """The page says the game has ended, draws and ticks no more, and offers a
+        link that starts it again."""
+        game.wait_for(lambda: game.page_state() == "ended", 10, "the game ended")
+        line = game.wait_for(lambda: game.element_rect("#ended"), 10, "the line shown")
+        game.screenshot("ended")
+        self.assertIn("ゲームは終了しました。", game.tab.evaluate(
+            "document.getElementById('ended').textContent"))
+        ended = game.counters()
+        last = game.capture(game.main_window.client)
+        game.wait_for_animation_frames(FRAMES_WATCHED_AFTER_THE_END)
+        self.assertEqual(game.counters(), ended, "no frame nor tick after the end")
+        self.assertEqual(game.capture(game.main_window.client).data, last.data,
+                         "the canvas stands still")
+        self.assertIsNotNone(game.element_rect("#restart"), f"a way to start again {line}")
+        game.click_element("#restart")
+        game.wait_for(lambda: game.page_state() == "running", 60, "the game runs again")
+        game.wait_for_game("restarted")
+        self.assertIsNone(game.element_rect("#ended"), "the line has gone")
 
 
 if __name__ == "__main__":

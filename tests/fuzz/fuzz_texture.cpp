@@ -12,8 +12,8 @@
 
 #include <stb_image.h>
 
-#include "platform/d3dx_texture.h"
-#include "platform/image_guard.h"
+#include "platform/d3dx/d3dx_texture.h"
+#include "platform/d3dx/image_guard.h"
 #include "tests/fuzz/fuzz_checks.h"
 #include "tests/support/recording_device.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/app_window.h"
-#include "platform/keyboard_input.h"
+#include "platform/devices/keyboard_input.h"
 #include "platform/sdl/sdl_window.h"
 #include "tests/native/offscreen_device.h"
 

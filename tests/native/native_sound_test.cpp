@@ -2,7 +2,7 @@
 // a driver that does not exist for a machine without one.
 #include "platform/sdl/sdl_direct_sound.h"
 
-#include "platform/sound_system.h"
+#include "platform/devices/sound_system.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "app/startup_failure.h"
 #include "model/loader_mqa.h"
 #include "model/module_directory.h"
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 
 namespace {
 

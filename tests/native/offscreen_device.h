@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/d3dx_math.h"
-#include "platform/graphics_device.h"
+#include "platform/d3dx/d3dx_math.h"
+#include "platform/devices/graphics_device.h"
 #include "platform/opengl/gl_device.h"
 #include "render/mesh_builder.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/mip_chain.h"
+#include "platform/d3dx/mip_chain.h"
 
 ULONG ReferenceCount::Release() {
     if (references == 0) {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/direct3d.h"
+#include "platform/sdk/direct3d.h"
 
 class RecordingDevice;
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/direct_input.h"
+#include "platform/sdk/direct_input.h"
 #include "tests/support/recording_device.h"
 
 using KeySnapshot = std::array<BYTE, 256>;

@@ -1,6 +1,6 @@
 #include "tests/support/recording_message_box.h"
 
-#include "platform/message_box.h"
+#include "platform/services/message_box.h"
 
 std::vector<RecordedMessageBox>& RecordedMessageBoxes() {
     static std::vector<RecordedMessageBox> shown;

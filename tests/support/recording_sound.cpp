@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/sound_system.h"
+#include "platform/devices/sound_system.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/direct_sound.h"
+#include "platform/sdk/direct_sound.h"
 #include "tests/support/recording_device.h"
 
 class RecordingSoundBuffer final : public IDirectSoundBuffer {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/direct3d.h"
+#include "platform/sdk/direct3d.h"
 
 // How the window services answer.
 struct WindowSettings {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "model/model.h"
-#include "platform/d3dx_texture.h"
+#include "platform/d3dx/d3dx_texture.h"
 #include "render/animation.h"
 #include "render/mesh_builder.h"
 #include "tests/support/load_document.h"

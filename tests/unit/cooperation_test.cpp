@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/graphics_device.h"
-#include "platform/sound_system.h"
+#include "platform/devices/graphics_device.h"
+#include "platform/devices/sound_system.h"
 
 namespace {
 

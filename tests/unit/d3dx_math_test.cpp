@@ -1,4 +1,4 @@
-#include "platform/d3dx_math.h"
+#include "platform/d3dx/d3dx_math.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

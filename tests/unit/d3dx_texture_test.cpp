@@ -1,11 +1,11 @@
-#include "platform/d3dx_texture.h"
+#include "platform/d3dx/d3dx_texture.h"
 
 #include <span>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
-#include "platform/image_guard.h"
+#include "platform/d3dx/image_guard.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/image_files.h"
 #include "tests/support/recording_device.h"

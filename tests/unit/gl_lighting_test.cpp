@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/d3dx_math.h"
+#include "platform/d3dx/d3dx_math.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "platform/graphics_device.h"
+#include "platform/devices/graphics_device.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "platform/d3dx_math.h"
-#include "platform/device_window.h"
+#include "platform/d3dx/d3dx_math.h"
+#include "platform/devices/device_window.h"
 #include "tests/support/recording_device.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "platform/keyboard_input.h"
+#include "platform/devices/keyboard_input.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/device_window.h"
+#include "platform/devices/device_window.h"
 #include "tests/support/recording_input.h"
 #include "tests/support/recording_message_box.h"
 

@@ -21,7 +21,7 @@
 
 #include "model/loader_mqa.h"
 #include "model/model.h"
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 #include "tests/support/document_corpus.h"
 #include "tests/support/load_digest.h"
 #include "tests/support/load_document.h"

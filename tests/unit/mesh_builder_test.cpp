@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/com_release.h"
+#include "platform/sdk/com_release.h"
 #include "tests/support/recording_device.h"
 
 namespace {

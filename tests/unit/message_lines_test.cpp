@@ -1,4 +1,4 @@
-#include "platform/message_lines.h"
+#include "platform/services/message_lines.h"
 
 #include <gtest/gtest.h>
 

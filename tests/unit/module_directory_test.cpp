@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 #include "tests/support/test_files.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "model/loader_mqa.h"
 #include "model/tokenizer.h"
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 #include "tests/support/grid_document.h"
 #include "tests/support/load_digest.h"
 #include "tests/support/load_document.h"

@@ -1,4 +1,4 @@
-#include "platform/sound_system.h"
+#include "platform/devices/sound_system.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/device_window.h"
+#include "platform/devices/device_window.h"
 #include "tests/support/recording_sound.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "model/loader_mqa.h"
 #include "model/model.h"
 #include "model/module_directory.h"
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/test_files.h"
 

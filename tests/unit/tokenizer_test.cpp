@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/system_services.h"
+#include "platform/services/system_services.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/memory_stream.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/view_size.h"
+#include "platform/devices/view_size.h"
 #include "software_renderer.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "model/model.h"
-#include "platform/d3dx_math.h"
+#include "platform/d3dx/d3dx_math.h"
 
 namespace preview {
 

@@ -1,3 +1,0 @@
-#include "platform/device_window.h"
-
-HWND mainWindow = nullptr;

@@ -1,0 +1,3 @@
+#include "platform/devices/device_window.h"
+
+HWND mainWindow = nullptr;

@@ -1,7 +1,0 @@
-#include "platform/file_handle.h"
-
-#include "platform/system_services.h"
-
-FileHandle OpenFileForReading(std::string_view path) {
-    return FileHandle(std::fopen(NativePath(path).c_str(), "rb"));
-}
