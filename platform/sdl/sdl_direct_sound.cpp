@@ -1,5 +1,9 @@
 #include "platform/sdl/sdl_direct_sound.h"
 
+#include <dlfcn.h>
+
+#include <cstdio>
+
 #include "platform/sdl/sdl_window.h"
 #include "platform/devices/sound_system.h"
 
@@ -18,6 +22,34 @@ SDL_AudioSpec AudioFormatOf(const WAVEFORMATEX& pcm) {
     return format;
 }
 
+// ALSA's library writes its own complaints on standard error, several lines
+// of them on a machine without a sound card; the game says it once instead.
+void SwallowAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsaLibrary() {
+    // SDL opens the same library later, and finds the handler set. Where
+    // there is no ALSA (macOS, a machine without it) there is nothing to quiet.
+    using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (alsa == nullptr) {
+        return;
+    }
+    using SetHandler = int (*)(ErrorHandler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) {
+        set(SwallowAlsaMessage);
+    }
+    // Left open: unloading it would take the handler with it.
+}
+
+void SayThereIsNoSound() {
+    static bool said = false;
+    if (!said) {
+        said = true;
+        std::fprintf(stderr,
+                     "korvane: no sound device could be opened; the game goes on without sound.\n");
+    }
+}
+
 SDL_AudioDeviceID OpenDefaultDevice(const SDL_AudioSpec& wanted, SDL_AudioSpec& opened) {
     // No changes allowed: SDL converts to the hardware's format itself.
     return SDL_OpenAudioDevice(nullptr, 0, &wanted, &opened, 0);
@@ -32,7 +64,9 @@ HRESULT WINAPI SdlDirectSoundCreate8(const GUID* device, IDirectSound8** directS
 } // namespace
 
 std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Create() {
+    QuietAlsaLibrary();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        SayThereIsNoSound();
         return nullptr;
     }
     return std::make_unique<SdlAudioOutput>();
@@ -57,6 +91,8 @@ bool SdlAudioOutput::Open(const WAVEFORMATEX& format) {
     }
     if (opened_.freq != 0) {
         device_ = OpenDefaultDevice(opened_, opened_); // back to the format it had
+    } else {
+        SayThereIsNoSound();
     }
     return false;
 }

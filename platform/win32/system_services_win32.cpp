@@ -24,11 +24,15 @@ std::string ExecutableFilePath() {
     }
 }
 
-bool IsLeadByte(unsigned char value) { return IsDBCSLeadByte(value) != FALSE; }
+bool IsLeadByte(unsigned char value) {
+    return IsDBCSLeadByte(value) != FALSE;
+}
 
 void SetLeadByteCodePage(unsigned int) {}
 
-std::string NativePath(std::string_view path) { return std::string(path); }
+std::string NativePath(std::string_view path) {
+    return std::string(path);
+}
 
 std::string Utf8FromAnsi(std::string_view ansiText) {
     if (ansiText.empty() || ansiText.size() > static_cast<std::size_t>(INT_MAX)) {

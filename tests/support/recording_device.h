@@ -19,8 +19,8 @@ class RecordingDevice;
 
 // Reference counting shared by every recording object.
 struct ReferenceCount {
-    ULONG references = 1;  // starts at one: the creator's reference
-    int overReleases = 0;  // Release calls made after the count reached zero
+    ULONG references = 1;   // starts at one: the creator's reference
+    int overReleases = 0;   // Release calls made after the count reached zero
     int releasesToZero = 0; // how often the count reached zero (must end as 1)
 
     ULONG AddRef() { return ++references; }
@@ -88,7 +88,7 @@ class RecordingTexture final : public IDirect3DTexture9 {
     DWORD usage;
     D3DFORMAT format;
     D3DPOOL pool;
-    UINT rowPadding; // unused texels after each row
+    UINT rowPadding;                                // unused texels after each row
     std::vector<std::vector<std::uint32_t>> levels; // texels of each level, RowStride apart
     HRESULT lockResult = S_OK;                      // what LockRect answers
     int lockCalls = 0;
@@ -121,11 +121,11 @@ enum class DeviceOp {
 struct DeviceCall {
     DeviceOp op = DeviceOp::Clear;
     DWORD args[4] = {0, 0, 0, 0};
-    float value = 0.0f;            // Clear's depth
-    const void* object = nullptr;  // texture or vertex buffer passed in
-    D3DMATRIX matrix{};            // SetTransform's and GetTransform's matrix
-    D3DMATERIAL9 material{};       // SetMaterial's record
-    D3DLIGHT9 light{};             // SetLight's record
+    float value = 0.0f;           // Clear's depth
+    const void* object = nullptr; // texture or vertex buffer passed in
+    D3DMATRIX matrix{};           // SetTransform's and GetTransform's matrix
+    D3DMATERIAL9 material{};      // SetMaterial's record
+    D3DLIGHT9 light{};            // SetLight's record
 };
 
 // A readable one-line form, for comparing call sequences in tests
@@ -144,14 +144,12 @@ class RecordingDevice final : public IDirect3DDevice9 {
 
     HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* presentationParameters) override;
     HRESULT STDMETHODCALLTYPE Present(const RECT* sourceRect, const RECT* destRect,
-                                      HWND destWindowOverride,
-                                      const RGNDATA* dirtyRegion) override;
+                                      HWND destWindowOverride, const RGNDATA* dirtyRegion) override;
     HRESULT STDMETHODCALLTYPE CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                                             D3DFORMAT format, D3DPOOL pool,
                                             IDirect3DTexture9** texture,
                                             HANDLE* sharedHandle) override;
-    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf,
-                                                 D3DPOOL pool,
+    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                                  IDirect3DVertexBuffer9** vertexBuffer,
                                                  HANDLE* sharedHandle) override;
     HRESULT STDMETHODCALLTYPE BeginScene() override;
@@ -160,8 +158,7 @@ class RecordingDevice final : public IDirect3DDevice9 {
                                     D3DCOLOR color, float z, DWORD stencil) override;
     HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE state,
                                            const D3DMATRIX* matrix) override;
-    HRESULT STDMETHODCALLTYPE GetTransform(D3DTRANSFORMSTATETYPE state,
-                                           D3DMATRIX* matrix) override;
+    HRESULT STDMETHODCALLTYPE GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
     HRESULT STDMETHODCALLTYPE SetMaterial(const D3DMATERIAL9* material) override;
     HRESULT STDMETHODCALLTYPE SetLight(DWORD index, const D3DLIGHT9* light) override;
     HRESULT STDMETHODCALLTYPE LightEnable(DWORD index, BOOL enable) override;
@@ -174,8 +171,7 @@ class RecordingDevice final : public IDirect3DDevice9 {
     HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex,
                                             UINT primitiveCount) override;
     HRESULT STDMETHODCALLTYPE SetFVF(DWORD fvf) override;
-    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT streamNumber,
-                                              IDirect3DVertexBuffer9* streamData,
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer9* streamData,
                                               UINT offsetInBytes, UINT stride) override;
 
     // The recorded calls as readable lines; with `op` only those of that kind.
@@ -191,17 +187,17 @@ class RecordingDevice final : public IDirect3DDevice9 {
     int OverReleases() const;
 
     ReferenceCount count;
-    bool recordCalls = true;        // off for benchmarks: no allocation per call
-    std::vector<DeviceCall> calls;  // every call, in order, while recordCalls is set
-    long long drawCalls = 0;        // DrawPrimitive calls, counted even when not recording
+    bool recordCalls = true;       // off for benchmarks: no allocation per call
+    std::vector<DeviceCall> calls; // every call, in order, while recordCalls is set
+    long long drawCalls = 0;       // DrawPrimitive calls, counted even when not recording
 
     // Failure injection.
     HRESULT createVertexBufferResult = S_OK; // forced result for every CreateVertexBuffer
     HRESULT vertexBufferLockResult = S_OK;   // given to each new vertex buffer
     HRESULT createTextureResult = S_OK;
-    HRESULT textureLockResult = S_OK; // given to each new texture
-    UINT texturePitchPadding = 0;     // row padding of each new texture, in texels
-    std::deque<HRESULT> presentResults;      // consumed one per Present; S_OK when empty
+    HRESULT textureLockResult = S_OK;   // given to each new texture
+    UINT texturePitchPadding = 0;       // row padding of each new texture, in texels
+    std::deque<HRESULT> presentResults; // consumed one per Present; S_OK when empty
     HRESULT resetResult = S_OK;
 
     // What the device made, in creation order; kept after release for checks.
@@ -264,7 +260,7 @@ struct RecordingSystem {
     // The Direct3D object of the last Direct3DCreate9 call, or null.
     static RecordingDirect3D* LastDirect3D();
 
-    static bool failDirect3DCreate;      // Direct3DCreate9 returns null
-    static Direct3DSettings settings;    // given to each new Direct3D object
+    static bool failDirect3DCreate;   // Direct3DCreate9 returns null
+    static Direct3DSettings settings; // given to each new Direct3D object
     static UINT lastSdkVersion;
 };

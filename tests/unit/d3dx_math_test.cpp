@@ -70,8 +70,8 @@ TEST(MatrixFunctions, ProductMayWriteOverAnOperand) {
     D3DXMATRIX b(2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 1, 1, 1, 1);
     D3DXMATRIX expected;
     D3DXMatrixMultiply(&expected, &a, &b);
-    EXPECT_EQ(expected, D3DXMATRIX(2 + 4, 6 + 4, 12 + 4, 4, 10 + 8, 18 + 8, 28 + 8, 8,
-                                   18 + 12, 30 + 12, 44 + 12, 12, 26 + 16, 42 + 16, 60 + 16, 16));
+    EXPECT_EQ(expected, D3DXMATRIX(2 + 4, 6 + 4, 12 + 4, 4, 10 + 8, 18 + 8, 28 + 8, 8, 18 + 12,
+                                   30 + 12, 44 + 12, 12, 26 + 16, 42 + 16, 60 + 16, 16));
     D3DXMatrixMultiply(&a, &a, &b);
     EXPECT_EQ(a, expected);
     D3DXMATRIX c(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
@@ -110,8 +110,8 @@ TEST(MatrixFunctions, LookAtRightHandedPutsTheTargetOnTheNegativeZAxis) {
     const auto dot = [](const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
         return a.x * b.x + a.y * b.y + a.z * b.z;
     };
-    ExpectMatrixNear(D3DXMATRIX(x.x, y.x, z.x, 0, x.y, y.y, z.y, 0, x.z, y.z, z.z, 0,
-                                -dot(x, eye), -dot(y, eye), -dot(z, eye), 1),
+    ExpectMatrixNear(D3DXMATRIX(x.x, y.x, z.x, 0, x.y, y.y, z.y, 0, x.z, y.z, z.z, 0, -dot(x, eye),
+                                -dot(y, eye), -dot(z, eye), 1),
                      view, 1e-3f);
 }
 

@@ -48,7 +48,8 @@ struct KeyboardOnRecord {
 
 } // namespace
 
-TEST(WindowActivationTest, TheKeyboardIsHeldWhileTheRunningWindowIsFocusedShownAndNotBehindItsAboutBox) {
+TEST(WindowActivationTest,
+     TheKeyboardIsHeldWhileTheRunningWindowIsFocusedShownAndNotBehindItsAboutBox) {
     struct Case {
         const char* name;
         std::vector<Step> steps;
@@ -64,11 +65,27 @@ TEST(WindowActivationTest, TheKeyboardIsHeldWhileTheRunningWindowIsFocusedShownA
         {"shown again", {kFocus, kHide, kShow}, true, 2, 1},
         {"the About box takes the activation", {kFocus, kAbout}, false, 1, 1},
         {"focus behind the About box", {kFocus, kAbout, kBlur, kFocus}, false, 1, 1},
-        {"the About box closed with the focus back", {kFocus, kAbout, kAboutClosedFocused}, true, 2, 1},
-        {"the About box closed, focus elsewhere", {kFocus, kAbout, kAboutClosedElsewhere}, false, 1, 1},
-        {"a second About box while one is open", {kFocus, kAbout, kAbout, kAboutClosedFocused}, true, 2, 1},
+        {"the About box closed with the focus back",
+         {kFocus, kAbout, kAboutClosedFocused},
+         true,
+         2,
+         1},
+        {"the About box closed, focus elsewhere",
+         {kFocus, kAbout, kAboutClosedElsewhere},
+         false,
+         1,
+         1},
+        {"a second About box while one is open",
+         {kFocus, kAbout, kAbout, kAboutClosedFocused},
+         true,
+         2,
+         1},
         {"quit lets the keyboard go", {kFocus, kQuit}, false, 1, 1},
-        {"no focus, no About box after quitting", {kFocus, kQuit, kFocus, kAbout, kAboutClosedFocused}, false, 1, 1},
+        {"no focus, no About box after quitting",
+         {kFocus, kQuit, kFocus, kAbout, kAboutClosedFocused},
+         false,
+         1,
+         1},
     };
     for (const Case& c : cases) {
         const KeyboardOnRecord keyboard;
