@@ -23,6 +23,7 @@ enum class FrameRegion {
     Drawable,    // the whole framebuffer, bars and picture, at the drawable's size
     Picture,     // the picture alone, at the resolution it is drawn at
     Presentation // the picture reduced to the presentation size, as the core sees it
+                 // (no pixels when the picture is drawn smaller than that)
 };
 
 class BackBuffer {

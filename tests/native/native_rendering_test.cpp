@@ -481,6 +481,9 @@ TEST_F(NativeRendering, AnyDrawableShowsTheSamePictureAtItsOwnResolutionBetweenB
     // Each frame begins after the drawable took its size, as the game's do after a Present.
     const auto frameAt = [&](int width, int height) {
         SDL_SetWindowSize(window, width, height);
+        SurfaceSize drawable;
+        SDL_GL_GetDrawableSize(window, &drawable.width, &drawable.height);
+        EXPECT_EQ(std::tie(drawable.width, drawable.height), std::tie(width, height));
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFB4DCFF, 1.0f, 0);
         device->SetTexture(0, checks);
         Draw(board);
@@ -522,5 +525,10 @@ TEST_F(NativeRendering, AnyDrawableShowsTheSamePictureAtItsOwnResolutionBetweenB
         EXPECT_GE(share, c.agreeing) << c.what;
     }
     EXPECT_EQ(frameAt(640, 480).pixels, original.pixels) << "the same frames at 640 x 480";
+    // A drawable larger than the context can draw into: the picture is drawn
+    // at the presentation size, to be scaled on Present, not lost.
+    const FramePixels tooLarge = frameAt(40000, 30000);
+    EXPECT_EQ(std::tie(tooLarge.width, tooLarge.height), std::tie(original.width, original.height));
+    EXPECT_EQ(tooLarge.pixels, original.pixels);
     checks->Release();
 }
