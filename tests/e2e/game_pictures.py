@@ -147,25 +147,9 @@ def board_move_error(before: Image, after: Image, heights: list, from_cell: int,
     return ""
 
 
-def picture_box(screen_width: int, screen_height: int) -> Rect:
-    """Where the game's picture lies on a whole screen of the given size: the largest
-    4:3 box that fits, centred (an odd pixel of bar going to the right or bottom)."""
-    width, height = CLIENT_SIZE
-    if screen_width * height > screen_height * width:
-        box_height = screen_height
-        box_width = (screen_height * width + height // 2) // height
-    else:
-        box_width = screen_width
-        box_height = (screen_width * height + width // 2) // width
-    left = (screen_width - box_width) // 2
-    top = (screen_height - box_height) // 2
-    return Rect(left, top, left + box_width, top + box_height)
-
-
-def letterbox_problem(screen: Image) -> str:
-    """What is wrong with a whole-screen picture of the game: "" when the game fills
-    picture_box with bars of one colour around it."""
-    box = picture_box(screen.width, screen.height)
+def letterbox_problem(screen: Image, box: Rect) -> str:
+    """What is wrong with a whole-screen picture of the game: "" when the game fills box
+    with bars of one colour around it."""
     bars = [Rect(0, 0, box.left, screen.height), Rect(box.right, 0, screen.width, screen.height),
             Rect(0, 0, screen.width, box.top), Rect(0, box.bottom, screen.width, screen.height)]
     for bar in bars:
