@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libstb-dev libtinyobjloader-dev valgrind
     mingw-w64 wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick libgl1-mesa-dri
     locales fonts-ipafont-gothic python3 git
-    libsdl2-dev libgl-dev xfonts-base
+    libsdl2-dev libx11-dev libgl-dev xfonts-base
     emscripten node-acorn
     chromium python3-websocket
 )

@@ -22,6 +22,7 @@
 #include "platform/services/message_box.h"
 #include "platform/emulation/ansi_text.h"
 #include "platform/emulation/win32_services.h"
+#include "platform/sdl/sdl_full_screen.h"
 #include "platform/sdl/sdl_window.h"
 #include "resources/emblem.h"
 
@@ -67,9 +68,11 @@ SDL_Window* CreateMainWindow() {
         return nullptr;
     }
     RequestOpenGlWindow();
-    // The window stays at the screen's top-left corner, as on Windows.
-    SDL_Window* window =
-        SDL_CreateWindow(kWindowTitle, 0, 0, kClientWidth, kClientHeight, SDL_WINDOW_OPENGL);
+    // The window stays at the screen's top-left corner, as on Windows. On a
+    // high-density screen its drawable has the screen's pixels, and the
+    // graphics device draws its picture at that resolution.
+    SDL_Window* window = SDL_CreateWindow(kWindowTitle, 0, 0, kClientWidth, kClientHeight,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI);
     if (window == nullptr) {
         std::fprintf(stderr, "korvane: %s\n", SDL_GetError());
         ShowMessageBox(kWindowCreationFailedMessage, nullptr);
@@ -102,7 +105,7 @@ class EventLoop {
   public:
     explicit EventLoop(SDL_Window* window)
         : window_(window), windowId_(SDL_GetWindowID(window)), aboutClosedEvent_(OwnEventType()),
-          aboutBox_(aboutClosedEvent_) {}
+          aboutBox_(aboutClosedEvent_), fullScreen_(window) {}
 
     // Runs until the window is closed; the scene is torn down on the way out.
     void Run() {
@@ -135,11 +138,7 @@ class EventLoop {
             // The text a key types follows its key event; the modifiers now
             // may already be those of later keys still waiting in the queue.
             typingModifiers_ = event.key.keysym.mod;
-            // Alt+F4 closes the window when no window manager takes it first.
-            if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT) != 0 &&
-                MayClose(state_)) {
-                Close();
-            }
+            HandleKeyDown(event.key);
             return;
         case SDL_TEXTINPUT:
             if (IsAboutAccelerator(event.text.text, (typingModifiers_ & KMOD_ALT) != 0,
@@ -152,6 +151,24 @@ class EventLoop {
                 AboutBoxFinished();
             }
             return;
+        }
+    }
+
+    void HandleKeyDown(const SDL_KeyboardEvent& key) {
+        // The About box keeps the main window disabled: no command of its own.
+        if (state_.aboutOpen) {
+            return;
+        }
+        const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
+        // Alt+F4 closes the window when no window manager takes it first.
+        if (key.keysym.sym == SDLK_F4 && alt && MayClose(state_)) {
+            Close();
+            return;
+        }
+        const bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
+        if (IsFullScreenToggle(enter, alt, (key.keysym.mod & KMOD_CTRL) != 0, key.repeat != 0) &&
+            !fullScreen_.Toggle()) {
+            std::fprintf(stderr, "korvane: no full screen: %s\n", SDL_GetError());
         }
     }
 
@@ -207,6 +224,7 @@ class EventLoop {
     Uint32 windowId_;
     Uint32 aboutClosedEvent_; // pushed by the About box's thread
     AboutBox aboutBox_;
+    FullScreenSwitch fullScreen_;
     Uint16 typingModifiers_ = KMOD_NONE; // modifiers of the last key that went down
     // Set-up acquired the keyboard if the window had the focus by then.
     GameWindowState state_{.running = true,

@@ -27,19 +27,20 @@ def frame_after(game: GameSessionBase, keys: tuple) -> Image:
     return game.settled("compared")
 
 
-def compare_and_keep(name: str, first: tuple, second: tuple, folder: Path) -> tuple:
+def compare_and_keep(name: str, first: tuple, second: tuple, folder: Path,
+                     tolerance: int = DEFAULT_TOLERANCE) -> tuple:
     """Compares two frames, each given as (build's name, picture), outside the knight's
-    box; keeps <build>.png of each, difference.png and agreement.txt in folder.
-    Gives the agreement and its figures in words."""
+    box, within tolerance levels per channel; keeps <build>.png of each, difference.png
+    and agreement.txt in folder. Gives the agreement and its figures in words."""
     (first_name, first_picture), (second_name, second_picture) = first, second
     folder.mkdir(parents=True, exist_ok=True)
     first_picture.save_png(folder / f"{first_name}.png")
     second_picture.save_png(folder / f"{second_name}.png")
-    write_png(difference_picture(first_picture, second_picture, DEFAULT_TOLERANCE, [KNIGHT]),
+    write_png(difference_picture(first_picture, second_picture, tolerance, [KNIGHT]),
               folder / "difference.png")
-    result: Agreement = agreement(first_picture, second_picture, DEFAULT_TOLERANCE, [KNIGHT])
+    result: Agreement = agreement(first_picture, second_picture, tolerance, [KNIGHT])
     figures = (f"{name}: {result.share:.2%} of {result.compared} pixels within "
-               f"{DEFAULT_TOLERANCE} levels, largest difference {result.largest}")
+               f"{tolerance} levels, largest difference {result.largest}")
     (folder / "agreement.txt").write_text(figures + "\n", encoding="utf-8")
     print(figures)
     return result, figures

@@ -12,6 +12,7 @@ from screen_image import Image, Rect
 
 SKY = (180, 220, 255)  # the clear colour the game shows behind everything
 CLIENT_SIZE = (640, 480)  # the game's drawing area
+BARS = (0, 0, 0)  # beside the picture where the screen is not 4:3
 
 # The camera follows the knight, so the knight always stands at the middle of
 # the view; everything it moves (limbs, sword, cape) stays inside this part of
@@ -143,4 +144,35 @@ def board_move_error(before: Image, after: Image, heights: list, from_cell: int,
         return f"the board's outline did not move as one piece (mean error {error:.1f} rows)"
     if math.hypot(dx - expected[0], dy - expected[1]) > 0.1 * math.hypot(*expected) + 3:
         return f"the board moved by ({dx}, {dy}); one cell is about {expected}"
+    return ""
+
+
+def letterbox_problem(screen: Image, box: Rect) -> str:
+    """What is wrong with a whole-screen picture of the game: "" when the game fills box
+    with bars of one colour around it."""
+    bars = [Rect(0, 0, box.left, screen.height), Rect(box.right, 0, screen.width, screen.height),
+            Rect(0, 0, screen.width, box.top), Rect(0, box.bottom, screen.width, screen.height)]
+    for bar in bars:
+        if bar.width > 0 and bar.height > 0 and not screen.crop_rect(bar).is_filled_with(BARS):
+            return f"the bar {bar} is not all {BARS}"
+    if not shows_the_game(screen.crop_rect(box)):
+        return f"the game does not fill {box}"
+    return ""
+
+
+def sharpness_problem(picture: Image) -> str:
+    """Why a picture of the game at twice its size looks stretched from one at its own
+    size; "" when it is drawn at full resolution. The board's outline against the sky
+    tells: drawn at full resolution it ends on odd and even rows alike; a stretched
+    picture ends it on even rows only (pixels doubled) or on odd rows only (the sky
+    blended into the board's first row)."""
+    outline = skyline(picture)
+    knight = KNIGHT.scaled(2)
+    columns = [x for x in range(picture.width)
+               if not knight.left <= x < knight.right and outline[x] < picture.height]
+    if len(columns) < picture.width // 2:
+        return f"only {len(columns)} columns show the board's outline"
+    odd = sum(1 for x in columns if outline[x] % 2 == 1) / len(columns)
+    if not 0.25 <= odd <= 0.75:
+        return f"the board's outline ends on odd rows in {odd:.0%} of the columns: stretched"
     return ""

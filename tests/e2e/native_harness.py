@@ -36,6 +36,7 @@ from typing import Optional
 from game_session import GAME_COPIES, GameSessionBase, copy_game_dir as copy_folder
 from processes import (HarnessError, processes_with, require_tool, required_setting,
                        stop_process)
+from screen_image import Rect
 from screen_session import DEFAULT_TIMEOUT
 
 MAIN_CLASS = "korvane"  # WM_CLASS of the game's window
@@ -89,7 +90,8 @@ class NativeGameSession(GameSessionBase):
     Options: game_dir, a folder to run instead of the configured one (see
     copy_game_dir); wait_for_main_window=False for runs that must not get as
     far; part, a name for each session of a test that runs several; config and
-    name for runs outside a test (the soak).
+    name for runs outside a test (the soak); screen_size, (width, height) of the
+    display's screen when not the usual one.
     """
 
     main_class = MAIN_CLASS
@@ -98,11 +100,14 @@ class NativeGameSession(GameSessionBase):
 
     def __init__(self, test: Optional[unittest.TestCase], game_dir: Optional[Path] = None,
                  wait_for_main_window: bool = True, part: str = "",
-                 config: Optional[NativeConfig] = None, name: str = ""):
+                 config: Optional[NativeConfig] = None, name: str = "",
+                 screen_size: Optional[tuple] = None):
         self.config = config or NativeConfig.from_environment()
         super().__init__(test, self.config.work_dir, self.config.pid_file,
                          game_dir or self.config.game_dir, wait_for_main_window, part, name)
         self.token = uuid.uuid4().hex
+        if screen_size:
+            self.x_server.size = screen_size
 
     # -- start and stop
 
@@ -139,6 +144,18 @@ class NativeGameSession(GameSessionBase):
 
     def windows(self) -> list:
         return self.screen.top_level_windows()
+
+    def wait_for_client(self, client: Rect, frames: Rect) -> None:
+        """Waits until the game's window has the given client area (after it went to
+        full screen or back), then counts frames by the part of the screen in frames."""
+        def covering():
+            now = self.current(self.main_window)
+            return now if now is not None and now.client == client else None
+
+        self.main_window = self.wait_for(covering, DEFAULT_TIMEOUT,
+                                         f"the game's window covers {client}",
+                                         explain=lambda: str(self.current(self.main_window)))
+        self.frame_rect = frames
 
     def game_process_ids(self) -> list:
         return processes_with(SESSION_VARIABLE, self.token)

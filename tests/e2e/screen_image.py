@@ -33,6 +33,11 @@ class Rect:
         return Rect(self.left + amount, self.top + amount, self.right - amount,
                     self.bottom - amount)
 
+    def scaled(self, factor: int) -> "Rect":
+        """This rectangle in a picture factor times as large."""
+        return Rect(self.left * factor, self.top * factor, self.right * factor,
+                    self.bottom * factor)
+
     def relative_to(self, origin: "Rect") -> "Rect":
         """This rectangle in the coordinates of origin's top-left corner."""
         return Rect(self.left - origin.left, self.top - origin.top, self.right - origin.left,
@@ -96,6 +101,26 @@ class Image:
             for y in range(max(part.top, 0), min(part.bottom, self.height)):
                 rows[y][3 * left:3 * right] = bytes(3 * max(right - left, 0))
         return Image(self.width, self.height, b"".join(bytes(row) for row in rows))
+
+    def reduced(self, factor: int) -> "Image":
+        """The picture factor times smaller: each pixel the average of the factor x factor
+        pixels it stands for, rounded to the nearest level."""
+        if factor < 1 or self.width % factor or self.height % factor:
+            raise ValueError(f"a {self.width} x {self.height} picture cannot be reduced "
+                             f"{factor} times")
+        width, height = self.width // factor, self.height // factor
+        count = factor * factor
+        data = bytearray(width * height * 3)
+        for y in range(height):
+            rows = [self.row(y * factor + dy) for dy in range(factor)]
+            for channel in range(3):
+                # Every channel value of the block, taken a whole row of blocks at a time.
+                parts = [row[3 * dx + channel::3 * factor] for row in rows for dx in range(factor)]
+                sums = [sum(values) for values in zip(*parts)]
+                start = y * width * 3 + channel
+                data[start:start + width * 3:3] = bytes((total * 2 + count) // (2 * count)
+                                                        for total in sums)
+        return Image(width, height, bytes(data))
 
     def pixels(self):
         data = self.data

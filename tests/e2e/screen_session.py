@@ -106,7 +106,7 @@ class ScreenSession:
         """Starts the display the program shows on, sets self.screen and returns the
         display's name for start_program: an Xvfb of the session's own."""
         display = self.x_server.start()
-        self.screen = XDisplay(display, {**os.environ, "DISPLAY": display})
+        self.screen = XDisplay(display, {**os.environ, "DISPLAY": display}, self.x_server.size)
         return display
 
     def close_display(self) -> None:

@@ -59,6 +59,14 @@ class ImageTest(unittest.TestCase):
         self.assertEqual(a.differing_pixels(b), 2)
         self.assertEqual(a.differing_pixels(b, tolerance=10), 1)
 
+    def test_reduced_averages_each_block_rounding_to_the_nearest(self):
+        image = picture([[RED, SKY, SKY, SKY], [WHITE, RED, SKY, SKY]])
+        self.assertEqual(image.reduced(2).data, picture([[(236, 119, 128), SKY]]).data)
+        self.assertEqual(image.reduced(1).data, image.data)
+        for factor in (0, 3):
+            with self.assertRaises(ValueError):
+                image.reduced(factor)
+
     def test_png_holds_the_pixels(self):
         image = picture([[RED, SKY], [WHITE, RED], [SKY, SKY]])
         with tempfile.TemporaryDirectory() as folder:

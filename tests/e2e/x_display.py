@@ -20,11 +20,13 @@ XVFB_START_TIMEOUT = 20.0
 
 
 class XServer:
-    """An Xvfb of our own; the display number is whichever one is free."""
+    """An Xvfb of our own; the display number is whichever one is free. Its screen is
+    SCREEN_SIZE unless size is set before start."""
 
     def __init__(self, book: ProcessBook, log: Path):
         self.book = book
         self.log = log
+        self.size = SCREEN_SIZE
         self.process: Optional[subprocess.Popen] = None
         self.display = ""
 
@@ -35,7 +37,7 @@ class XServer:
         with self.log.open("wb") as log:
             self.process = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                 f"{SCREEN_SIZE[0]}x{SCREEN_SIZE[1]}x24", "-nolisten", "tcp", "-noreset"],
+                 f"{self.size[0]}x{self.size[1]}x24", "-nolisten", "tcp", "-noreset"],
                 pass_fds=(write_end,), stdout=log, stderr=subprocess.STDOUT)
         os.close(write_end)
         self.book.add(self.process)
@@ -176,9 +178,10 @@ class XDisplay:
     `import -window root` does, only without starting a program each time:
     the tests take many of them while they wait for frames."""
 
-    def __init__(self, display: str, env: dict):
+    def __init__(self, display: str, env: dict, size: tuple = SCREEN_SIZE):
         self.display = display
         self.env = env  # for xdotool: DISPLAY set
+        self.size = size  # of the screen, in pixels
 
     def _connect(self):
         xlib = _load_xlib()
@@ -189,10 +192,10 @@ class XDisplay:
 
     def capture(self, rect: Optional[Rect] = None) -> Image:
         """The whole screen now, or the part of it in rect."""
-        area = rect or Rect(0, 0, *SCREEN_SIZE)
-        if not (0 <= area.left < area.right <= SCREEN_SIZE[0]
-                and 0 <= area.top < area.bottom <= SCREEN_SIZE[1]):
-            raise HarnessError(f"{area} is not a part of the {SCREEN_SIZE} screen")
+        area = rect or Rect(0, 0, *self.size)
+        if not (0 <= area.left < area.right <= self.size[0]
+                and 0 <= area.top < area.bottom <= self.size[1]):
+            raise HarnessError(f"{area} is not a part of the {self.size} screen")
         width, height = area.width, area.height
         xlib, connection = self._connect()
         try:

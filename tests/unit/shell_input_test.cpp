@@ -18,3 +18,18 @@ TEST(ShellInput, AltWithQuestionMarkOrSlashOpensTheAboutBox) {
             << '"' << typed << "\" alt " << alt << " ctrl " << ctrl;
     }
 }
+
+TEST(ShellInput, AltEnterGoingDownSwitchesFullScreenOnce) {
+    struct Case {
+        bool enter, alt, ctrl, repeated, toggles;
+    };
+    for (const Case& c : {Case{true, true, false, false, true},
+                          Case{true, false, false, false, false},  // Enter alone
+                          Case{false, true, false, false, false},  // Alt with another key
+                          Case{true, true, true, false, false},    // AltGr+Enter
+                          Case{true, true, false, true, false}}) { // held: repeats do nothing
+        EXPECT_EQ(IsFullScreenToggle(c.enter, c.alt, c.ctrl, c.repeated), c.toggles)
+            << "enter " << c.enter << " alt " << c.alt << " ctrl " << c.ctrl << " repeated "
+            << c.repeated;
+    }
+}
