@@ -45,9 +45,11 @@ TEST(GlVertexLayout, PartsLieInDirect3DsOrder) {
 
 TEST(GlVertexLayout, PrimitivesCountTheirVertices) {
     EXPECT_EQ(VerticesForPrimitives(D3DPT_TRIANGLELIST, 7), 21u);
-    EXPECT_EQ(VerticesForPrimitives(D3DPT_LINELIST, 7), 14u);
-    EXPECT_EQ(VerticesForPrimitives(D3DPT_POINTLIST, 7), 7u);
-    EXPECT_EQ(VerticesForPrimitives(static_cast<D3DPRIMITIVETYPE>(5), 7), 0u); // strips
+    // Only the game's triangle lists are drawn: points, lines and strips are not.
+    for (const D3DPRIMITIVETYPE type :
+         {D3DPT_POINTLIST, D3DPT_LINELIST, static_cast<D3DPRIMITIVETYPE>(5)}) {
+        EXPECT_EQ(VerticesForPrimitives(type, 7), 0u) << type;
+    }
 }
 
 TEST(GlTextureLayout, ChainsRunDownToOneTexel) {
