@@ -151,7 +151,8 @@ TEST(Cooperation, SoundLevelsAndPrimaryFormats) {
     // The rates at and just beyond the limits, with byte rates that follow.
     const std::tuple<DWORD, HRESULT> rates[] = {
         {99, DSERR_BADFORMAT}, {100, DS_OK}, {200000, DS_OK}, {200001, DSERR_BADFORMAT}};
-    for (const auto& [rate, result] : rates) {
+    for (const auto& [limit, result] : rates) {
+        const DWORD rate = limit; // a copy the lambda can hold
         EXPECT_EQ(changed([rate](WAVEFORMATEX& f) {
                       f.nSamplesPerSec = rate;
                       f.nAvgBytesPerSec = rate * 4;

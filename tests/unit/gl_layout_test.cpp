@@ -54,7 +54,8 @@ TEST(GlVertexLayout, PrimitivesCountTheirVertices) {
 
 TEST(GlTextureLayout, ChainsRunDownToOneTexel) {
     const std::vector<std::tuple<UINT, UINT, UINT>> chains = {
-        {1, 1, 1}, {2, 1, 2}, {256, 256, 9}, {256, 64, 9}, {64, 256, 9}, {5, 3, 3}, {1024, 1, 11},
+        {1, 1, 1}, {2, 1, 2},     {256, 256, 9}, {256, 64, 9},         {64, 256, 9},
+        {5, 3, 3}, {1024, 1, 11}, {0, 0, 1},     {0xFFFFFFFFu, 1, 32}, {1, 0x80000000u, 32},
     };
     for (const auto& [width, height, levels] : chains) {
         EXPECT_EQ(FullMipChainLength(width, height), levels) << width << " x " << height;
@@ -64,6 +65,12 @@ TEST(GlTextureLayout, ChainsRunDownToOneTexel) {
     EXPECT_EQ(LevelExtent(64, 8), 1u); // never below one texel
     EXPECT_EQ(LevelExtent(5, 1), 2u);
     EXPECT_EQ(LevelExtent(5, 40), 1u);
+    // The widest extents at the last levels a shift can reach, and beyond
+    // them: read at run time, so no shift of 32 is folded away unnoticed.
+    const volatile UINT lastShift = 31;
+    EXPECT_EQ(LevelExtent(0xFFFFFFFFu, lastShift), 1u);
+    EXPECT_EQ(LevelExtent(0xFFFFFFFFu, lastShift - 1), 3u);
+    EXPECT_EQ(LevelExtent(0xFFFFFFFFu, lastShift + 1), 1u);
 }
 
 TEST(GlTextureLayout, ThirtyTwoBitFormatsKeepOrIgnoreTheirAlpha) {
