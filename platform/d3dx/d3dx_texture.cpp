@@ -177,11 +177,11 @@ void CopyUnscaled(const Image& source, Image& target) {
     }
 }
 
-// Source index of target texel i: the texel under its centre.
+// Source index of target texel i (below targetSize): the texel under its
+// centre, (i + 1/2) * sourceSize / targetSize, which stays below sourceSize.
 UINT NearestIndex(UINT i, UINT sourceSize, UINT targetSize) {
-    const std::uint64_t at =
-        (2 * static_cast<std::uint64_t>(i) + 1) * sourceSize / (2 * targetSize);
-    return static_cast<UINT>(std::min<std::uint64_t>(at, sourceSize - 1));
+    return static_cast<UINT>((2 * static_cast<std::uint64_t>(i) + 1) * sourceSize /
+                             (2 * static_cast<std::uint64_t>(targetSize)));
 }
 
 void CopyNearest(const Image& source, Image& target) {

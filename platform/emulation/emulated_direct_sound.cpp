@@ -52,10 +52,7 @@ HRESULT EmulatedDirectSound::CreateSoundBuffer(LPCDSBUFFERDESC description,
     if (outer != nullptr) {
         return DSERR_NOAGGREGATION;
     }
-    // The size of the record, or of its DirectX 7 form without the 3D algorithm.
-    const DWORD shortSize = static_cast<DWORD>(sizeof(DSBUFFERDESC) - sizeof(GUID));
-    if (description == nullptr ||
-        (description->dwSize != sizeof(DSBUFFERDESC) && description->dwSize != shortSize)) {
+    if (description == nullptr || description->dwSize != sizeof(DSBUFFERDESC)) {
         return DSERR_INVALIDPARAM;
     }
     if (level_ == 0) {

@@ -7,6 +7,12 @@ namespace {
 
 constexpr BYTE kKeyDown = 0x80;
 
+struct PhysicalKey {
+    int usage;        // USB HID usage on the keyboard page: SDL's scancode of the key
+    const char* code; // the browser's KeyboardEvent.code of the key
+    int keyCode;      // the same key's DIK_ code
+};
+
 // In the order of DirectInput's key codes, as the system's keyboard numbers them.
 constexpr PhysicalKey kKeys[] = {
     {41, "Escape", DIK_ESCAPE},
@@ -122,23 +128,12 @@ constexpr PhysicalKey kKeys[] = {
     {101, "ContextMenu", DIK_APPS},
 };
 
-template <typename Match> int KeyCodeWhere(Match match) {
-    const auto found = std::find_if(std::begin(kKeys), std::end(kKeys), match);
-    return found != std::end(kKeys) ? found->keyCode : 0;
-}
-
 } // namespace
 
-std::span<const PhysicalKey> PhysicalKeyTable() {
-    return kKeys;
-}
-
-int KeyCodeOfUsage(int usage) {
-    return KeyCodeWhere([usage](const PhysicalKey& key) { return key.usage == usage; });
-}
-
 int KeyCodeOfCode(std::string_view code) {
-    return KeyCodeWhere([code](const PhysicalKey& key) { return code == key.code; });
+    const auto found = std::find_if(std::begin(kKeys), std::end(kKeys),
+                                    [code](const PhysicalKey& key) { return code == key.code; });
+    return found != std::end(kKeys) ? found->keyCode : 0;
 }
 
 void FillKeyboardSnapshot(std::span<const std::uint8_t> downByUsage,

@@ -9,18 +9,10 @@
 
 #include "platform/emulation/keyboard_acquisition.h"
 
-struct PhysicalKey {
-    int usage;        // USB HID usage on the keyboard page: SDL's scancode of the key
-    const char* code; // the browser's KeyboardEvent.code of the key
-    int keyCode;      // the same key's DIK_ code
-};
+// The table knows letters, digits, punctuation, the function, editing and
+// arrow keys, the keypad, modifiers and the Japanese keys.
 
-// Every key the table knows: letters, digits, punctuation, the function,
-// editing and arrow keys, the keypad, modifiers and the Japanese keys.
-std::span<const PhysicalKey> PhysicalKeyTable();
-
-// The DIK_ code of a key, or 0 when the table has none.
-int KeyCodeOfUsage(int usage);
+// The DIK_ code of the key with this KeyboardEvent.code, or 0 when the table has none.
 int KeyCodeOfCode(std::string_view code);
 
 // Fills `snapshot` as DirectInput does: 0x80 for each key whose entry in

@@ -11,17 +11,6 @@
 
 namespace {
 
-GLenum GlPrimitiveOf(D3DPRIMITIVETYPE type) {
-    switch (type) {
-    case D3DPT_POINTLIST:
-        return GL_POINTS;
-    case D3DPT_LINELIST:
-        return GL_LINES;
-    default:
-        return GL_TRIANGLES;
-    }
-}
-
 void SetEnabled(const GlFunctions& gl, GLenum capability, bool enabled) {
     if (enabled) {
         gl.glEnable(capability);
@@ -122,8 +111,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex
     ApplyProgram(gl);
     BindStageTexture(gl);
     BindVertexStream(gl, layout);
-    gl.glDrawArrays(GlPrimitiveOf(primitiveType), static_cast<GLint>(startVertex),
-                    static_cast<GLsizei>(vertices));
+    gl.glDrawArrays(GL_TRIANGLES, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
     return S_OK;
 }
 

@@ -1,7 +1,5 @@
 #include "platform/opengl/gl_resources.h"
 
-#include <algorithm>
-
 // ---- textures ----
 
 GlTexture::GlTexture(std::shared_ptr<GlContext> context, UINT width, UINT height, UINT levels,
@@ -52,22 +50,15 @@ HRESULT GlTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
 }
 
 HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD) {
-    if (lockedRect == nullptr || level >= levels_.size() || levels_[level].locked) {
+    // Whole levels only: the loader fills a level at a time.
+    if (lockedRect == nullptr || rect != nullptr || level >= levels_.size() ||
+        levels_[level].locked) {
         return D3DERR_INVALIDCALL;
     }
     Level& locked = levels_[level];
-    std::size_t first = 0;
-    if (rect != nullptr) {
-        if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right ||
-            rect->top >= rect->bottom || static_cast<UINT>(rect->right) > locked.width ||
-            static_cast<UINT>(rect->bottom) > locked.height) {
-            return D3DERR_INVALIDCALL;
-        }
-        first = static_cast<std::size_t>(rect->top) * locked.width + static_cast<UINT>(rect->left);
-    }
     locked.locked = true;
     lockedRect->Pitch = static_cast<INT>(locked.width * sizeof(std::uint32_t));
-    lockedRect->pBits = locked.texels.data() + first;
+    lockedRect->pBits = locked.texels.data();
     return S_OK;
 }
 
@@ -119,13 +110,6 @@ HRESULT GlVertexBuffer::Lock(UINT offsetToLock, UINT sizeToLock, void** data, DW
     if (offsetToLock > length || size > length - offsetToLock) {
         return D3DERR_INVALIDCALL;
     }
-    if (locks_ == 0 || dirtyBegin_ == dirtyEnd_) {
-        dirtyBegin_ = offsetToLock;
-        dirtyEnd_ = offsetToLock + size;
-    } else {
-        dirtyBegin_ = std::min(dirtyBegin_, offsetToLock);
-        dirtyEnd_ = std::max(dirtyEnd_, offsetToLock + size);
-    }
     ++locks_;
     *data = bytes_.data() + offsetToLock;
     return S_OK;
@@ -135,14 +119,12 @@ HRESULT GlVertexBuffer::Unlock() {
     if (locks_ == 0) {
         return D3DERR_INVALIDCALL;
     }
-    if (--locks_ > 0 || dirtyBegin_ == dirtyEnd_) {
+    if (--locks_ > 0) {
         return S_OK;
     }
+    // The whole buffer: each of the game's buffers is filled once, in one lock.
     const GlFunctions& gl = MakeCurrent();
     gl.glBindBuffer(GL_ARRAY_BUFFER, name_);
-    gl.glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(dirtyBegin_),
-                       static_cast<GLsizeiptr>(dirtyEnd_ - dirtyBegin_),
-                       bytes_.data() + dirtyBegin_);
-    dirtyBegin_ = dirtyEnd_ = 0;
+    gl.glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes_.size()), bytes_.data());
     return S_OK;
 }

@@ -1,6 +1,6 @@
 // The OpenGL device's textures and vertex buffers. Both keep their contents
 // in memory, as Direct3D's managed pool does, and copy what was written to
-// OpenGL when it is unlocked.
+// OpenGL when it is unlocked: a texture's level, a vertex buffer whole.
 #pragma once
 
 #include <cstdint>
@@ -72,8 +72,6 @@ class GlVertexBuffer final : public GlResource<IDirect3DVertexBuffer9> {
     ~GlVertexBuffer() override;
 
     std::vector<std::uint8_t> bytes_;
-    int locks_ = 0;       // Lock calls not yet matched by Unlock
-    UINT dirtyBegin_ = 0; // bytes written since the last upload: [begin, end)
-    UINT dirtyEnd_ = 0;
+    int locks_ = 0; // Lock calls not yet matched by Unlock
     GLuint name_ = 0;
 };

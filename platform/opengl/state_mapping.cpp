@@ -2,11 +2,8 @@
 
 namespace {
 
-constexpr DWORD kArgumentSelectMask = 0x0F; // D3DTA_SELECTMASK: the source without modifiers
-
 StageSource SourceOf(DWORD argument) {
-    return (argument & kArgumentSelectMask) == D3DTA_TEXTURE ? StageSource::Texture
-                                                             : StageSource::Diffuse;
+    return argument == D3DTA_TEXTURE ? StageSource::Texture : StageSource::Diffuse;
 }
 
 StageOperation OperationOf(DWORD operation) {

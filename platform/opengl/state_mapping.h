@@ -62,10 +62,10 @@ CullSettings CullSettingsFor(DWORD cullMode);
 DepthSettings DepthSettingsFor(const DeviceStates& states, bool hasDepthBuffer);
 SamplerSettings SamplerSettingsFor(const DeviceStates& states, DWORD sampler);
 // Stage 0 only: later stages are off by default and the OpenGL device does
-// not combine them. Arguments other than DIFFUSE, CURRENT and TEXTURE, and
-// operations other than DISABLE, SELECTARG1, SELECTARG2 and MODULATE, are
-// taken as CURRENT and MODULATE. An operation that reads the texture while
-// none is bound passes the lit colour or alpha through, as Direct3D does.
+// not combine them. Arguments other than DIFFUSE, CURRENT and TEXTURE (a
+// texture with a modifier too), and operations other than DISABLE,
+// SELECTARG1, SELECTARG2 and MODULATE, are taken as CURRENT and MODULATE. An operation that reads
+// the texture while none is bound passes the lit colour or alpha through, as Direct3D does.
 StageCombiner StageCombinerFor(const DeviceStates& states, bool textureBound);
 
 // D3DCMP_* as an OpenGL depth function; an unknown value compares as LESSEQUAL.

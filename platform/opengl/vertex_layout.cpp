@@ -34,14 +34,5 @@ VertexLayout VertexLayoutOf(DWORD fvf) {
 }
 
 UINT VerticesForPrimitives(D3DPRIMITIVETYPE type, UINT count) {
-    switch (type) {
-    case D3DPT_POINTLIST:
-        return count;
-    case D3DPT_LINELIST:
-        return 2 * count;
-    case D3DPT_TRIANGLELIST:
-        return 3 * count;
-    default:
-        return 0;
-    }
+    return type == D3DPT_TRIANGLELIST ? 3 * count : 0;
 }

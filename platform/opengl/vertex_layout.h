@@ -21,5 +21,5 @@ struct VertexLayout {
 VertexLayout VertexLayoutOf(DWORD fvf);
 
 // Vertices read by a draw of `count` primitives of `type`; 0 for a type the
-// OpenGL device does not draw.
+// OpenGL device does not draw: it draws triangle lists, as the game's meshes are.
 UINT VerticesForPrimitives(D3DPRIMITIVETYPE type, UINT count);

@@ -73,6 +73,16 @@ TEST_F(NativeDevices, CallsTheDeviceRefusesChangeNothing) {
     noDirection.Type = D3DLIGHT_DIRECTIONAL;
     EXPECT_EQ(device->SetLight(0, &noDirection), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->SetLight(0, nullptr), D3DERR_INVALIDCALL);
+    // Light indices up to 4095, so a stray index costs no more than that.
+    const D3DLIGHT9 light = DefaultLight();
+    EXPECT_EQ(device->SetLight(4095, &light), S_OK);
+    EXPECT_EQ(device->SetLight(4096, &light), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->LightEnable(4095, TRUE), S_OK);
+    EXPECT_EQ(device->LightEnable(4096, TRUE), D3DERR_INVALIDCALL);
+    D3DMATRIX matrix{};
+    EXPECT_EQ(device->GetTransform(D3DTS_WORLD, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->GetTransform(static_cast<D3DTRANSFORMSTATETYPE>(16), &matrix),
+              D3DERR_INVALIDCALL);
     EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->BeginScene(), S_OK);
     EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
@@ -113,6 +123,16 @@ TEST_F(NativeDevices, DrawsReadOnlyFromInsideTheBoundBuffer) {
         device->SetStreamSource(0, quad, 0, c.stride);
         EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, c.start, c.count), c.result) << c.what;
     }
+    // Triangle lists only, as the game's meshes are.
+    for (const D3DPRIMITIVETYPE type :
+         {D3DPT_POINTLIST, D3DPT_LINELIST, static_cast<D3DPRIMITIVETYPE>(5)}) {
+        EXPECT_EQ(device->DrawPrimitive(type, 0, 1), D3DERR_INVALIDCALL) << type;
+    }
+    // Streams beyond the first are accepted and not read; there are sixteen.
+    EXPECT_EQ(device->SetStreamSource(1, nullptr, 0, 0), S_OK);
+    EXPECT_EQ(device->SetStreamSource(15, quad, 0, 0), S_OK);
+    EXPECT_EQ(device->SetStreamSource(16, quad, 0, 32), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 3, 1), S_OK);
     device->SetStreamSource(0, nullptr, 0, 0);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
     device->EndScene();
@@ -127,9 +147,27 @@ TEST_F(NativeDevices, VertexBufferLocksStayInsideTheBuffer) {
         device->CreateVertexBuffer(0, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
         D3DERR_INVALIDCALL);
     EXPECT_EQ(buffer, nullptr);
-    EXPECT_EQ(
-        device->CreateVertexBuffer(16, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
-        D3DERR_INVALIDCALL); // less than one vertex
+    struct Refused {
+        const char* what;
+        UINT length;
+        D3DPOOL pool;
+        bool shared;
+    };
+    for (const Refused& r : {Refused{"less than one vertex", 31, D3DPOOL_MANAGED, false},
+                             Refused{"scratch memory", 96, D3DPOOL_SCRATCH, false},
+                             Refused{"a shared buffer", 96, D3DPOOL_MANAGED, true}}) {
+        HANDLE handle = nullptr;
+        buffer = reinterpret_cast<IDirect3DVertexBuffer9*>(this);
+        EXPECT_EQ(device->CreateVertexBuffer(r.length, 0, kMeshVertexFormat, r.pool, &buffer,
+                                             r.shared ? &handle : nullptr),
+                  D3DERR_INVALIDCALL)
+            << r.what;
+        EXPECT_EQ(buffer, nullptr) << r.what;
+    }
+    ASSERT_EQ(
+        device->CreateVertexBuffer(32, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
+        S_OK); // one vertex
+    EXPECT_EQ(buffer->Release(), 0u);
     ASSERT_EQ(
         device->CreateVertexBuffer(96, 0, kMeshVertexFormat, D3DPOOL_MANAGED, &buffer, nullptr),
         S_OK);
@@ -140,6 +178,10 @@ TEST_F(NativeDevices, VertexBufferLocksStayInsideTheBuffer) {
     EXPECT_EQ(buffer->Lock(64, 64, &data, 0), D3DERR_INVALIDCALL);
     ASSERT_EQ(buffer->Lock(64, 0, &data, 0), S_OK); // the rest of the buffer
     EXPECT_NE(data, nullptr);
+    void* inner = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 32, &inner, 0), S_OK); // locks nest
+    EXPECT_EQ(static_cast<std::uint8_t*>(data) - static_cast<std::uint8_t*>(inner), 64);
+    EXPECT_EQ(buffer->Unlock(), S_OK);
     EXPECT_EQ(buffer->Unlock(), S_OK);
     EXPECT_EQ(buffer->Unlock(), D3DERR_INVALIDCALL);
     EXPECT_EQ(buffer->Release(), 0u);
@@ -156,6 +198,38 @@ TEST_F(NativeDevices, TexturesHaveTheirChainsAndLockOneLevelAtATime) {
     EXPECT_EQ(
         device->CreateTexture(16, 16, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture, nullptr),
         D3DERR_INVALIDCALL);
+    // Plain textures up to 8192 texels a side; no render targets, scratch or shared ones.
+    struct Request {
+        const char* what;
+        UINT width;
+        UINT height;
+        DWORD usage;
+        D3DPOOL pool;
+        bool shared;
+        HRESULT result;
+    };
+    const DWORD renderTarget = 1; // D3DUSAGE_RENDERTARGET
+    for (const Request& r :
+         {Request{"widest", 8192, 1, 0, D3DPOOL_MANAGED, false, S_OK},
+          Request{"tallest", 1, 8192, 0, D3DPOOL_MANAGED, false, S_OK},
+          Request{"too wide", 8193, 1, 0, D3DPOOL_MANAGED, false, D3DERR_INVALIDCALL},
+          Request{"too tall", 1, 8193, 0, D3DPOOL_MANAGED, false, D3DERR_INVALIDCALL},
+          Request{"no height", 16, 0, 0, D3DPOOL_MANAGED, false, D3DERR_INVALIDCALL},
+          Request{"a render target", 16, 16, renderTarget, D3DPOOL_DEFAULT, false,
+                  D3DERR_INVALIDCALL},
+          Request{"scratch memory", 16, 16, 0, D3DPOOL_SCRATCH, false, D3DERR_INVALIDCALL},
+          Request{"a shared texture", 16, 16, 0, D3DPOOL_MANAGED, true, D3DERR_INVALIDCALL}}) {
+        HANDLE handle = nullptr;
+        texture = reinterpret_cast<IDirect3DTexture9*>(this);
+        EXPECT_EQ(device->CreateTexture(r.width, r.height, 1, r.usage, D3DFMT_A8R8G8B8, r.pool,
+                                        &texture, r.shared ? &handle : nullptr),
+                  r.result)
+            << r.what;
+        EXPECT_EQ(texture != nullptr, r.result == S_OK) << r.what;
+        if (texture != nullptr) {
+            EXPECT_EQ(texture->Release(), 0u) << r.what;
+        }
+    }
     ASSERT_EQ(
         device->CreateTexture(64, 16, 0, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
         S_OK);
@@ -172,8 +246,8 @@ TEST_F(NativeDevices, TexturesHaveTheirChainsAndLockOneLevelAtATime) {
     EXPECT_EQ(texture->LockRect(1, &locked, nullptr, 0), D3DERR_INVALIDCALL); // already locked
     EXPECT_EQ(texture->UnlockRect(1), S_OK);
     EXPECT_EQ(texture->UnlockRect(1), D3DERR_INVALIDCALL);
-    const RECT outside{0, 0, 40, 4};
-    EXPECT_EQ(texture->LockRect(1, &locked, &outside, 0), D3DERR_INVALIDCALL);
+    const RECT part{0, 0, 4, 4}; // whole levels only, as the loader fills them
+    EXPECT_EQ(texture->LockRect(1, &locked, &part, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(texture->LockRect(7, &locked, nullptr, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(texture->Release(), 0u);
 }

@@ -60,6 +60,19 @@ TEST_F(NativeSound, WithoutAnAudioDeviceCreationFailsAndTheGameGoesOn) {
     EXPECT_EQ(system.primaryBuffer, nullptr);
 }
 
+TEST_F(NativeSound, OnlyTheDefaultDeviceIsCreatedAndOnlyIntoAPlace) {
+    const GUID someDevice = {
+        0xDEF00001, 0x9C6D, 0x47ED, {0xAA, 0xF1, 0x4D, 0xDA, 0x8F, 0x2B, 0x5C, 0x03}};
+    IUnknown* const outer = reinterpret_cast<IUnknown*>(this); // never called
+    IDirectSound8* sound = reinterpret_cast<IDirectSound8*>(this);
+    EXPECT_EQ(SystemDirectSoundCreate8()(&someDevice, &sound, nullptr), DSERR_NODRIVER);
+    EXPECT_EQ(sound, nullptr);
+    sound = reinterpret_cast<IDirectSound8*>(this);
+    EXPECT_EQ(SystemDirectSoundCreate8()(nullptr, &sound, outer), DSERR_NOAGGREGATION);
+    EXPECT_EQ(sound, nullptr);
+    EXPECT_EQ(SystemDirectSoundCreate8()(nullptr, nullptr, nullptr), DSERR_INVALIDPARAM);
+}
+
 TEST_F(NativeSound, ThePrimaryBufferNeedsItsDescriptionLevelAndAPlayableFormat) {
     EmulatedDirectSound* sound = Create();
     ASSERT_NE(sound, nullptr);
@@ -74,9 +87,25 @@ TEST_F(NativeSound, ThePrimaryBufferNeedsItsDescriptionLevelAndAPlayableFormat) 
     EXPECT_EQ(sound->SetCooperativeLevel(nullptr, DSSCL_NORMAL), DSERR_INVALIDPARAM);
     ASSERT_EQ(sound->SetCooperativeLevel(mainWindow, DSSCL_NORMAL), DS_OK);
 
-    DSBUFFERDESC wrongSize = description;
-    wrongSize.dwSize = 12;
-    EXPECT_EQ(sound->CreateSoundBuffer(&wrongSize, &primary, nullptr), DSERR_INVALIDPARAM);
+    // What the device refuses to make, and leaves no buffer behind for.
+    const auto refused = [&](DSBUFFERDESC changed, IUnknown* outer = nullptr) {
+        primary = reinterpret_cast<IDirectSoundBuffer*>(this);
+        const HRESULT result = sound->CreateSoundBuffer(&changed, &primary, outer);
+        EXPECT_EQ(primary, nullptr);
+        return result;
+    };
+    for (const DWORD size : {DWORD{12}, DWORD{sizeof(DSBUFFERDESC) - sizeof(GUID)}}) {
+        DSBUFFERDESC wrongSize = description;
+        wrongSize.dwSize = size;
+        EXPECT_EQ(refused(wrongSize), DSERR_INVALIDPARAM) << size;
+    }
+    EXPECT_EQ(refused(description, reinterpret_cast<IUnknown*>(this)), DSERR_NOAGGREGATION);
+    WAVEFORMATEX ownFormat = PrimaryBufferFormat();
+    DSBUFFERDESC formatted = description;
+    formatted.lpwfxFormat = &ownFormat;
+    EXPECT_EQ(refused(formatted), DSERR_INVALIDPARAM);
+    EXPECT_EQ(sound->CreateSoundBuffer(nullptr, &primary, nullptr), DSERR_INVALIDPARAM);
+    EXPECT_EQ(sound->CreateSoundBuffer(&description, nullptr, nullptr), DSERR_INVALIDPARAM);
     DSBUFFERDESC secondary = description;
     secondary.dwFlags = 0;
     secondary.dwBufferBytes = 4096;

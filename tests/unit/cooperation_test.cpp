@@ -1,6 +1,7 @@
 // What the emulated DirectInput keyboard, DirectSound device and the OpenGL device's
 // presentation accept, as their Windows counterparts accept it.
 #include "platform/emulation/cooperative_level.h"
+#include "platform/emulation/emulated_direct_sound.h"
 #include "platform/emulation/keyboard_acquisition.h"
 #include "platform/opengl/presentation.h"
 
@@ -15,6 +16,26 @@
 namespace {
 
 const HWND kWindow = reinterpret_cast<HWND>(7);
+
+// The platform's side of the emulated sound device: one window, and a
+// playback device that opens at any format while it is willing to.
+struct OneWindow final : PlatformWindows {
+    bool IsWindow(HWND window) override { return window == kWindow; }
+    bool HasKeyboard(HWND) override { return false; }
+};
+
+struct WillingOutput final : AudioOutput {
+    WillingOutput(bool& isWilling, std::vector<DWORD>& openedRates)
+        : willing(isWilling), rates(openedRates) {}
+    bool Open(const WAVEFORMATEX& format) override {
+        if (willing) {
+            rates.push_back(format.nSamplesPerSec);
+        }
+        return willing;
+    }
+    bool& willing;
+    std::vector<DWORD>& rates; // of each successful opening
+};
 
 } // namespace
 
@@ -41,10 +62,20 @@ TEST(Cooperation, ForegroundKeyboardFollowsTheWindowsKeyboardFocus) {
     // Nothing before the data format.
     EXPECT_EQ(keyboard.Acquire(true), DIERR_INVALIDPARAM);
     EXPECT_EQ(keyboard.BeginRead(true), DIERR_NOTACQUIRED);
-    DIDATAFORMAT mouseSized = c_dfDIKeyboard;
-    mouseSized.dwDataSize = 16;
-    EXPECT_EQ(keyboard.SetDataFormat(&mouseSized), DIERR_INVALIDPARAM);
+    // Only the keyboard's own format reads the snapshot.
+    const std::vector<std::tuple<const char*, DWORD DIDATAFORMAT::*, DWORD>> wrongFormats = {
+        {"a mouse's snapshot size", &DIDATAFORMAT::dwDataSize, 16},
+        {"a snapshot one byte short", &DIDATAFORMAT::dwDataSize, kKeyboardSnapshotSize - 1},
+        {"another record size", &DIDATAFORMAT::dwSize, sizeof(DIDATAFORMAT) - 4},
+        {"another object record size", &DIDATAFORMAT::dwObjSize, sizeof(DIOBJECTDATAFORMAT) + 4},
+    };
+    for (const auto& [what, field, value] : wrongFormats) {
+        DIDATAFORMAT format = c_dfDIKeyboard;
+        format.*field = value;
+        EXPECT_EQ(keyboard.SetDataFormat(&format), DIERR_INVALIDPARAM) << what;
+    }
     EXPECT_EQ(keyboard.SetDataFormat(nullptr), DIERR_INVALIDPARAM);
+    EXPECT_EQ(keyboard.Acquire(true), DIERR_INVALIDPARAM); // none of them was taken
     ASSERT_EQ(keyboard.SetDataFormat(&c_dfDIKeyboard), DI_OK);
     EXPECT_EQ(keyboard.SetCooperativeLevel(kWindow, false, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
               DIERR_INVALIDPARAM);
@@ -73,11 +104,21 @@ TEST(Cooperation, ForegroundKeyboardFollowsTheWindowsKeyboardFocus) {
 }
 
 TEST(Cooperation, BackgroundKeyboardReadsWithoutTheFocus) {
-    KeyboardAcquisition keyboard;
-    ASSERT_EQ(keyboard.SetDataFormat(&c_dfDIKeyboard), DI_OK);
     // Without a cooperative level DirectInput works in the background.
-    EXPECT_EQ(keyboard.Acquire(false), DI_OK);
-    EXPECT_EQ(keyboard.BeginRead(false), DI_OK);
+    const std::vector<std::tuple<const char*, DWORD>> levels = {
+        {"no level", 0},
+        {"non-exclusive background", DISCL_NONEXCLUSIVE | DISCL_BACKGROUND},
+    };
+    for (const auto& [what, flags] : levels) {
+        KeyboardAcquisition keyboard;
+        ASSERT_EQ(keyboard.SetDataFormat(&c_dfDIKeyboard), DI_OK);
+        if (flags != 0) {
+            ASSERT_EQ(keyboard.SetCooperativeLevel(kWindow, true, flags), DI_OK) << what;
+        }
+        EXPECT_EQ(keyboard.Acquire(false), DI_OK) << what;
+        EXPECT_EQ(keyboard.BeginRead(false), DI_OK) << what;
+        EXPECT_TRUE(keyboard.Acquired()) << what;
+    }
 }
 
 TEST(Cooperation, SoundLevelsAndPrimaryFormats) {
@@ -107,14 +148,72 @@ TEST(Cooperation, SoundLevelsAndPrimaryFormats) {
                   f.nAvgBytesPerSec = 88200;
               }),
               DS_OK);
+    // The rates at and just beyond the limits, with byte rates that follow.
+    const std::tuple<DWORD, HRESULT> rates[] = {
+        {99, DSERR_BADFORMAT}, {100, DS_OK}, {200000, DS_OK}, {200001, DSERR_BADFORMAT}};
+    for (const auto& [limit, result] : rates) {
+        const DWORD rate = limit; // a copy the lambda can hold
+        EXPECT_EQ(changed([rate](WAVEFORMATEX& f) {
+                      f.nSamplesPerSec = rate;
+                      f.nAvgBytesPerSec = rate * 4;
+                  }),
+                  result)
+            << rate;
+    }
     EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.wFormatTag = 3; }), DSERR_BADFORMAT);
-    EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.nChannels = 6; }), DSERR_BADFORMAT);
-    EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.wBitsPerSample = 24; }), DSERR_BADFORMAT);
-    EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.nSamplesPerSec = 50; }), DSERR_BADFORMAT);
-    EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.nSamplesPerSec = 400000; }), DSERR_BADFORMAT);
+    EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.wFormatTag = 0; }), DSERR_BADFORMAT);
+    for (const WORD channels : {0, 3, 6}) {
+        EXPECT_EQ(changed([channels](WAVEFORMATEX& f) {
+                      f.nChannels = channels;
+                      f.nBlockAlign = static_cast<WORD>(channels * 2);
+                      f.nAvgBytesPerSec = 44100u * channels * 2;
+                  }),
+                  DSERR_BADFORMAT)
+            << channels << " channels";
+    }
+    for (const WORD bits : {0, 4, 24}) {
+        EXPECT_EQ(changed([bits](WAVEFORMATEX& f) {
+                      f.wBitsPerSample = bits;
+                      f.nBlockAlign = static_cast<WORD>(bits / 4);
+                      f.nAvgBytesPerSec = 44100u * bits / 4;
+                  }),
+                  DSERR_BADFORMAT)
+            << bits << " bits";
+    }
     EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.nBlockAlign = 3; }), DSERR_INVALIDPARAM);
     EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.nAvgBytesPerSec = 1000; }), DSERR_INVALIDPARAM);
     EXPECT_EQ(ValidatePrimaryFormat(nullptr), DSERR_INVALIDPARAM);
+}
+
+TEST(Cooperation, TheSoundDeviceOpensTheOutputAndSaysWhenItCannot) {
+    OneWindow windows;
+    bool willing = false;
+    std::vector<DWORD> rates;
+    IDirectSound8* sound = reinterpret_cast<IDirectSound8*>(&windows);
+    EXPECT_EQ(CreateEmulatedDirectSound(nullptr, &sound, nullptr,
+                                        std::make_unique<WillingOutput>(willing, rates), windows),
+              DSERR_NODRIVER);
+    EXPECT_EQ(sound, nullptr);
+    EXPECT_EQ(CreateEmulatedDirectSound(nullptr, &sound, nullptr, nullptr, windows),
+              DSERR_NODRIVER);
+
+    willing = true;
+    ASSERT_EQ(CreateEmulatedDirectSound(nullptr, &sound, nullptr,
+                                        std::make_unique<WillingOutput>(willing, rates), windows),
+              DS_OK);
+    EXPECT_EQ(rates, std::vector<DWORD>{22050}); // DirectSound's first format
+    ASSERT_EQ(sound->SetCooperativeLevel(kWindow, DSSCL_PRIORITY), DS_OK);
+    const DSBUFFERDESC description = PrimaryBufferDescription();
+    IDirectSoundBuffer* primary = nullptr;
+    ASSERT_EQ(sound->CreateSoundBuffer(&description, &primary, nullptr), DS_OK);
+    const WAVEFORMATEX format = PrimaryBufferFormat();
+    willing = false; // the output cannot take it: a failure, not a success
+    EXPECT_EQ(primary->SetFormat(&format), DSERR_GENERIC);
+    willing = true;
+    EXPECT_EQ(primary->SetFormat(&format), DS_OK);
+    EXPECT_EQ(rates, (std::vector<DWORD>{22050, 44100}));
+    EXPECT_EQ(primary->Release(), 0u);
+    EXPECT_EQ(sound->Release(), 0u);
 }
 
 TEST(GlPresentation, TheGamesParametersGiveAWindowedBufferWithSixteenBitDepth) {

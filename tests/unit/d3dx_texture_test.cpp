@@ -136,6 +136,14 @@ TEST_F(D3DXTextureTest, ReadsEveryFormatTopRowFirstAtTheTexturesPitch) {
             }
         }
     }
+    // No format, or the file's own: 32 bits with alpha.
+    for (const D3DFORMAT asked : {D3DFMT_UNKNOWN, static_cast<D3DFORMAT>(D3DX_FROM_FILE)}) {
+        device.ClearCalls();
+        ASSERT_EQ(Load(Write("sample.png", EncodePng(kSample)), {.format = asked}), S_OK);
+        EXPECT_EQ(device.Described(DeviceOp::CreateTexture),
+                  std::vector<std::string>{"CreateTexture(4, 2, 3, 21)"});
+        EXPECT_EQ(Level(0), kSampleTexels);
+    }
 }
 
 TEST_F(D3DXTextureTest, SizeAndChainFollowTheRequestAndKeepASolidColour) {
@@ -168,20 +176,85 @@ TEST_F(D3DXTextureTest, SizeAndChainFollowTheRequestAndKeepASolidColour) {
     }
 }
 
-TEST_F(D3DXTextureTest, FiltersDecideHowAnImageIsEnlarged) {
+TEST_F(D3DXTextureTest, FiltersDecideHowAnImageIsScaled) {
     // A black and a white texel stretched to four; beyond the edges the
-    // image wraps around unless mirroring is asked for.
-    const std::string path = Write("pair.png", EncodePng(ImageOf(2, 1, Greys({0, 255}))));
-    const std::pair<DWORD, Texels> cases[] = {
-        {D3DX_FILTER_LINEAR, Greys({64, 64, 191, 191})},
-        {D3DX_FILTER_LINEAR | D3DX_FILTER_MIRROR_U, Greys({0, 64, 191, 255})},
-        {D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER, Greys({64, 64, 191, 191})},
-        {D3DX_FILTER_POINT, Greys({0, 0, 255, 255})},
-        {D3DX_FILTER_NONE, Greys({0, 255, 0, 0})},
+    // image wraps around unless mirroring is asked for. Four texels halved.
+    const std::string pair = Write("pair.png", EncodePng(ImageOf(2, 1, Greys({0, 255}))));
+    const std::string upright = Write("upright.png", EncodePng(ImageOf(1, 2, Greys({0, 255}))));
+    const std::string four = Write("four.png", EncodePng(ImageOf(4, 1, Greys({0, 40, 100, 200}))));
+    struct Case {
+        const std::string& path;
+        UINT width;
+        UINT height;
+        DWORD filter;
+        Texels texels;
     };
-    for (const auto& [filter, texels] : cases) {
-        ASSERT_EQ(Load(path, {.width = 4, .height = 1, .levels = 1, .filter = filter}), S_OK);
-        EXPECT_EQ(Level(0), texels) << "filter " << std::hex << filter;
+    const Case cases[] = {
+        {pair, 4, 1, D3DX_FILTER_LINEAR, Greys({64, 64, 191, 191})},
+        {pair, 4, 1, D3DX_FILTER_LINEAR | D3DX_FILTER_MIRROR_U, Greys({0, 64, 191, 255})},
+        {pair, 4, 1, D3DX_FILTER_LINEAR | D3DX_FILTER_MIRROR_V, Greys({64, 64, 191, 191})},
+        {upright, 1, 4, D3DX_FILTER_LINEAR | D3DX_FILTER_MIRROR_V, Greys({0, 64, 191, 255})},
+        {upright, 1, 4, D3DX_FILTER_LINEAR | D3DX_FILTER_MIRROR_U, Greys({64, 64, 191, 191})},
+        {pair, 4, 1, D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER, Greys({64, 64, 191, 191})},
+        {pair, 4, 1, D3DX_DEFAULT, Greys({64, 64, 191, 191})},
+        {pair, 4, 1, D3DX_FILTER_POINT, Greys({0, 0, 255, 255})},
+        {pair, 4, 1, D3DX_FILTER_BOX, Greys({0, 0, 255, 255})}, // each covers half a texel
+        {pair, 4, 1, D3DX_FILTER_NONE, Greys({0, 255, 0, 0})},
+        {four, 2, 1, D3DX_FILTER_LINEAR, Greys({20, 150})}, // the average of each pair
+        {four, 2, 1, D3DX_FILTER_BOX, Greys({20, 150})},
+        {four, 2, 1, D3DX_FILTER_POINT, Greys({40, 200})}, // the texel under each centre
+        {four, 2, 1, D3DX_FILTER_NONE, Greys({0, 40})},    // the corner, cut off
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(
+            Load(c.path, {.width = c.width, .height = c.height, .levels = 1, .filter = c.filter}),
+            S_OK);
+        EXPECT_EQ(Level(0), c.texels)
+            << c.width << " x " << c.height << ", filter " << std::hex << c.filter;
+    }
+}
+
+TEST_F(D3DXTextureTest, TheImageFilterMakesTheTopLevelAndTheMipFilterTheRest) {
+    // Texels 0 and 200 stretched to four, then halved twice. Each row: the
+    // image filter, the mip filter, and the three levels.
+    const std::string path = Write("pair.png", EncodePng(ImageOf(2, 1, Greys({0, 200}))));
+    struct Case {
+        DWORD filter;
+        DWORD mipFilter;
+        Texels levels[3];
+    };
+    const Case cases[] = {
+        {D3DX_FILTER_LINEAR,
+         D3DX_FILTER_LINEAR, // the game's
+         {Greys({50, 50, 150, 150}), Greys({50, 150}), Greys({100})}},
+        {D3DX_FILTER_POINT,
+         D3DX_FILTER_LINEAR,
+         {Greys({0, 0, 200, 200}), Greys({0, 200}), Greys({100})}},
+        {D3DX_FILTER_LINEAR,
+         D3DX_FILTER_POINT,
+         {Greys({50, 50, 150, 150}), Greys({50, 150}), Greys({150})}},
+        {D3DX_FILTER_NONE,
+         D3DX_FILTER_LINEAR,
+         {Greys({0, 200, 0, 0}), Greys({100, 0}), Greys({50})}},
+        {D3DX_FILTER_NONE, D3DX_FILTER_POINT, {Greys({0, 200, 0, 0}), Greys({200, 0}), Greys({0})}},
+        {D3DX_FILTER_POINT, D3DX_FILTER_NONE, {Greys({0, 0, 200, 200}), Greys({0, 0}), Greys({0})}},
+        {D3DX_FILTER_POINT,
+         D3DX_FILTER_BOX,
+         {Greys({0, 0, 200, 200}), Greys({0, 200}), Greys({100})}},
+        {D3DX_DEFAULT,
+         D3DX_DEFAULT, // triangle, then box
+         {Greys({50, 50, 150, 150}), Greys({50, 150}), Greys({100})}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << std::hex << "filter " << c.filter << ", mip filter " << c.mipFilter);
+        ASSERT_EQ(
+            Load(path, {.width = 4, .height = 1, .filter = c.filter, .mipFilter = c.mipFilter}),
+            S_OK);
+        ASSERT_EQ(Made().levelCount, 3u);
+        for (UINT level = 0; level < 3; ++level) {
+            EXPECT_EQ(Level(level), c.levels[level]) << "level " << level;
+        }
     }
 }
 
@@ -265,8 +338,11 @@ TEST_F(D3DXTextureTest, FailuresLeaveNoTextureBehind) {
         {"larger than any texture", Write("huge.bmp", huge), {}, kBadData},
         {"format not written", good, {.format = D3DFMT_R5G6B5}, kInvalid},
         {"no filter", good, {.filter = 0}, kInvalid},
-        {"unknown mip filter", good, {.mipFilter = 6}, kInvalid},
-        {"size beyond the limit", good, {.width = 16385}, kInvalid},
+        {"unknown filter", good, {.filter = D3DX_FILTER_BOX + 1}, kInvalid},
+        {"no mip filter", good, {.mipFilter = 0}, kInvalid},
+        {"unknown mip filter", good, {.mipFilter = D3DX_FILTER_BOX + 1}, kInvalid},
+        {"width beyond the limit", good, {.width = 16385}, kInvalid},
+        {"height beyond the limit", good, {.height = 16385}, kInvalid},
         {"device refuses", good, {}, E_OUTOFMEMORY, E_OUTOFMEMORY},
         {"lock refused", good, {}, kInvalid, S_OK, kInvalid},
         {"no device", good, {}, kInvalid, S_OK, S_OK, Omit::Device},

@@ -45,14 +45,17 @@ TEST(GlVertexLayout, PartsLieInDirect3DsOrder) {
 
 TEST(GlVertexLayout, PrimitivesCountTheirVertices) {
     EXPECT_EQ(VerticesForPrimitives(D3DPT_TRIANGLELIST, 7), 21u);
-    EXPECT_EQ(VerticesForPrimitives(D3DPT_LINELIST, 7), 14u);
-    EXPECT_EQ(VerticesForPrimitives(D3DPT_POINTLIST, 7), 7u);
-    EXPECT_EQ(VerticesForPrimitives(static_cast<D3DPRIMITIVETYPE>(5), 7), 0u); // strips
+    // Only the game's triangle lists are drawn: points, lines and strips are not.
+    for (const D3DPRIMITIVETYPE type :
+         {D3DPT_POINTLIST, D3DPT_LINELIST, static_cast<D3DPRIMITIVETYPE>(5)}) {
+        EXPECT_EQ(VerticesForPrimitives(type, 7), 0u) << type;
+    }
 }
 
 TEST(GlTextureLayout, ChainsRunDownToOneTexel) {
     const std::vector<std::tuple<UINT, UINT, UINT>> chains = {
-        {1, 1, 1}, {2, 1, 2}, {256, 256, 9}, {256, 64, 9}, {64, 256, 9}, {5, 3, 3}, {1024, 1, 11},
+        {1, 1, 1}, {2, 1, 2},     {256, 256, 9}, {256, 64, 9},         {64, 256, 9},
+        {5, 3, 3}, {1024, 1, 11}, {0, 0, 1},     {0xFFFFFFFFu, 1, 32}, {1, 0x80000000u, 32},
     };
     for (const auto& [width, height, levels] : chains) {
         EXPECT_EQ(FullMipChainLength(width, height), levels) << width << " x " << height;
@@ -62,6 +65,12 @@ TEST(GlTextureLayout, ChainsRunDownToOneTexel) {
     EXPECT_EQ(LevelExtent(64, 8), 1u); // never below one texel
     EXPECT_EQ(LevelExtent(5, 1), 2u);
     EXPECT_EQ(LevelExtent(5, 40), 1u);
+    // The widest extents at the last levels a shift can reach, and beyond
+    // them: read at run time, so no shift of 32 is folded away unnoticed.
+    const volatile UINT lastShift = 31;
+    EXPECT_EQ(LevelExtent(0xFFFFFFFFu, lastShift), 1u);
+    EXPECT_EQ(LevelExtent(0xFFFFFFFFu, lastShift - 1), 3u);
+    EXPECT_EQ(LevelExtent(0xFFFFFFFFu, lastShift + 1), 1u);
 }
 
 TEST(GlTextureLayout, ThirtyTwoBitFormatsKeepOrIgnoreTheirAlpha) {

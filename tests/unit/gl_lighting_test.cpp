@@ -91,10 +91,21 @@ TEST(GlLighting, OnlyEnabledDirectionalLightsShineAndAddAmbient) {
     EXPECT_EQ(lighting.lightCount, 0);
     ExpectColour(lighting.base, 0.5f, 0.25f, 0.125f, "global ambient alone");
 
-    // A point light is kept but does not shine here.
+    // A point or spot light is kept but neither shines nor adds ambient here.
     frame.lights[0].enabled = true;
-    frame.lights[0].light.Type = D3DLIGHT_POINT;
-    lighting = ComputeVertexLighting(frame.states, material, frame.lights, frame.view);
+    for (const D3DLIGHTTYPE type : {D3DLIGHT_POINT, D3DLIGHT_SPOT}) {
+        frame.lights[0].light.Type = type;
+        lighting = ComputeVertexLighting(frame.states, material, frame.lights, frame.view);
+        EXPECT_EQ(lighting.lightCount, 0) << type;
+        ExpectColour(lighting.base, 0.5f, 0.25f, 0.125f, "point or spot light");
+    }
+
+    // A view that flattens the light's direction to nothing leaves it dark.
+    frame.lights[0].light.Type = D3DLIGHT_DIRECTIONAL;
+    D3DXMATRIX flat = frame.view;
+    flat._11 = flat._12 = flat._13 = flat._21 = flat._22 = flat._23 = 0.0f;
+    flat._31 = flat._32 = flat._33 = 0.0f;
+    lighting = ComputeVertexLighting(frame.states, material, frame.lights, flat);
     EXPECT_EQ(lighting.lightCount, 0);
 
     // Direct3D's fixed function uses at most eight lights at once.
@@ -103,6 +114,44 @@ TEST(GlLighting, OnlyEnabledDirectionalLightsShineAndAddAmbient) {
     EXPECT_EQ(lighting.lightCount, kMaxActiveLights);
     const float ambient = 1.0f + 0.2f * kMaxActiveLights;
     ExpectColour(lighting.base, 0.5f * ambient, 0.25f * ambient, 0.125f * ambient, "eight");
+}
+
+TEST(GlLighting, ALightOffTheViewAxisTurnsWithTheViewAndKeepsEachChannel) {
+    // Direction of travel, the view (0: none; 1: a view that turns x, y, z
+    // into y, z, x and moves far away), and the way towards the light seen from it.
+    struct Case {
+        D3DVECTOR direction;
+        int view;
+        float toLight[3];
+    };
+    const Case cases[] = {
+        {{-3.0f, 0.0f, 4.0f}, 0, {0.6f, 0.0f, -0.8f}},
+        {{3.0f, -4.0f, 0.0f}, 0, {-0.6f, 0.8f, 0.0f}},
+        {{-1.0f, 2.0f, -2.0f}, 1, {-2.0f / 3.0f, 2.0f / 3.0f, 1.0f / 3.0f}},
+    };
+    D3DXMATRIX turned(0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f,
+                      500.0f, -7.0f, 9.0f, 1.0f);
+    const D3DXMATRIX views[] = {IdentityMatrix(), turned};
+    D3DMATERIAL9 material = Material(0.5f, 0.4f, 0.0f, 0.1f);
+    material.Specular = {0.5f, 0.25f, 1.0f, 1.0f};
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {0.9f, 0.6f, 0.3f, 1.0f};
+    light.Specular = {0.2f, 0.4f, 0.8f, 1.0f};
+    light.Ambient = {0.1f, 0.2f, 0.3f, 1.0f};
+    DeviceStates states = DefaultDeviceStates(true); // no global ambient
+    for (const Case& c : cases) {
+        light.Direction = c.direction;
+        const VertexLighting lighting =
+            ComputeVertexLighting(states, material, {LightSlot{light, true}}, views[c.view]);
+        ASSERT_EQ(lighting.lightCount, 1);
+        ExpectColour(lighting.lights[0].toLight, c.toLight[0], c.toLight[1], c.toLight[2],
+                     "towards the light");
+        ExpectColour(lighting.lights[0].diffuse, 0.5f * 0.9f, 0.25f * 0.6f, 0.125f * 0.3f,
+                     "diffuse");
+        ExpectColour(lighting.lights[0].specular, 0.5f * 0.2f, 0.25f * 0.4f, 0.8f, "specular");
+        ExpectColour(lighting.base, 0.1f + 0.4f * 0.1f, 0.2f * 0.2f, 0.1f + 0.1f * 0.3f, "base");
+    }
 }
 
 TEST(GlLighting, RenderStatesSwitchTheTermsOff) {
@@ -142,4 +191,10 @@ TEST(GlLighting, LightsAreCheckedAndDefaultedAsDirect3DDoes) {
     EXPECT_EQ(ValidateLight(light), S_OK);
     light.Type = static_cast<D3DLIGHTTYPE>(7);
     EXPECT_EQ(ValidateLight(light), D3DERR_INVALIDCALL);
+    light.Type = static_cast<D3DLIGHTTYPE>(0);
+    EXPECT_EQ(ValidateLight(light), D3DERR_INVALIDCALL);
+    // A spot light with a direction is a light like any other.
+    light.Type = D3DLIGHT_SPOT;
+    light.Direction = {-1.0f, 0.0f, 0.0f};
+    EXPECT_EQ(ValidateLight(light), S_OK);
 }

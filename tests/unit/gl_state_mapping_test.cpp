@@ -164,9 +164,13 @@ TEST(GlStateMapping, DepthFollowsEnableWriteAndComparison) {
     EXPECT_EQ(depth.function, GLenum{GL_LEQUAL});
 
     states.render[D3DRS_ZWRITEENABLE] = FALSE;
+    states.render[D3DRS_ZFUNC] = D3DCMP_GREATER;
     depth = DepthSettingsFor(states, true);
     EXPECT_TRUE(depth.test);
     EXPECT_FALSE(depth.write);
+    EXPECT_EQ(depth.function, GLenum{GL_GREATER});
+    states.render[D3DRS_ZENABLE] = 2; // D3DZB_USEW: any depth buffering tests depth
+    EXPECT_TRUE(DepthSettingsFor(states, true).test);
 
     states.render[D3DRS_ZWRITEENABLE] = TRUE;
     states.render[D3DRS_ZENABLE] = D3DZB_FALSE;
@@ -259,6 +263,17 @@ TEST(GlStateMapping, StageZeroCombinesAsItsOperationsAndArgumentsSay) {
     expect(combinerWith({{D3DTSS_COLOROP, D3DTOP_SELECTARG2}, {D3DTSS_ALPHAOP, D3DTOP_SELECTARG2}}),
            Op::SelectSecond, Source::Texture, Source::Diffuse, Op::SelectSecond, Source::Texture,
            Source::Diffuse, "second arguments");
+    // The arguments the other way round; other operations, other arguments
+    // and modified ones are read as modulating and as the lit value.
+    const DWORD add = 7;             // D3DTOP_ADD
+    const DWORD complemented = 0x12; // D3DTA_TEXTURE | D3DTA_COMPLEMENT
+    expect(combinerWith({{D3DTSS_COLORARG1, D3DTA_DIFFUSE},
+                         {D3DTSS_COLORARG2, D3DTA_TEXTURE},
+                         {D3DTSS_ALPHAOP, add},
+                         {D3DTSS_ALPHAARG1, complemented},
+                         {D3DTSS_ALPHAARG2, D3DTA_TEXTURE}}),
+           Op::Modulate, Source::Diffuse, Source::Texture, Op::Modulate, Source::Diffuse,
+           Source::Texture, "swapped, added and complemented");
     // A disabled stage 0 draws the lit colour and alpha, untextured.
     expect(combinerWith({{D3DTSS_COLOROP, D3DTOP_DISABLE}}), Op::SelectFirst, Source::Diffuse,
            Source::Diffuse, Op::SelectFirst, Source::Diffuse, Source::Diffuse, "disabled");
@@ -274,6 +289,14 @@ TEST(GlStateMapping, StageZeroCombinesAsItsOperationsAndArgumentsSay) {
         Source::Diffuse, "modulating nothing");
     expect(combinerWith({}, false), Op::SelectFirst, Source::Diffuse, Source::Diffuse,
            Op::SelectFirst, Source::Diffuse, Source::Diffuse, "the defaults, untextured");
+    expect(combinerWith({{D3DTSS_COLORARG1, D3DTA_DIFFUSE},
+                         {D3DTSS_COLORARG2, D3DTA_TEXTURE},
+                         {D3DTSS_ALPHAOP, D3DTOP_SELECTARG2},
+                         {D3DTSS_ALPHAARG1, D3DTA_DIFFUSE},
+                         {D3DTSS_ALPHAARG2, D3DTA_TEXTURE}},
+                        false),
+           Op::SelectFirst, Source::Diffuse, Source::Diffuse, Op::SelectFirst, Source::Diffuse,
+           Source::Diffuse, "the texture second, untextured");
     // Selecting the argument that is not the texture needs none.
     expect(combinerWith({{D3DTSS_COLOROP, D3DTOP_SELECTARG2}, {D3DTSS_ALPHAOP, D3DTOP_SELECTARG2}},
                         false),

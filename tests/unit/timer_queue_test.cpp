@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/support/allocation_counter.h"
 
 namespace {
@@ -38,13 +40,24 @@ TEST(WindowTimerQueue, TicksOncePerPeriodFromWhenItWasSet) {
 }
 
 TEST(WindowTimerQueue, TicksMissedWhileBusyCollapseIntoOne) {
-    TimerQueue timers;
-    timers.Set(kWindow, 1, 33, kStart);
-    // A second and a half without looking: one tick, the next a period later.
-    const TimerClock::time_point late = kStart + milliseconds(1500);
-    EXPECT_EQ(IdsDue(timers, late), std::vector<UINT_PTR>{1});
-    EXPECT_TRUE(IdsDue(timers, late + milliseconds(32)).empty());
-    EXPECT_EQ(IdsDue(timers, late + milliseconds(33)), std::vector<UINT_PTR>{1});
+    // How late the tick is taken (after it was due at 33 ms), and when the
+    // next one is due: on the beat while less than a period behind, else a
+    // whole period after the late tick.
+    const std::tuple<int, int> cases[] = {
+        {0, 66},      {32, 66},  // behind, but the next beat is still ahead
+        {33, 99},     {34, 100}, // exactly one period late: that beat is lost too
+        {1500, 1566},            // a second and a half without looking
+    };
+    for (const auto& [late, nextDue] : cases) {
+        TimerQueue timers;
+        timers.Set(kWindow, 1, 33, kStart);
+        const TimerClock::time_point now = kStart + milliseconds(33 + late);
+        EXPECT_EQ(IdsDue(timers, now), std::vector<UINT_PTR>{1}) << late;
+        EXPECT_TRUE(IdsDue(timers, now).empty()) << late; // never twice at one instant
+        EXPECT_EQ(timers.NextDue(), kStart + milliseconds(nextDue)) << late;
+        EXPECT_TRUE(IdsDue(timers, kStart + milliseconds(nextDue - 1)).empty()) << late;
+        EXPECT_EQ(IdsDue(timers, kStart + milliseconds(nextDue)), std::vector<UINT_PTR>{1}) << late;
+    }
 }
 
 TEST(WindowTimerQueue, KillingStopsOnlyThatTimer) {
