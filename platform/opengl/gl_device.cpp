@@ -60,7 +60,7 @@ bool GlDevice::SetUp(const BackBufferFormat& format) {
         std::fprintf(stderr, "korvane: the fixed-function shader failed: %s\n", problem.c_str());
         return false;
     }
-    if (!backBuffer_.Create(gl, format)) {
+    if (!backBuffer_.Create(gl, format, context_->Surface().DrawableSize())) {
         std::fprintf(stderr, "korvane: no %u x %u back buffer\n", format.width, format.height);
         return false;
     }
@@ -143,9 +143,10 @@ HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* presentationParameters) {
     }
     const GlFunctions& gl = context_->MakeCurrent();
     const BackBufferFormat previous = backBuffer_.Format();
+    const SurfaceSize drawable = context_->Surface().DrawableSize();
     backBuffer_.Destroy(gl);
-    if (!backBuffer_.Create(gl, format)) {
-        backBuffer_.Create(gl, previous);
+    if (!backBuffer_.Create(gl, format, drawable)) {
+        backBuffer_.Create(gl, previous, drawable);
         return D3DERR_NOTAVAILABLE;
     }
     context_->Surface().SetSwapInterval(format.swapInterval);
@@ -340,6 +341,13 @@ HRESULT GlDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer9* str
     return S_OK;
 }
 
-std::vector<std::uint32_t> GlDevice::ReadBackBuffer() {
-    return backBuffer_.ReadPixels(context_->MakeCurrent());
+void GlDevice::FollowTheDrawable(const GlFunctions& gl) {
+    if (followDrawable_) {
+        backBuffer_.Follow(gl, context_->Surface().DrawableSize());
+        followDrawable_ = false;
+    }
+}
+
+FramePixels GlDevice::ReadFrame(FrameRegion region) {
+    return backBuffer_.Read(context_->MakeCurrent(), region);
 }

@@ -66,8 +66,9 @@ class GlDevice final : public IDirect3DDevice9 {
     HRESULT STDMETHODCALLTYPE SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer9* streamData,
                                               UINT offsetInBytes, UINT stride) override;
 
-    // The back buffer as 0xAARRGGBB, rows from the top: what Present shows.
-    std::vector<std::uint32_t> ReadBackBuffer();
+    // The back buffer as 0xAARRGGBB, rows from the top: the whole of what
+    // Present shows, its picture, or the picture at the presentation size.
+    FramePixels ReadFrame(FrameRegion region);
     const BackBufferFormat& Presentation() const { return backBuffer_.Format(); }
 
   private:
@@ -80,6 +81,9 @@ class GlDevice final : public IDirect3DDevice9 {
     // transforms, no lights, nothing bound.
     void RestoreDefaultState();
     void UnbindAll();
+    // The first clear or draw after a Present takes the drawable's size, so
+    // a window that changed size gets frames drawn at its new resolution.
+    void FollowTheDrawable(const GlFunctions& gl);
 
     // The set-up of a draw, in four parts: where and how fragments are
     // written; the program and its constants; the stage's texture and
@@ -107,6 +111,7 @@ class GlDevice final : public IDirect3DDevice9 {
     UINT streamStride_ = 0;
     DWORD fvf_ = 0;
     bool inScene_ = false;
+    bool followDrawable_ = true;
 
     ULONG references_ = 1;
 };

@@ -53,6 +53,7 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
         return D3DERR_INVALIDCALL; // there is no stencil buffer to clear
     }
     const GlFunctions& gl = context_->MakeCurrent();
+    FollowTheDrawable(gl);
     backBuffer_.Bind(gl);
     // Direct3D clears whatever the write masks say; OpenGL's clear obeys them.
     gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -67,21 +68,18 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
     if ((flags & D3DCLEAR_ZBUFFER) != 0) {
         mask |= GL_DEPTH_BUFFER_BIT;
     }
+    // The bound scissor box is the picture: a whole clear leaves the bars alone.
     if (rects == nullptr || rectCount == 0) {
-        gl.glDisable(GL_SCISSOR_TEST);
         gl.glClear(mask);
         return S_OK;
     }
-    gl.glEnable(GL_SCISSOR_TEST);
-    const BackBufferFormat& format = backBuffer_.Format();
     for (DWORD index = 0; index < rectCount; ++index) {
         ScissorBox box;
-        if (ScissorBoxFor(rects[index], format.width, format.height, box)) {
+        if (backBuffer_.BoxFor(rects[index], box)) {
             gl.glScissor(box.x, box.y, box.width, box.height);
             gl.glClear(mask);
         }
     }
-    gl.glDisable(GL_SCISSOR_TEST);
     return S_OK;
 }
 
@@ -97,6 +95,7 @@ HRESULT GlDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND des
         return D3DERR_DEVICELOST;
     }
     backBuffer_.PresentTo(context_->MakeCurrent(), surface);
+    followDrawable_ = true;
     return S_OK;
 }
 
@@ -118,6 +117,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex
         return S_OK;
     }
     const GlFunctions& gl = context_->MakeCurrent();
+    FollowTheDrawable(gl);
     ApplyOutputStates(gl);
     ApplyProgram(gl);
     BindStageTexture(gl);
@@ -129,7 +129,6 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex
 
 void GlDevice::ApplyOutputStates(const GlFunctions& gl) {
     backBuffer_.Bind(gl);
-    gl.glDisable(GL_SCISSOR_TEST);
     gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     const BlendSettings blend = BlendSettingsFor(states_);
     SetEnabled(gl, GL_BLEND, blend.enabled);

@@ -1,9 +1,15 @@
 // What the native device draws, pixel by pixel, held against what Direct3D 9
 // defines: clears, the half-pixel rule, culling, the depth range and test,
-// fixed-function lighting, texture stage 0, filtering, mip levels, blending.
+// fixed-function lighting, texture stage 0, filtering, mip levels, blending;
+// and the same picture in a drawable of any size.
 #include "tests/native/offscreen_device.h"
 
 #include <cmath>
+#include <cstdio>
+#include <tuple>
+#include <utility>
+
+#include "platform/opengl/picture_layout.h"
 
 namespace {
 
@@ -415,4 +421,106 @@ TEST_F(NativeRendering, TheGamesFrameStatesDrawALitTexturedSurface) {
                                                      lit * 64.0f / 255.0f)));
     EXPECT_EQ(Pixel(10, 10), Rgb{0xB4DCFF});
     texture->Release();
+}
+
+namespace {
+
+// The share of pixels whose every channel lies within `tolerance` of the other frame's.
+double AgreeingShare(const FramePixels& a, const FramePixels& b, int tolerance) {
+    if (a.pixels.empty() || a.pixels.size() != b.pixels.size()) {
+        return 0.0;
+    }
+    std::size_t agreeing = 0;
+    for (std::size_t index = 0; index < a.pixels.size(); ++index) {
+        agreeing +=
+            ColourNear(a.pixels[index] & 0xFFFFFFu, b.pixels[index] & 0xFFFFFFu, tolerance) ? 1 : 0;
+    }
+    return static_cast<double>(agreeing) / static_cast<double>(a.pixels.size());
+}
+
+// How many pixels outside `box` there are, and how many of them have the bars' colour.
+std::pair<std::size_t, std::size_t> BarPixels(const FramePixels& frame, const ScissorBox& box) {
+    std::size_t outside = 0;
+    std::size_t barColoured = 0;
+    for (int y = 0; y < frame.height; ++y) {
+        for (int x = 0; x < frame.width; ++x) {
+            if (x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height) {
+                continue;
+            }
+            const std::uint32_t pixel = frame.pixels[static_cast<std::size_t>(y) * frame.width + x];
+            ++outside;
+            barColoured += (pixel & 0xFFFFFFu) == (kBarColour & 0xFFFFFFu) ? 1 : 0;
+        }
+    }
+    return {outside, barColoured};
+}
+
+} // namespace
+
+TEST_F(NativeRendering, AnyDrawableShowsTheSamePictureAtItsOwnResolutionBetweenBars) {
+    // A frame with what scaling can get wrong: sloped edges, a linearly
+    // filtered texture, depth, the sky behind, and a cleared rectangle.
+    IDirect3DTexture9* checks =
+        MakeTexture(device, 8, 1, D3DFMT_A8R8G8B8, [](UINT, UINT x, UINT y) -> std::uint32_t {
+            return (x + y) % 2 == 0 ? 0xFF3C8C28 : 0xFF8C5A28;
+        });
+    UsePixelProjection();
+    UsePlainStates();
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    const auto at = [](float x, float y, float z, float u, float v) {
+        return MeshVertex{x, y, z, 0.0f, 0.0f, 1.0f, u, v};
+    };
+    const std::vector<MeshVertex> board = {
+        at(320, 60, 0.5f, 0.5f, 0), at(490, 250, 0.5f, 1, 0.5f), at(300, 440, 0.5f, 0.5f, 1),
+        at(320, 60, 0.5f, 0.5f, 0), at(300, 440, 0.5f, 0.5f, 1), at(130, 210, 0.5f, 0, 0.5f)};
+    const std::vector<MeshVertex> slivers = {at(40, 400, 0.2f, 0, 0),  at(600, 330, 0.2f, 0, 0),
+                                             at(600, 352, 0.2f, 0, 0), at(20, 60, 0.8f, 0, 0),
+                                             at(630, 170, 0.8f, 0, 0), at(20, 110, 0.8f, 0, 0)};
+    const D3DRECT cleared{500, 400, 620, 460};
+    // Each frame begins after the drawable took its size, as the game's do after a Present.
+    const auto frameAt = [&](int width, int height) {
+        SDL_SetWindowSize(window, width, height);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFB4DCFF, 1.0f, 0);
+        device->SetTexture(0, checks);
+        Draw(board);
+        device->SetTexture(0, nullptr);
+        Draw(slivers);
+        device->Clear(1, &cleared, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
+        const FramePixels whole = Native().ReadFrame(FrameRegion::Drawable);
+        EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+        return whole;
+    };
+    const FramePixels original = frameAt(640, 480);
+    struct Case {
+        const char* what;
+        SurfaceSize drawable;
+        ScissorBox picture;
+        double agreeing; // the least share of the reduced frame within 16 levels of the original
+    };
+    for (const Case& c : {Case{"twice the size", {1280, 960}, {0, 0, 1280, 960}, 0.98},
+                          Case{"16:9", {1280, 720}, {160, 0, 960, 720}, 0.98},
+                          Case{"a tall window", {700, 1000}, {0, 237, 700, 525}, 0.98}}) {
+        const FramePixels whole = frameAt(c.drawable.width, c.drawable.height);
+        ASSERT_EQ(std::tie(whole.width, whole.height),
+                  std::tie(c.drawable.width, c.drawable.height))
+            << c.what;
+        const auto [outside, barColoured] = BarPixels(whole, c.picture);
+        EXPECT_EQ(barColoured, outside) << c.what << ": pixels beside the picture";
+        const FramePixels picture = Native().ReadFrame(FrameRegion::Picture);
+        EXPECT_EQ(std::tie(picture.width, picture.height),
+                  std::tie(c.picture.width, c.picture.height))
+            << c.what;
+        // The sky reaches the picture's corners: no bar lies inside it.
+        EXPECT_EQ(picture.pixels.front() & 0xFFFFFFu, 0xB4DCFFu) << c.what;
+        EXPECT_EQ(picture.pixels.back() & 0xFFFFFFu, 0xB4DCFFu) << c.what;
+        const FramePixels reduced = Native().ReadFrame(FrameRegion::Presentation);
+        const double share = AgreeingShare(reduced, original, 16);
+        std::printf("%s (%d x %d): %.2f %% of the pixels within 16 levels of the 640 x 480 "
+                    "frame\n",
+                    c.what, c.drawable.width, c.drawable.height, 100.0 * share);
+        EXPECT_GE(share, c.agreeing) << c.what;
+    }
+    EXPECT_EQ(frameAt(640, 480).pixels, original.pixels) << "the same frames at 640 x 480";
+    checks->Release();
 }

@@ -87,9 +87,8 @@ HRESULT OffscreenDevice::Draw(const std::vector<MeshVertex>& vertices) {
 }
 
 Rgb OffscreenDevice::Pixel(int x, int y) {
-    const std::vector<std::uint32_t> pixels = Native().ReadBackBuffer();
-    const int width = static_cast<int>(Native().Presentation().width);
-    return pixels.at(static_cast<std::size_t>(y * width + x)) & 0xFFFFFFu;
+    const FramePixels frame = Native().ReadFrame(FrameRegion::Presentation);
+    return frame.pixels.at(static_cast<std::size_t>(y * frame.width + x)) & 0xFFFFFFu;
 }
 
 std::vector<MeshVertex> OffscreenDevice::PixelQuad(float left, float top, float right, float bottom,
