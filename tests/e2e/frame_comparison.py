@@ -27,19 +27,21 @@ def frame_after(game: GameSessionBase, keys: tuple) -> Image:
     return game.settled("compared")
 
 
-def compare_and_keep(name: str, first: tuple, second: tuple, folder: Path) -> tuple:
+def compare_and_keep(name: str, first: tuple, second: tuple, folder: Path,
+                     tolerance: int = DEFAULT_TOLERANCE) -> tuple:
     """Compares two frames, each given as (build's name, picture), outside the knight's
-    box; keeps <build>.png of each, difference.png and agreement.txt in folder.
-    Gives the agreement and its figures in words."""
+    box, within tolerance levels per channel; keeps <build>.png of each,
+    difference.png and agreement.txt in folder. Gives the agreement and its figures
+    in words."""
     (first_name, first_picture), (second_name, second_picture) = first, second
     folder.mkdir(parents=True, exist_ok=True)
     first_picture.save_png(folder / f"{first_name}.png")
     second_picture.save_png(folder / f"{second_name}.png")
-    write_png(difference_picture(first_picture, second_picture, DEFAULT_TOLERANCE, [KNIGHT]),
+    write_png(difference_picture(first_picture, second_picture, tolerance, [KNIGHT]),
               folder / "difference.png")
-    result: Agreement = agreement(first_picture, second_picture, DEFAULT_TOLERANCE, [KNIGHT])
+    result: Agreement = agreement(first_picture, second_picture, tolerance, [KNIGHT])
     figures = (f"{name}: {result.share:.2%} of {result.compared} pixels within "
-               f"{DEFAULT_TOLERANCE} levels, largest difference {result.largest}")
+               f"{tolerance} levels, largest difference {result.largest}")
     (folder / "agreement.txt").write_text(figures + "\n", encoding="utf-8")
     print(figures)
     return result, figures
@@ -58,14 +60,17 @@ class AgreementScenarios:
     builds = ()  # (name, GameSessionBase subclass) of the two builds, the first drawn grey
     kept_in = ""  # the folder under the work folder
 
-    def check_agreement(self, name: str, *keys: str):
+    def check_agreement(self, name: str, *keys: str, builds: tuple = (),
+                        tolerance: int = DEFAULT_TOLERANCE, minimum: float = DEFAULT_MINIMUM):
+        """builds: other builds than the module's (the same form); tolerance and
+        minimum: what agreeing means, when not the usual."""
         frames = []
-        for build, session_class in self.builds:
+        for build, session_class in builds or self.builds:
             with session_class(self, part=build) as game:
                 frames.append((build, frame_after(game, keys)))
                 folder = game.config.work_dir / self.kept_in / name
-        result, figures = compare_and_keep(name, frames[0], frames[1], folder)
-        self.assertGreaterEqual(result.share, DEFAULT_MINIMUM,
+        result, figures = compare_and_keep(name, frames[0], frames[1], folder, tolerance)
+        self.assertGreaterEqual(result.share, minimum,
                                 f"{figures}; see {folder / 'difference.png'}")
 
     def test_the_first_frames_agree(self):

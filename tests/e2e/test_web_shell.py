@@ -327,6 +327,25 @@ class PhoneTest(unittest.TestCase):
             self.assertEqual(game.tab.evaluate("Module.korvaneAudio.state"), "running")
 
 
+class FullScreenTest(unittest.TestCase):
+
+    def test_the_control_fits_the_game_to_the_screen_and_back_and_a_parameter_hides_it(self):
+        with WebGameSession(self) as game:
+            game.wait_for_game("window")
+            game.click_element("#fullscreen")
+            full = wait_for_fit(game, False, "full screen", targets=False)
+            self.assertGreater(full["canvas"][2] - full["canvas"][0], CLIENT_SIZE[0])
+            game.wait_for_game("full-screen")
+            game.click_element("#fullscreen")
+            game.wait_for(lambda: game.layout().get("buffer") == list(CLIENT_SIZE),
+                          DEFAULT_TIMEOUT, "the game at its own size again",
+                          explain=lambda: str(game.layout()))
+            game.tab.navigate(game.url + "?fullscreen=0")
+            game.wait_for(lambda: game.page_state() == "running", DEFAULT_TIMEOUT,
+                          "the page opened again")
+            self.assertIsNone(game.element_rect("#fullscreen"), "hidden by the parameter")
+
+
 class EmbeddedTest(unittest.TestCase):
     """The page in a portal's iframe, served from 127.0.0.1."""
 
