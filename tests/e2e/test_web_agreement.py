@@ -5,8 +5,7 @@ SwiftShader against OpenGL on Mesa's software renderer). A frame the page
 draws at two device pixels per CSS pixel, brought back to 640 x 480, agrees
 with the native frame too, on 95 % of the pixels within 16 levels: drawn at
 full resolution and reduced, the grass's texture is sampled finer and its
-speckle averages out (96.7 % measured), while a picture misplaced, stretched
-or drawn small by a pixel agrees on far fewer.
+speckle averages out (96.7 % measured).
 
 Both pictures, a difference picture and the figures are kept under
 <work>/agreement-web/<keys>/ (see frame_comparison.py)."""
