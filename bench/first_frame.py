@@ -14,6 +14,11 @@ browser and timed by its clock once more, as in a browser that has made a
 WebGL context before (a fresh headless one spends about a second starting
 SwiftShader for its first).
 
+With --phone the page is also timed on an emulated phone, as a player on
+one opens it: a 390 x 844 portrait view at three device pixels per CSS pixel
+with a touch screen (so the canvas's drawing buffer is 1164 x 873), and the
+browser's processor slowed four times (Emulation.setCPUThrottlingRate).
+
 Runs take turns (web, native, web, ...), each in a fresh browser profile or a
 fresh Xvfb, so load on a shared machine falls on both alike. Prints a table
 of medians:
@@ -21,11 +26,13 @@ of medians:
     bench/first_frame.py                    # 5 runs each
     bench/first_frame.py --runs 9 --page build/web/bin/korvane.html \\
         --native-dir build/native/bin
+    bench/first_frame.py --phone            # the phone's figures too
 """
 
 from __future__ import annotations
 
 import argparse
+import functools
 import os
 import shutil
 import statistics
@@ -39,7 +46,8 @@ from pathlib import Path
 REPOSITORY = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPOSITORY / "tests" / "e2e"))
 
-from browser_tab import BrowserTab  # noqa: E402  (the e2e harness is no package)
+from browser_tab import (DESKTOP, PHONE_PORTRAIT, BrowserTab,  # noqa: E402  (no package)
+                         Device)
 from devtools import Chromium, DevTools, DevToolsError  # noqa: E402
 from game_pictures import CLIENT_SIZE, shows_the_game  # noqa: E402
 from processes import ProcessBook, stop_process  # noqa: E402
@@ -47,6 +55,7 @@ from screen_image import Rect  # noqa: E402
 from x_display import XDisplay, XServer  # noqa: E402
 
 DEADLINE = 60.0  # seconds a run may take to show the game before it counts as failed
+PHONE_SLOWDOWN = 4  # how many times slower the phone's processor is emulated
 # The page notes, on its own clock (from navigation), when its scripts have run
 # (DOMContentLoaded) and the first animation frame after the game presented a
 # frame.
@@ -99,12 +108,16 @@ def poll_page_clock(tab: BrowserTab) -> float:
     raise RuntimeError(f"no frame of the game within {DEADLINE:.0f} s")
 
 
-def time_the_page(page: Path, work: Path, book: ProcessBook) -> Run:
+def time_the_page(page: Path, work: Path, book: ProcessBook, device: Device = DESKTOP,
+                  slowdown: float = 1) -> Run:
     browser = Chromium(work / "profile", work / "chromium.log")
     book.add(browser.start())
     devtools = DevTools(browser.endpoint())
     try:
         tab = BrowserTab.first_of(devtools, work / "console.log")
+        tab.emulate(device)
+        if slowdown != 1:
+            tab.call("Emulation.setCPUThrottlingRate", rate=slowdown)
         tab.before_each_page(PAGE_CLOCK)
 
         def capture():
@@ -158,7 +171,7 @@ def describe(values: list) -> str:
     return (f"{statistics.median(values):6.3f} s  ({min(values):.3f}–{max(values):.3f})")
 
 
-def report(web: list, native: list, page: Path) -> None:
+def report(web: list, native: list, phone: list, page: Path) -> None:
     print(f"first drawn frame, median of {len(web)} runs each (fastest–slowest):")
     print(f"  web, navigation to a screenshot of the game:  {describe([r.seconds for r in web])}"
           f"   {statistics.mean(r.per_shot for r in web) * 1000:.0f} ms a screenshot")
@@ -167,6 +180,15 @@ def report(web: list, native: list, page: Path) -> None:
     print(f"    of which until the page's scripts had run:  {describe([r.parsed for r in web])}")
     print(f"  web, opened again in the same browser (clock): "
           f"{describe([r.again_clock for r in web])}")
+    if phone:
+        print(f"  phone (3x, touch, processor / {PHONE_SLOWDOWN}), screenshot: "
+              f"{describe([r.seconds for r in phone])}")
+        ratio = (statistics.median(r.page_clock for r in phone) /
+                 statistics.median(r.page_clock for r in web))
+        print(f"  phone, the same by the page's own clock:      "
+              f"{describe([r.page_clock for r in phone])}  ({ratio:.1f}x the desktop's)")
+        print(f"  phone, opened again in the same browser:      "
+              f"{describe([r.again_clock for r in phone])}")
     print(f"  native, start to a screenshot of the game:    "
           f"{describe([r.seconds for r in native])}"
           f"   {statistics.mean(r.per_shot for r in native) * 1000:.0f} ms a screenshot")
@@ -179,6 +201,7 @@ def main(arguments: list) -> int:
     parser.add_argument("--runs", type=int, default=5, help="runs of each (default %(default)s)")
     parser.add_argument("--page", type=Path, default=REPOSITORY / "build/web/bin/korvane.html")
     parser.add_argument("--native-dir", type=Path, default=REPOSITORY / "build/native/bin")
+    parser.add_argument("--phone", action="store_true", help="time the page on a phone too")
     options = parser.parse_args(arguments)
     for needed in (options.page, options.native_dir / "korvane"):
         if not needed.is_file():
@@ -186,21 +209,25 @@ def main(arguments: list) -> int:
                   file=sys.stderr)
             return 1
 
-    web, native = [], []
+    web, native, phone = [], [], []
+    on_a_phone = functools.partial(time_the_page, device=PHONE_PORTRAIT,
+                                   slowdown=PHONE_SLOWDOWN)
+    sides = [("web", time_the_page, options.page, web),
+             ("native", time_the_native_game, options.native_dir, native)]
+    if options.phone:
+        sides.append(("phone", on_a_phone, options.page, phone))
     with tempfile.TemporaryDirectory(prefix="korvane-first-frame-") as scratch:
         book = ProcessBook(Path(scratch) / "started-processes")
         try:
             for run in range(options.runs):
-                for side, timer, where, results in (
-                        ("web", time_the_page, options.page, web),
-                        ("native", time_the_native_game, options.native_dir, native)):
+                for side, timer, where, results in sides:
                     work = Path(scratch) / f"{side}-{run}"
                     work.mkdir()
                     results.append(timer(where, work, book))
                     print(f"run {run + 1} {side}: {results[-1].seconds:.3f} s", file=sys.stderr)
         finally:
             book.stop_leftovers()
-    report(web, native, options.page)
+    report(web, native, phone, options.page)
     return 0
 
 

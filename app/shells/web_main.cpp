@@ -2,9 +2,13 @@
 // scene set-up, and the browser's animation frames driving the frame timer,
 // the counterpart of WinMain and its message loop. The page's events stand
 // in for the window messages: timer ticks, activation (focus, visibility and
-// the About box), the About accelerators and the menu's commands.
+// the About box), the About accelerators and the menu's commands. The page's
+// touch controls (a swipe on the game, the on-screen pad) press the same
+// emulated keyboard's arrow keys.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
+
+#include <array>
 
 #include "app/app_window.h"
 #include "app/frame_update.h"
@@ -26,6 +30,11 @@ namespace {
 // What the page's events have said so far. The canvas is the main window:
 // it has the focus while the page has it, and is shown while the page is.
 GameWindowState page;
+
+// The keys the page's touch controls press, by KeyboardEvent.code, in the
+// order the page numbers them (see SetUpPage).
+constexpr std::array<const char*, 4> kTouchKeyCodes = {"ArrowLeft", "ArrowUp", "ArrowRight",
+                                                       "ArrowDown"};
 
 void ShowAboutBox() {
     if (OpenAboutBox(page)) {
@@ -53,6 +62,8 @@ EM_BOOL OnAnimationFrame(double, void*) {
         if (timer.window == mainWindow && page.running) {
             CountTick();
             UpdateFrame();
+            // A swipe's press has been read by this tick; the next one sees it up.
+            ThePageKeyboard().EndTick();
         }
     }
     return page.running ? EM_TRUE : EM_FALSE;
@@ -133,6 +144,22 @@ extern "C" EMSCRIPTEN_KEEPALIVE void KorvaneMenuCommand(int command) {
     }
 }
 
+// A touch control pressed (press: 1 held, 2 for one tick) or let go (0) of
+// the key kTouchKeyCodes[key]. While the game is inactive a press does
+// nothing, as a key pressed then does; letting go always counts.
+extern "C" EMSCRIPTEN_KEEPALIVE void KorvaneTouchKey(int key, int press) {
+    if (key < 0 || key >= static_cast<int>(kTouchKeyCodes.size())) {
+        return;
+    }
+    const TouchPress how = press == 1   ? TouchPress::Hold
+                           : press == 2 ? TouchPress::OneTick
+                                        : TouchPress::Release;
+    if (how != TouchPress::Release && !page.active) {
+        return;
+    }
+    ThePageKeyboard().SetTouchKey(kTouchKeyCodes[static_cast<std::size_t>(key)], how);
+}
+
 // The page's About box has closed (OK, Enter or Esc).
 extern "C" EMSCRIPTEN_KEEPALIVE void KorvaneAboutClosed() {
     AboutBoxClosed(page, page.focused);
@@ -141,7 +168,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void KorvaneAboutClosed() {
 int main() {
     UseUtf8AsAnsiText();
     SetUpPage(
-        {kWindowTitle, kMenuFile, kMenuExit, kMenuHelp, kMenuAbout, kAboutCaption, kNoticeLine});
+        {kWindowTitle, kMenuFile, kMenuExit, kMenuHelp, kMenuAbout, kAboutCaption, kNoticeLine},
+        kTouchKeyCodes);
     // Set-up reports its own failures, in the page's dialogs.
     if (!CreateMainWindow() || SetUpScene() == 0) {
         SetGameState("failed");

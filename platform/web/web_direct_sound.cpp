@@ -10,19 +10,41 @@
 namespace {
 
 // An audio context of the page, or 0 where the browser has none to give.
+// (The formatter would break the script's operators.)
+// clang-format off
 EM_JS(int, OpenAudioContext, (), {
     const AudioContextType = window.AudioContext || window.webkitAudioContext;
     if (!AudioContextType) {
         return 0;
     }
     try {
-        Module.korvaneAudio = new AudioContextType();
+        const audio = new AudioContextType();
+        Module.korvaneAudio = audio;
+        // Browsers start a page's audio suspended until the player does
+        // something: the first tap, click or key that lets it run wakes it.
+        const gestures = ["pointerup", "touchend", "click", "keydown"];
+        const wake = () => {
+            if (audio.state !== "suspended") {
+                return;
+            }
+            audio.resume().then(() => {
+                if (audio.state === "running" && !Module.korvaneAudioAwake) {
+                    Module.korvaneAudioAwake = true;
+                    gestures.forEach((name) => window.removeEventListener(name, wake, true));
+                    console.log("korvane: Web Audio resumed on the first gesture");
+                }
+            });
+        };
+        if (audio.state === "suspended") {
+            gestures.forEach((name) => window.addEventListener(name, wake, true));
+        }
         return 1;
     } catch (error) {
         console.error("korvane: no audio context: " + error);
         return 0;
     }
 });
+// clang-format on
 
 EM_JS(void, CloseAudioContext, (), {
     if (Module.korvaneAudio) {

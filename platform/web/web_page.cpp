@@ -25,6 +25,8 @@ EM_JS(void, GivePageItsTexts,
           KorvanePage.showIcon(FS.readFile("/korvane.ico"));
       });
 
+EM_JS(void, GivePageTouchKey, (const char* code), { KorvanePage.addTouchKey(UTF8ToString(code)); });
+
 EM_JS(void, ShowPageDialog, (const char* caption, const char* text, const char* lines),
       { KorvanePage.showMessage(UTF8ToString(caption), UTF8ToString(text), UTF8ToString(lines)); });
 
@@ -40,9 +42,12 @@ constexpr const char* kDefaultCaption = "エラー";
 
 } // namespace
 
-void SetUpPage(const PageTexts& texts) {
+void SetUpPage(const PageTexts& texts, std::span<const char* const> touchKeyCodes) {
     GivePageItsTexts(texts.title, texts.fileMenu, texts.exitItem, texts.helpMenu, texts.aboutItem,
                      texts.aboutCaption, texts.noticeLine);
+    for (const char* code : touchKeyCodes) {
+        GivePageTouchKey(code);
+    }
 }
 
 void ShowPageMessage(const char* utf8Text, const char* utf8Caption) {

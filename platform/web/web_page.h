@@ -4,6 +4,8 @@
 // game's state, frames and ticks to whoever looks (the end-to-end tests).
 #pragma once
 
+#include <span>
+
 // What the page shows that the game's other shells show too.
 struct PageTexts {
     const char* title;    // the tab's title, the main window's caption elsewhere
@@ -15,8 +17,10 @@ struct PageTexts {
     const char* noticeLine;
 };
 
-// Gives the page its texts and the game's icon.
-void SetUpPage(const PageTexts& texts);
+// Gives the page its texts, the game's icon and the keys its touch controls
+// press (KeyboardEvent.code of each; the page calls KorvaneTouchKey with the
+// index of one in this list).
+void SetUpPage(const PageTexts& texts, std::span<const char* const> touchKeyCodes);
 // A message box of the page: `caption` over `utf8Text`, with OK; also
 // written to the browser's console. It does not wait for OK.
 void ShowPageMessage(const char* utf8Text, const char* utf8Caption);

@@ -1,5 +1,7 @@
 #include "platform/web/web_window.h"
 
+#include <emscripten/em_js.h>
+
 #include <algorithm>
 #include <iterator>
 
@@ -13,6 +15,15 @@ constexpr BYTE kKeyDown = 0x80;
 int canvasIdentity = 0;
 
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE canvasContext = 0;
+
+// The page sizes the canvas's drawing buffer to what it shows, up to the
+// largest the context can draw into.
+EM_JS(void, TellPageTheDrawingLimit, (int context), {
+    const gl = GL.getContext(context).GLctx;
+    const viewport = gl.getParameter(gl.MAX_VIEWPORT_DIMS);
+    KorvanePage.canvasMade(
+        Math.min(viewport[0], viewport[1], gl.getParameter(gl.MAX_RENDERBUFFER_SIZE)));
+});
 
 } // namespace
 
@@ -38,6 +49,7 @@ bool CreateCanvasContext() {
         canvasContext = 0;
         return false;
     }
+    TellPageTheDrawingLimit(static_cast<int>(canvasContext));
     return true;
 }
 
@@ -54,12 +66,39 @@ bool PageKeyboard::SetKey(std::string_view code, bool down) {
     return true;
 }
 
+bool PageKeyboard::SetTouchKey(std::string_view code, TouchPress press) {
+    const int keyCode = KeyCodeOfCode(code);
+    if (keyCode == 0) {
+        return false;
+    }
+    switch (press) {
+    case TouchPress::Release:
+        heldByTouch_[keyCode] = 0;
+        break;
+    case TouchPress::Hold:
+        heldByTouch_[keyCode] = kKeyDown;
+        break;
+    case TouchPress::OneTick:
+        downForOneTick_[keyCode] = kKeyDown;
+        break;
+    }
+    return true;
+}
+
+void PageKeyboard::EndTick() {
+    std::fill(std::begin(downForOneTick_), std::end(downForOneTick_), BYTE{0});
+}
+
 void PageKeyboard::ReleaseAllKeys() {
     std::fill(std::begin(keys_), std::end(keys_), BYTE{0});
+    std::fill(std::begin(heldByTouch_), std::end(heldByTouch_), BYTE{0});
+    EndTick();
 }
 
 void PageKeyboard::ReadKeys(BYTE (&snapshot)[kKeyboardSnapshotSize]) {
-    std::copy(std::begin(keys_), std::end(keys_), std::begin(snapshot));
+    for (DWORD key = 0; key < kKeyboardSnapshotSize; ++key) {
+        snapshot[key] = static_cast<BYTE>(keys_[key] | heldByTouch_[key] | downForOneTick_[key]);
+    }
 }
 
 PageKeyboard& ThePageKeyboard() {

@@ -11,13 +11,25 @@ the page visible whatever else happens; hide() turns it off and opens a
 second tab in the same window, which hides this one (visibilitychange,
 animation frames stop); show() brings this one to the front and emulates
 focus again.
+
+Devices: a tab starts as a desktop view of VIEWPORT_SIZE at one device pixel
+per CSS pixel; emulate() makes it a phone (its view in CSS pixels, device
+pixels per CSS pixel, touch) and turns it. Coordinates are CSS pixels of the
+page throughout; a screenshot has one pixel per CSS pixel unless asked for
+another size.
+
+Frames: enter_frame() points the tab at an iframe of the page: from then on
+its values are the frame's, and coordinates are the frame's, moved by where
+the frame lies in the page.
 """
 
 from __future__ import annotations
 
 import base64
+import json
 import sys
 import time
+from dataclasses import dataclass
 from pathlib import Path
 from typing import Optional
 
@@ -52,6 +64,27 @@ MODIFIERS = {
     "shift": ("Shift", "ShiftLeft", 16, 8),
 }
 LEFT_LOCATION = 1  # KeyboardEvent.location of the left-hand modifier keys
+# Moves a touch makes between its start and its end.
+TOUCH_MOVES = 6
+
+
+@dataclass(frozen=True)
+class Device:
+    """What a tab emulates: its view in CSS pixels, device pixels per CSS pixel,
+    and whether it is a phone (mobile layout, a touch screen)."""
+    width: int
+    height: int
+    scale: float = 1
+    phone: bool = False
+
+    def turned(self) -> "Device":
+        return Device(self.height, self.width, self.scale, self.phone)
+
+
+DESKTOP = Device(*VIEWPORT_SIZE)
+PHONE_PORTRAIT = Device(390, 844, 3, phone=True)
+PHONE_LANDSCAPE = PHONE_PORTRAIT.turned()
+SMALL_PHONE = Device(320, 480, 2, phone=True)
 
 
 class BrowserTab:
@@ -69,10 +102,13 @@ class BrowserTab:
         devtools.listen("Runtime.exceptionThrown", self._on_exception)
         for domain in ("Page", "Runtime"):
             self.call(f"{domain}.enable")
-        width, height = VIEWPORT_SIZE
-        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                  deviceScaleFactor=1, mobile=False)
+        self.device = DESKTOP
+        self.emulate(DESKTOP)
         self.emulate_focus(True)
+        # The script that gives the window values are taken from, and where its
+        # frame lies in the page (enter_frame).
+        self.frame = ""
+        self.frame_offset = (0, 0)
 
     @staticmethod
     def first_of(devtools: DevTools, console_log: Path) -> "BrowserTab":
@@ -85,6 +121,33 @@ class BrowserTab:
 
     def call(self, method: str, **params) -> dict:
         return self.devtools.call(method, session=self.session, **params)
+
+    def emulate(self, device: Device) -> None:
+        """Makes the tab that device, or turns it; the page sees a resize, not a reload."""
+        portrait = device.height >= device.width
+        self.call("Emulation.setDeviceMetricsOverride", width=device.width,
+                  height=device.height, deviceScaleFactor=device.scale, mobile=device.phone,
+                  screenWidth=device.width, screenHeight=device.height,
+                  screenOrientation={"type": "portraitPrimary" if portrait
+                                     else "landscapePrimary", "angle": 0 if portrait else 90})
+        self.call("Emulation.setTouchEmulationEnabled", enabled=device.phone,
+                  **({"maxTouchPoints": 5} if device.phone else {}))
+        self.device = device
+
+    def enter_frame(self, selector: str) -> None:
+        """Points the tab at the (same-origin) iframe selector finds."""
+        self.frame = ""
+        box = self.evaluate(f"""(() => {{
+            const frame = document.querySelector({json.dumps(selector)});
+            const r = frame.getBoundingClientRect();
+            return [r.left + frame.clientLeft, r.top + frame.clientTop]; }})()""")
+        self.frame_offset = (round(box[0]), round(box[1]))
+        self.frame = f"document.querySelector({json.dumps(selector)}).contentWindow"
+
+    def in_page(self, rect: Rect) -> Rect:
+        """A rect of the frame in the page's coordinates."""
+        x, y = self.frame_offset
+        return Rect(rect.left + x, rect.top + y, rect.right + x, rect.bottom + y)
 
     # -- the page
 
@@ -100,6 +163,8 @@ class BrowserTab:
     def evaluate(self, expression: str, await_promise: bool = False):
         """The value of a JavaScript expression in the page (JSON-like values); with
         await_promise, what the promise it gives resolves to."""
+        if self.frame:
+            expression = f"{self.frame}.eval({json.dumps(expression)})"
         answer = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
                            awaitPromise=await_promise)
         if "exceptionDetails" in answer:
@@ -151,18 +216,23 @@ class BrowserTab:
 
     # -- what ScreenSession asks of a screen
 
-    def capture(self, rect: Optional[Rect] = None) -> Image:
-        """The viewport now, or rect of it (page coordinates)."""
-        area = rect or Rect(0, 0, *VIEWPORT_SIZE)
+    def capture(self, rect: Optional[Rect] = None, size: Optional[tuple] = None) -> Image:
+        """The view now, or rect of it, one pixel per CSS pixel or (size) brought to
+        width x height pixels. rect is in the frame's coordinates."""
+        area = self.in_page(rect) if rect else Rect(0, 0, self.device.width,
+                                                    self.device.height)
+        width, height = size or (area.width, area.height)
+        # The browser draws the clip at scale device pixels per CSS pixel.
+        scale = width / area.width / self.device.scale
         # Asked for speed, the browser writes each row against the one above, which
         # decodes without a loop per byte.
         shot = self.call("Page.captureScreenshot", format="png", optimizeForSpeed=True,
                          clip={"x": area.left, "y": area.top, "width": area.width,
-                               "height": area.height, "scale": 1})
+                               "height": area.height, "scale": scale})
         picture = decode_png(base64.b64decode(shot["data"]))
-        if (picture.width, picture.height) != (area.width, area.height):
+        if (picture.width, picture.height) != (width, height):
             raise DevToolsError(f"a screenshot of {area} came {picture.width} x "
-                                f"{picture.height}")
+                                f"{picture.height}, not {width} x {height}")
         return Image(picture.width, picture.height, picture.data)
 
     def key(self, *keys: str, delay_ms: int) -> None:
@@ -206,10 +276,37 @@ class BrowserTab:
 
     def click(self, x: int, y: int) -> None:
         """A real left click at (x, y) in the page."""
+        x, y = x + self.frame_offset[0], y + self.frame_offset[1]
         self.call("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y)
         for kind in ("mousePressed", "mouseReleased"):
             self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
                       clickCount=1)
+
+    def touch_down(self, x: float, y: float) -> None:
+        """One finger on the touch screen at (x, y)."""
+        self._touch("touchStart", [(x, y)])
+
+    def touch_move(self, x: float, y: float) -> None:
+        self._touch("touchMove", [(x, y)])
+
+    def touch_up(self) -> None:
+        self._touch("touchEnd", [])
+
+    def swipe(self, start: tuple, end: tuple) -> None:
+        """A finger put down at start, drawn to end and lifted."""
+        self.touch_down(*start)
+        for step in range(1, TOUCH_MOVES + 1):
+            self.touch_move(*(a + (b - a) * step / TOUCH_MOVES for a, b in zip(start, end)))
+        self.touch_up()
+
+    def tap_at(self, x: float, y: float) -> None:
+        self.touch_down(x, y)
+        self.touch_up()
+
+    def _touch(self, kind: str, points: list) -> None:
+        x, y = self.frame_offset
+        self.call("Input.dispatchTouchEvent", type=kind,
+                  touchPoints=[{"x": px + x, "y": py + y} for px, py in points])
 
 
 def _modifiers_of(chord: str) -> list:

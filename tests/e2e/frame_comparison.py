@@ -59,14 +59,17 @@ class AgreementScenarios:
     builds = ()  # (name, GameSessionBase subclass) of the two builds, the first drawn grey
     kept_in = ""  # the folder under the work folder
 
-    def check_agreement(self, name: str, *keys: str):
+    def check_agreement(self, name: str, *keys: str, builds: tuple = (),
+                        tolerance: int = DEFAULT_TOLERANCE, minimum: float = DEFAULT_MINIMUM):
+        """builds: other builds than the module's (the same form); tolerance and
+        minimum: what agreeing means, when not the usual."""
         frames = []
-        for build, session_class in self.builds:
+        for build, session_class in builds or self.builds:
             with session_class(self, part=build) as game:
                 frames.append((build, frame_after(game, keys)))
                 folder = game.config.work_dir / self.kept_in / name
-        result, figures = compare_and_keep(name, frames[0], frames[1], folder)
-        self.assertGreaterEqual(result.share, DEFAULT_MINIMUM,
+        result, figures = compare_and_keep(name, frames[0], frames[1], folder, tolerance)
+        self.assertGreaterEqual(result.share, minimum,
                                 f"{figures}; see {folder / 'difference.png'}")
 
     def test_the_first_frames_agree(self):

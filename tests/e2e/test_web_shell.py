@@ -1,19 +1,27 @@
 """The page around the game, korvane.html in headless Chromium: where it is
 opened from, its title, icon and canvas, a browser without WebGL, a tab that
-is hidden and shown again, the About box, and the end of the game, driven as a
-player would."""
+is hidden and shown again, the About box, the end of the game, phones (the
+page fitted to a turned view, played by swipes and the on-screen pad), a
+portal's iframe, and sound woken by the first gesture, driven as a player
+would."""
 
+import sys
 import time
 import unittest
 from pathlib import Path
 
+from browser_tab import DESKTOP, PHONE_LANDSCAPE, PHONE_PORTRAIT, SMALL_PHONE, Device
 from game_pictures import (CLIENT_SIZE, SKY, board_move_error, facing_of,
                            stage_heights, without_knight)
-from game_session import MAIN_TITLE
+from game_session import ABOUT_TITLE, MAIN_TITLE
 from screen_image import Image, Rect
+from screen_session import DEFAULT_TIMEOUT
 from shell_scenarios import MenuScenarios
 from web_harness import (GAME_HAS_THE_KEYBOARD, WebConfig, WebGameSession, page_copy,
                          served_over_http)
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+from frame_agreement import DEFAULT_MINIMUM, DEFAULT_TOLERANCE, agreement  # noqa: E402
 
 JAPANESE_FOLDER = "ゲーム ソフト"  # a space and Japanese characters
 WINDOW_CREATION_TITLE = "エラー"
@@ -27,6 +35,20 @@ TICK_MILLISECONDS = 33
 # Animation frames the page is watched for after the game ended: half a second
 # at 60 frames a second, some fifteen ticks of the game's timer had it run on.
 FRAMES_WATCHED_AFTER_THE_END = 30
+
+# The smallest tap target a finger is given, in CSS pixels.
+TOUCH_TARGET = 44
+# What the console says once the page's sound has been woken.
+AUDIO_RESUMED = "korvane: Web Audio resumed on the first gesture"
+# Browsers differ in whether a page may start sound unasked; this one may not.
+GESTURE_FOR_AUDIO = ("--autoplay-policy=document-user-activation-required",)
+# A host page, as a portal serves one: taller than the view, with the game in
+# an iframe of the given CSS size.
+HOST_PAGE = """<!doctype html><meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<body style="margin: 0; height: 3000px">
+<iframe id="game" src="{page}" style="width: {width}; height: {height}px; border: 0"></iframe>
+</body>"""
 
 # Records what the page goes through from now on: each visibilitychange and, at
 # every animation frame, the time and the game's ticks.
@@ -163,6 +185,200 @@ class HiddenTabTest(unittest.TestCase):
         self.assertGreater(ticks, 0, "the game goes on once shown")
         self.assertLessEqual(ticks, elapsed / TICK_MILLISECONDS + 2,
                              f"one tick per {TICK_MILLISECONDS} ms once shown")
+
+
+def layout_problem(layout: dict, pad_shown: bool) -> str:
+    """Why the page's layout does not fit its view as a phone's must; "" when it does:
+    the game box wholly in the view, nothing to scroll, the canvas 4:3 and its drawing
+    buffer its size in device pixels, the pad (when shown) in the view and clear of
+    the game, tap targets a finger's size."""
+    if not layout:
+        return "no layout"
+    width, height = layout["view"]
+    left, top, right, bottom = layout["window"]
+    canvas = layout["canvas"]
+    css = (canvas[2] - canvas[0], canvas[3] - canvas[1])
+    wanted = [round(side * layout["ratio"]) for side in css]
+    pad = layout["pad"]
+    # The room the game box may take: the view, less the pad beside it or below it
+    # (and a little between them).
+    free = [width - 12, height - 12]
+    if pad is not None:
+        free[0 if pad[0] >= canvas[2] else 1] -= (pad[2] - pad[0] if pad[0] >= canvas[2]
+                                                  else pad[3] - pad[1])
+    problems = [
+        (left < 0 or top < 0 or right > width or bottom > height,
+         f"the game box {layout['window']} leaves the {width} x {height} view"),
+        (layout["scroll"][0] > width or layout["scroll"][1] > height,
+         f"the page scrolls: {layout['scroll'][:2]} in {width} x {height}"),
+        (abs(css[0] * 3 - css[1] * 4) > 4, f"the canvas is {css[0]} x {css[1]}, not 4:3"),
+        (right - left < free[0] and bottom - top < free[1],
+         f"the game box {layout['window']} is smaller than the room it has, {free}"),
+        (layout["buffer"] != wanted, f"drawing buffer {layout['buffer']}, not {wanted}"),
+        (pad_shown != (pad is not None), f"the pad shown: {pad is not None}"),
+        (pad is not None and (pad[0] < 0 or pad[1] < 0 or pad[2] > width or pad[3] > height),
+         f"the pad {pad} leaves the view"),
+        (pad is not None and pad[0] < canvas[2] and canvas[0] < pad[2] and pad[1] < canvas[3]
+         and canvas[1] < pad[3], f"the pad {pad} lies over the game {canvas}"),
+        (layout["shortest_target"] < TOUCH_TARGET,
+         f"a tap target {layout['shortest_target']} pixels high"),
+    ]
+    return "; ".join(text for failed, text in problems if failed)
+
+
+def wait_for_fit(game: WebGameSession, pad_shown: bool, what: str,
+                 targets: bool = True) -> dict:
+    """The page's layout once it fits its view (layout_problem); targets=False for a
+    desktop view, where no target need be a finger's size."""
+    problem = [""]
+
+    def fits():
+        layout = game.layout()
+        if not targets and layout:
+            layout["shortest_target"] = TOUCH_TARGET
+        problem[0] = layout_problem(layout, pad_shown)
+        return None if problem[0] else layout
+
+    return game.wait_for(fits, DEFAULT_TIMEOUT, f"the page fits the view: {what}",
+                         explain=lambda: problem[0])
+
+
+class PhoneTest(unittest.TestCase):
+    """The page on a phone: fitted to the view, played by touch."""
+
+    def test_the_game_fits_portrait_landscape_and_a_small_phone_and_turning_refits_it(self):
+        with WebGameSession(self, device=PHONE_PORTRAIT) as game:
+            game.wait_for_game("portrait")
+            wait_for_fit(game, False, "portrait")
+            game.tab.evaluate("window.__notReloaded = true")
+            game.swipe("Up", distance=10)  # a touch, too short to be a swipe: the pad
+            portrait = wait_for_fit(game, True, "portrait-pad")
+            self.assertGreater(portrait["pad"][1], portrait["canvas"][3], "the pad below")
+            for device in (PHONE_LANDSCAPE, SMALL_PHONE):
+                with self.subTest(device=device):
+                    game.tab.emulate(device)
+                    layout = wait_for_fit(game, True, f"{device.width}x{device.height}")
+                    if device.width > device.height:
+                        self.assertGreater(layout["pad"][0], layout["canvas"][2], "beside")
+                    game.wait_for_game(f"{device.width}x{device.height}")
+            self.assertTrue(game.tab.evaluate("window.__notReloaded === true"),
+                            "turned without a reload")
+
+    def test_a_swipe_walks_one_cell_as_the_arrow_key_does_and_not_from_the_menu_bar(self):
+        with WebGameSession(self, device=PHONE_PORTRAIT) as game:
+            game.wait_for_game("start")
+            start = game.settled("start")
+            menu_bar = game.element_rect("#menu-bar")
+            game.swipe("Right", start=(menu_bar.left + 20, menu_bar.centre[1]))
+            game.wait_for_new_frames(10)
+            self.assertEqual(game.settled("menu-bar-swipe").without(game.knight_box).data,
+                             start.without(game.knight_box).data,
+                             "a swipe on the menu bar walks not")
+            game.swipe("Right")
+            swiped = game.settled("after-swipe")
+            self.assertEqual(facing_of(swiped), 90)
+            problem = board_move_error(start, swiped, stage_heights(game.game_dir), 0, 1)
+            self.assertEqual(problem, "", "a swipe right walks one cell")
+            game.tap("Left")
+            back = game.settled("back")
+            self.assertGreaterEqual(agreement(back, start, DEFAULT_TOLERANCE,
+                                              [game.knight_box]).share, DEFAULT_MINIMUM,
+                                    "Left walks back")
+            game.tap("Right")
+            keyed = game.settled("after-key")
+            same = agreement(swiped, keyed, DEFAULT_TOLERANCE, [game.knight_box])
+            self.assertGreaterEqual(same.share, DEFAULT_MINIMUM,
+                                    "the same frame after a swipe as after the key")
+
+    def test_a_pad_arrow_walks_once_held_and_nothing_moves_while_the_about_box_is_open(self):
+        with WebGameSession(self, device=PHONE_LANDSCAPE,
+                            browser_flags=GESTURE_FOR_AUDIO) as game:
+            game.wait_for_game("start")
+            self.assertEqual(game.tab.evaluate("Module.korvaneAudio.state"), "suspended")
+            game.touch("#canvas")
+            right = game.pad_button("Right")
+            start = game.settled("start")
+            game.tab.touch_down(*right.centre)
+            moved = game.settled("pad-down")
+            problem = board_move_error(start, moved, stage_heights(game.game_dir), 0, 1)
+            self.assertEqual(problem, "", "a pad press walks one cell")
+            game.wait_for_new_frames(30)
+            held = game.settled("pad-held")
+            game.tab.touch_up()
+            self.assertEqual(held.without(game.knight_box).data,
+                             moved.without(game.knight_box).data,
+                             "holding the pad walks no further")
+            game.touch("#menu-help")
+            game.touch("#menu-about")
+            about = game.wait_for_dialog(ABOUT_TITLE)
+            self.assertEqual(layout_problem(game.layout(), True), "", "the About box by touch")
+            game.swipe("Down")
+            game.tab.tap_at(*game.pad_button("Down").centre)
+            game.wait_for_new_frames(10)
+            covered = game.in_picture(about.rect)
+            during = game.wait_for_still_picture(game.main_window.client, "about",
+                                                 moving=(game.knight_box, covered))
+            self.assertEqual(during.without(game.knight_box, covered).data,
+                             held.without(game.knight_box, covered).data,
+                             "no step while it is open")
+            game.touch("#about-box button.ok")
+            game.wait_until_gone(ABOUT_TITLE)
+            lines = [line for line in game.console_lines() if AUDIO_RESUMED in line]
+            self.assertEqual(len(lines), 1, "the console tells of the sound once")
+            self.assertEqual(game.tab.evaluate("Module.korvaneAudio.state"), "running")
+
+
+class FullScreenTest(unittest.TestCase):
+
+    def test_the_control_fits_the_game_to_the_screen_and_back_and_a_parameter_hides_it(self):
+        with WebGameSession(self) as game:
+            game.wait_for_game("window")
+            game.click_element("#fullscreen")
+            full = wait_for_fit(game, False, "full screen", targets=False)
+            self.assertGreater(full["canvas"][2] - full["canvas"][0], CLIENT_SIZE[0])
+            game.wait_for_game("full-screen")
+            game.click_element("#fullscreen")
+            game.wait_for(lambda: game.layout().get("buffer") == list(CLIENT_SIZE),
+                          DEFAULT_TIMEOUT, "the game at its own size again",
+                          explain=lambda: str(game.layout()))
+            game.tab.navigate(game.url + "?fullscreen=0")
+            game.wait_for(lambda: game.page_state() == "running", DEFAULT_TIMEOUT,
+                          "the page opened again")
+            self.assertIsNone(game.element_rect("#fullscreen"), "hidden by the parameter")
+
+
+class EmbeddedTest(unittest.TestCase):
+    """The page in a portal's iframe, served from 127.0.0.1."""
+
+    def host(self, name: str, width: str, height: int) -> tuple:
+        page = page_copy(WebConfig.from_environment(), places(f"host-{name}"))
+        (page.parent / "host.html").write_text(
+            HOST_PAGE.format(page=page.name, width=width, height=height), encoding="utf-8")
+        return page.parent
+
+    def test_a_click_or_a_tap_gives_the_game_the_keys_and_the_host_page_stays_put(self):
+        for device, name in ((DESKTOP, "click"), (PHONE_PORTRAIT, "tap")):
+            with self.subTest(gesture=name), \
+                    served_over_http(self.host(name, "min(100%, 720px)", 600)) as address, \
+                    WebGameSession(self, url=address + "host.html", frame="#game",
+                                   device=device, part=name) as game:
+                game.wait_for_game("start")
+                start = game.settled("start")
+                x, y = game.main_window.client.centre
+                game.tab.tap_at(x, y) if device.phone else game.click(x, y)
+                game.tap("Down")
+                after = game.settled("after-down")
+                problem = board_move_error(start, after, stage_heights(game.game_dir), 0, 10)
+                self.assertEqual(problem, "", "Down walks after the " + name)
+                game.tab.frame = ""
+                self.assertEqual(game.tab.evaluate("[scrollX, scrollY]"), [0, 0],
+                                 "the host page has not scrolled")
+
+    def test_in_a_400_by_300_iframe_the_game_fits_it(self):
+        with served_over_http(self.host("small", "400px", 300)) as address, \
+                WebGameSession(self, url=address + "host.html", frame="#game") as game:
+            game.wait_for_game("start")
+            wait_for_fit(game, False, "a 400 x 300 iframe", targets=False)
 
 
 class ShellTest(MenuScenarios, unittest.TestCase):

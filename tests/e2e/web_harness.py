@@ -13,6 +13,13 @@ screen_session.py).
   box and its shadow, text: its .text).
 * Frames: the page counts them (window.korvane.frames), so presses are timed
   by the frames the game presents, not by its picture changing.
+* Devices: a session is a desktop tab unless given a device to emulate
+  (browser_tab.Device: a phone's view, pixel ratio and touch screen); then
+  the canvas is shown at another size, and its pictures are brought to the
+  game's 640 x 480 so the checks of game_pictures.py read them as they are.
+  Touches: swipes on the game and the on-screen pad, as a finger does.
+* Frames: a session can play the page inside an iframe of a host page
+  (frame=selector); windows and coordinates are then the frame's.
 * Processes: the program is the browser; its processes run in a group of
   their own, recorded in the ProcessBook, and end with the session.
 * The page's files live inside it. Stage1.vtm, which the pictures' checks
@@ -30,6 +37,7 @@ import contextlib
 import functools
 import http.server
 import json
+import math
 import shutil
 import subprocess
 import threading
@@ -38,11 +46,12 @@ from dataclasses import dataclass
 from pathlib import Path
 from typing import Optional
 
-from browser_tab import BrowserTab
+from browser_tab import DESKTOP, BrowserTab, Device
 from devtools import Chromium, DevTools, DevToolsError
+from game_pictures import CLIENT_SIZE, KNIGHT
 from game_session import GAME_COPIES, GameSessionBase
 from processes import HarnessError, command_of, required_setting
-from screen_image import Rect
+from screen_image import Image, Rect
 from screen_session import DEFAULT_TIMEOUT, FRAME_POLL_INTERVAL
 
 CANVAS_CLASS = "canvas"  # the class_name of the game's "window", its canvas
@@ -50,6 +59,12 @@ DIALOG_CLASS = "dialog"  # and of the page's dialogs
 FRAMES_AFTER_FOCUS = 2
 # The page's data files the checks of its pictures read (stage_heights).
 PAGE_FILES = ("Stage1.vtm",)
+
+# Pixels by which the knight's animation reaches beyond KNIGHT in a picture of
+# the canvas brought to 640 x 480 from another size.
+SCALED_BLUR = 3
+# Which way a finger moves (x, y) for each arrow key.
+SWIPE_DIRECTIONS = {"Left": (-1, 0), "Right": (1, 0), "Up": (0, -1), "Down": (0, 1)}
 
 # The page's windows as the harness sees them: the canvas, then each open dialog.
 WINDOWS_SCRIPT = """(() => {
@@ -104,6 +119,28 @@ ANIMATION_FRAME_COUNTER = """(() => {
     requestAnimationFrame(count);
   }
   return window.__animationFrames;
+})()"""
+# The layout of the page: the view, how far it scrolls, the canvas (its box and
+# its drawing buffer), the pixel ratio, the pad's box (None while not shown) and the
+# height of the shortest touch target shown (menu bar buttons, the pad, the open
+# dialogs' buttons).
+LAYOUT_SCRIPT = """(() => {
+  const box = element => {
+    if (!element || !element.getClientRects().length) return null;
+    const r = element.getBoundingClientRect();
+    return [r.left, r.top, r.right, r.bottom];
+  };
+  const canvas = document.getElementById("canvas"), root = document.documentElement;
+  const targets = [...document.querySelectorAll(
+      "#menu-bar > .menu > button, #fullscreen, #pad button, dialog[open] button")]
+      .filter(element => element.getClientRects().length)
+      .map(element => element.getBoundingClientRect().height);
+  return {view: [innerWidth, innerHeight], scroll: [root.scrollWidth, root.scrollHeight,
+          scrollX, scrollY], window: box(document.getElementById("window")),
+          canvas: box(canvas), buffer: [canvas.width, canvas.height],
+          ratio: devicePixelRatio, pad: getComputedStyle(document.getElementById("pad"))
+              .visibility === "visible" ? box(document.getElementById("pad")) : null,
+          shortest_target: Math.min(...targets)};
 })()"""
 # The game has the keyboard: the page focused and visible, no dialog over it.
 GAME_HAS_THE_KEYBOARD = ("document.hasFocus() && document.visibilityState === 'visible' && "
@@ -175,7 +212,9 @@ class WebGameSession(GameSessionBase):
     missing_files, paths in the page's file system to remove before the game
     starts ("/MQA/BlueKnight.mqa"); wait_for_main_window=False for runs that
     must not get as far; part, a name for each session of a test that runs
-    several; config and name for runs outside a test.
+    several; config and name for runs outside a test; device, what the tab
+    emulates (browser_tab.PHONE_PORTRAIT, ...); frame, the selector of the iframe
+    of the page at url that holds the game.
     """
 
     main_class = CANVAS_CLASS
@@ -185,8 +224,11 @@ class WebGameSession(GameSessionBase):
     def __init__(self, test: Optional[unittest.TestCase], url: str = "",
                  browser_flags: tuple = (), missing_files: tuple = (),
                  wait_for_main_window: bool = True, part: str = "",
-                 config: Optional[WebConfig] = None, name: str = ""):
+                 config: Optional[WebConfig] = None, name: str = "",
+                 device: Device = DESKTOP, frame: str = ""):
         self.config = config or WebConfig.from_environment()
+        self.device = device
+        self.frame = frame
         super().__init__(test, self.config.work_dir, self.config.pid_file, Path(),
                          wait_for_main_window, part, name)
         self.game_dir = self.log_dir / "page-files"
@@ -222,7 +264,13 @@ class WebGameSession(GameSessionBase):
         if self.missing_files:
             removals = "; ".join(f"FS.unlink({json.dumps(path)})" for path in self.missing_files)
             self.tab.before_each_page(f"window.Module = {{preRun: [() => {{ {removals}; }}]}};")
+        self.tab.emulate(self.device)
         self.tab.navigate(self.url)
+        if self.frame:
+            self.wait_for(lambda: self.tab.evaluate(
+                f"!!document.querySelector({json.dumps(self.frame)})"), DEFAULT_TIMEOUT,
+                f"the host page's {self.frame}")
+            self.tab.enter_frame(self.frame)
         super().after_start()
         if self.wait_for_main_window:
             self.copy_page_files()
@@ -241,6 +289,79 @@ class WebGameSession(GameSessionBase):
             text = self.tab.evaluate(f"FS.readFile({json.dumps('/' + name)}, "
                                      "{encoding: 'utf8'})")
             (self.game_dir / name).write_text(text, encoding="utf-8")
+
+    # -- the game's window, wherever the layout puts it
+
+    @property
+    def main_window(self) -> Optional[PageWindow]:
+        """The canvas as it is laid out now (the page lays it out anew as the view
+        turns, the pad comes and goes)."""
+        if self._main_window is None:
+            return None
+        return self.current(self._main_window) or self._main_window
+
+    @main_window.setter
+    def main_window(self, window: Optional[PageWindow]) -> None:
+        self._main_window = window
+
+    def capture(self, rect: Optional[Rect] = None) -> Image:
+        """As ScreenSession.capture; a picture of the canvas comes at the game's own
+        640 x 480, whatever size the canvas is shown at."""
+        canvas = self._main_window and self.main_window.client
+        if rect is not None and rect == canvas and (rect.width, rect.height) != CLIENT_SIZE:
+            return self.tab.capture(rect, size=CLIENT_SIZE)
+        return self.tab.capture(rect)
+
+    @property
+    def scaled(self) -> bool:
+        """Whether pictures of the canvas are brought to 640 x 480 from another size."""
+        canvas = self.main_window.client
+        return (canvas.width, canvas.height) != CLIENT_SIZE or self.device.scale != 1
+
+    @property
+    def knight_box(self) -> Rect:
+        """Where the knight's animation shows in a picture of the canvas: a picture
+        brought to 640 x 480 from another size blends each pixel with its
+        neighbours, so the knight reaches a little beyond KNIGHT."""
+        return KNIGHT.inset(-SCALED_BLUR) if self.scaled else KNIGHT
+
+    def in_picture(self, rect: Rect) -> Rect:
+        """A rect of the page as a part of the canvas's 640 x 480 pictures, rounded out."""
+        canvas = self.main_window.client
+        x_scale, y_scale = CLIENT_SIZE[0] / canvas.width, CLIENT_SIZE[1] / canvas.height
+        return Rect(math.floor((rect.left - canvas.left) * x_scale),
+                    math.floor((rect.top - canvas.top) * y_scale),
+                    math.ceil((rect.right - canvas.left) * x_scale),
+                    math.ceil((rect.bottom - canvas.top) * y_scale))
+
+    def settled(self, label: str) -> Image:
+        return self.wait_for_still_picture(self.main_window.client, label,
+                                           moving=(self.knight_box,))
+
+    def layout(self) -> dict:
+        """The page's layout now (LAYOUT_SCRIPT)."""
+        return self.value_of(LAYOUT_SCRIPT) or {}
+
+    # -- touch
+
+    def swipe(self, key: str, start: Optional[tuple] = None, distance: int = 100) -> None:
+        """A finger drawn across the game (from start, by default the canvas's middle)
+        the way the arrow key named key points."""
+        start = start or self.main_window.client.centre
+        dx, dy = SWIPE_DIRECTIONS[key]
+        self.tab.swipe(start, (start[0] + dx * distance, start[1] + dy * distance))
+
+    def pad_button(self, key: str) -> Rect:
+        """The pad's arrow for key, once the pad shows."""
+        return self.wait_for(lambda: self.layout().get("pad") and
+                             self.element_rect(f"#pad [data-code=Arrow{key}]"),
+                             DEFAULT_TIMEOUT, "the on-screen pad is shown")
+
+    def touch(self, selector: str) -> None:
+        """A finger's tap in the middle of the element, once it is shown."""
+        rect = self.wait_for(lambda: self.element_rect(selector), DEFAULT_TIMEOUT,
+                             f"{selector} is shown")
+        self.tab.tap_at(*rect.centre)
 
     # -- the page's state
 
