@@ -21,8 +21,8 @@ const Step kBlur = [](GameWindowState& w) { w.focused = false, UpdateActivation(
 const Step kHide = [](GameWindowState& w) { w.visible = false, UpdateActivation(w); };
 const Step kShow = [](GameWindowState& w) { w.visible = true, UpdateActivation(w); };
 const Step kAbout = [](GameWindowState& w) { OpenAboutBox(w); };
-const Step kAboutClosedFocused = [](GameWindowState& w) { AboutBoxClosed(w, true); };
-const Step kAboutClosedElsewhere = [](GameWindowState& w) { AboutBoxClosed(w, false); };
+const Step kClosedFocused = [](GameWindowState& w) { AboutBoxClosed(w, true); };
+const Step kClosedElsewhere = [](GameWindowState& w) { AboutBoxClosed(w, false); };
 const Step kQuit = [](GameWindowState& w) { BeginQuit(w); };
 
 // The game's keyboard on a recording device, not acquired yet, for one case.
@@ -63,29 +63,13 @@ TEST(WindowActivationTest,
         {"focus lost", {kFocus, kBlur}, false, 1, 1},
         {"hidden while focused", {kFocus, kHide}, false, 1, 1},
         {"shown again", {kFocus, kHide, kShow}, true, 2, 1},
-        {"the About box takes the activation", {kFocus, kAbout}, false, 1, 1},
+        {"the About box takes it", {kFocus, kAbout}, false, 1, 1},
         {"focus behind the About box", {kFocus, kAbout, kBlur, kFocus}, false, 1, 1},
-        {"the About box closed with the focus back",
-         {kFocus, kAbout, kAboutClosedFocused},
-         true,
-         2,
-         1},
-        {"the About box closed, focus elsewhere",
-         {kFocus, kAbout, kAboutClosedElsewhere},
-         false,
-         1,
-         1},
-        {"a second About box while one is open",
-         {kFocus, kAbout, kAbout, kAboutClosedFocused},
-         true,
-         2,
-         1},
-        {"quit lets the keyboard go", {kFocus, kQuit}, false, 1, 1},
-        {"no focus, no About box after quitting",
-         {kFocus, kQuit, kFocus, kAbout, kAboutClosedFocused},
-         false,
-         1,
-         1},
+        {"About closed, focus back", {kFocus, kAbout, kClosedFocused}, true, 2, 1},
+        {"About closed, focus gone", {kFocus, kAbout, kClosedElsewhere}, false, 1, 1},
+        {"a second About box", {kFocus, kAbout, kAbout, kClosedFocused}, true, 2, 1},
+        {"quit lets it go", {kFocus, kQuit}, false, 1, 1},
+        {"nothing after quitting", {kFocus, kQuit, kFocus, kAbout, kClosedFocused}, false, 1, 1},
     };
     for (const Case& c : cases) {
         const KeyboardOnRecord keyboard;
