@@ -16,7 +16,6 @@
 
 #include "platform/com_release.h"
 #include "platform/file_handle.h"
-#include "platform/image_guard.h"
 #include "platform/mip_chain.h"
 
 namespace {
@@ -85,8 +84,7 @@ D3DFORMAT FormatOfChannels(int channels) {
 
 // Images larger than any texture are refused before they are decoded.
 bool Decode(std::span<const unsigned char> bytes, Image& image, int& channelsInFile) {
-    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
-        !IsSafeToDecode(bytes)) {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         return false;
     }
     const int size = static_cast<int>(bytes.size());

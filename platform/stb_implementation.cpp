@@ -1,19 +1,10 @@
 // The one translation unit that compiles the stb image decoder and resampler.
 // Only the formats the game's textures come in are decoded.
-#include <cstdlib>
-
 #define STBI_ONLY_BMP
 #define STBI_ONLY_PNG
 #define STBI_ONLY_TGA
 #define STBI_ONLY_JPEG
 #define STBI_NO_FAILURE_STRINGS
-// The decoder's memory comes zeroed. stb_image 2.27 leaves its JPEG working
-// record as it finds it: a scan naming a Huffman table the file never defined
-// reads whatever the memory held and looks up symbols far outside the table.
-// An all-zero table decodes every code as symbol 0 instead.
-#define STBI_MALLOC(size) std::calloc(1, size)
-#define STBI_REALLOC(block, size) std::realloc(block, size)
-#define STBI_FREE(block) std::free(block)
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
