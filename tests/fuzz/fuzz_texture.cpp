@@ -22,9 +22,10 @@ namespace {
 // not; the loader's own size limit is covered by its unit tests. Resampling
 // costs the square of the longest side (the resizer weighs every output texel
 // of an axis against every input texel of it): a 4096 x 64 image took 2.7 s
-// here, beyond the hang limit once the machine is busy.
-constexpr UINT kLargestTextureSide = 2048;
-constexpr unsigned long long kLargestTextureTexels = 1u << 18;
+// here, beyond the hang limit once the machine is busy, and so did a 513 x 250
+// one (a 1024 x 256 texture, 3 s alone, over 10 s in a campaign beside builds).
+constexpr UINT kLargestTextureSide = 1024;
+constexpr unsigned long long kLargestTextureTexels = 1u << 16;
 
 // The smallest power of two not below the side, for sides up to twice the largest.
 UINT TextureSide(int imageSide) {
