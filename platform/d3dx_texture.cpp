@@ -16,6 +16,7 @@
 
 #include "platform/com_release.h"
 #include "platform/file_handle.h"
+#include "platform/image_guard.h"
 #include "platform/mip_chain.h"
 
 namespace {
@@ -84,7 +85,8 @@ D3DFORMAT FormatOfChannels(int channels) {
 
 // Images larger than any texture are refused before they are decoded.
 bool Decode(std::span<const unsigned char> bytes, Image& image, int& channelsInFile) {
-    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        !IsSafeToDecode(bytes)) {
         return false;
     }
     const int size = static_cast<int>(bytes.size());

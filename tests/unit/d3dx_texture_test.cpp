@@ -1,9 +1,11 @@
 #include "platform/d3dx_texture.h"
 
+#include <span>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "platform/image_guard.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/image_files.h"
 #include "tests/support/load_digest.h"
@@ -402,18 +404,23 @@ TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
     EXPECT_EQ(Level(0), kSampleTexels);
 }
 
-TEST_F(D3DXTextureTest, APngDataChunkLongerThanTheFileIsRefused) {
+TEST_F(D3DXTextureTest, APngDataChunkLongerThanTheFileIsRefusedBeforeItsBufferIsGrown) {
     // Found by fuzzing: the decoder grows its buffer to the stated length of a
-    // data chunk before it finds the data missing; it refuses lengths over a
-    // gigabyte outright.
+    // data chunk, up to a gigabyte (2^30, the last row) for a file of a hundred
+    // bytes, before it finds the data missing.
     const std::string png = EncodePng(kSample);
     const std::size_t length = png.find("IDAT") - 4;
-    for (const char* stated : {"\x7F\xFF\xFF\xF0", "\x00\x01\x00\x00"}) {
+    const auto bytesOf = [](const std::string& file) {
+        return std::span(reinterpret_cast<const unsigned char*>(file.data()), file.size());
+    };
+    for (const char* stated : {"\x7F\xFF\xFF\xF0", "\x00\x01\x00\x00", "\x40\x00\x00\x00"}) {
         SCOPED_TRACE(stated);
         std::string corrupt = png;
         corrupt.replace(length, 4, stated, 4);
+        EXPECT_FALSE(IsSafeToDecode(bytesOf(corrupt)));
         EXPECT_EQ(Load(Write("long_chunk.png", corrupt)), D3DXERR_INVALIDDATA);
     }
+    EXPECT_TRUE(IsSafeToDecode(bytesOf(png)));
 }
 
 TEST_F(D3DXTextureTest, AWideGreyImageCutShortFillsEveryLevelOfItsChain) {
