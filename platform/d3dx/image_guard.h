@@ -1,9 +1,10 @@
-// Checks that keep image files away from faults of the stb_image version the
-// build installs (Debian 12 ships 2.27) before it decodes them. Each check
-// refuses only files that are corrupt anyway.
+// A check that keeps image files from making the decoder ask for memory out
+// of all proportion to their size, before it decodes them.
 #pragma once
 
 #include <span>
 
-// False when the bytes hold something the decoder is known to mishandle.
+// False for a PNG file with an image data chunk stated longer than the rest
+// of the file: stb_image grows its buffer to each such chunk's stated length,
+// up to a gigabyte, before it finds the data missing.
 bool IsSafeToDecode(std::span<const unsigned char> bytes);

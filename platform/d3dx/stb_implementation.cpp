@@ -7,10 +7,9 @@
 #define STBI_ONLY_TGA
 #define STBI_ONLY_JPEG
 #define STBI_NO_FAILURE_STRINGS
-// The decoder's memory comes zeroed. stb_image 2.27 leaves its JPEG working
-// record as it finds it: a scan naming a Huffman table the file never defined
-// reads whatever the memory held and looks up symbols far outside the table.
-// An all-zero table decodes every code as symbol 0 instead.
+// The decoder's memory comes zeroed. A JPEG that fails after its frame header
+// (a bad table, image data that never comes) still decodes, to texels the
+// decoder never wrote: with malloc, whatever the heap held before.
 #define STBI_MALLOC(size) std::calloc(1, size)
 #define STBI_REALLOC(block, size) std::realloc(block, size)
 #define STBI_FREE(block) std::free(block)

@@ -13,7 +13,8 @@
 // 631 pixels and 36 one of 648. Chromium's canvas measured 13px sans-serif
 // (DejaVu Sans, IPAGothic) at 455 pixels for 35 Japanese characters and 511
 // for 70 Latin lower-case letters; at 16px the letters take 628. Korvane.exe
-// under Wine needs nothing: Wine's message box breaks its lines itself.
+// needs it too: a Windows message box (Wine's alike) breaks lines only
+// between words, so a path without spaces or hyphens widens it past the screen.
 inline constexpr int kMessageBoxColumns = 70;
 
 // utf8Text with every line wider than columns display columns broken into

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/sdk/direct3d.h"
+#include "platform/services/message_lines.h"
 
 namespace {
 
@@ -21,7 +22,10 @@ std::wstring WideFromUtf8(const char* utf8) {
 } // namespace
 
 void ShowMessageBox(const char* utf8Text, const char* utf8Caption) {
-    const std::wstring text = WideFromUtf8(utf8Text != nullptr ? utf8Text : "");
+    // The system breaks lines only between words, so a long path would make
+    // the box as wide as the path, past the screen's edge.
+    const std::wstring text = WideFromUtf8(
+        WrapMessageLines(utf8Text != nullptr ? utf8Text : "", kMessageBoxColumns).c_str());
     if (utf8Caption == nullptr) {
         // No caption: the system shows its default one.
         MessageBoxW(nullptr, text.c_str(), nullptr, MB_OK);

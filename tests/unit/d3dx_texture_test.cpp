@@ -8,6 +8,7 @@
 #include "platform/d3dx/image_guard.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/image_files.h"
+#include "tests/support/load_digest.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/test_files.h"
 
@@ -314,6 +315,32 @@ TEST_F(D3DXTextureTest, SourceInfoDescribesTheFileAndJpegKeepsItsColoursClosely)
     }
 }
 
+TEST_F(D3DXTextureTest, TheGamesOwnTexturesLoadToTheRecordedTexels) {
+    // Fingerprints of every level of each texture as the game loads it,
+    // recorded before the decoder last changed: a new decoder version or a
+    // change of the loader must keep the game's look bit for bit. A failure
+    // prints the new fingerprint, to record after a deliberate change of the art.
+    const std::pair<const char*, std::uint64_t> cases[] = {
+        {"armour_plate.bmp", 0x02e309026a30a91d},
+        {"earth_side.bmp", 0x8fa7cf9a6b99b30d},
+        {"grass_top.png", 0x73043d09a5e99b60},
+        {"shield_emblem.png", 0x48a1165c672041e4},
+    };
+    for (const auto& [name, recorded] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(Load(std::string(KORVANE_SOURCE_DIR) + "/assets/TEXTURE/" + name), S_OK);
+        Digest digest;
+        digest.Value(Made().levelCount);
+        for (UINT level = 0; level < Made().levelCount; ++level) {
+            const Texels texels = Level(level);
+            digest.Value(Made().LevelWidth(level));
+            digest.Value(Made().LevelHeight(level));
+            digest.Bytes(texels.data(), texels.size() * sizeof texels[0]);
+        }
+        EXPECT_EQ(digest.Result(), recorded) << std::hex << digest.Result();
+    }
+}
+
 TEST_F(D3DXTextureTest, FailuresLeaveNoTextureBehind) {
     const std::string png = EncodePng(kSample);
     const std::string good = Write("good.png", png);
@@ -367,10 +394,6 @@ TEST_F(D3DXTextureTest, FailuresLeaveNoTextureBehind) {
     }
 }
 
-std::span<const unsigned char> BytesOf(const std::string& file) {
-    return {reinterpret_cast<const unsigned char*>(file.data()), file.size()};
-}
-
 // Where the code counts of each table of the first Huffman table segment of a
 // JPEG file begin.
 std::vector<std::size_t> HuffmanCountsOf(const std::string& jpeg) {
@@ -389,47 +412,64 @@ std::vector<std::size_t> HuffmanCountsOf(const std::string& jpeg) {
     return counts;
 }
 
-TEST_F(D3DXTextureTest, CorruptJpegHuffmanTablesStayInsideTheDecodersMemory) {
+// Leaves freed blocks of many sizes full of one byte, for the next allocations to find.
+void DirtyTheHeap() {
+    std::vector<std::vector<unsigned char>> blocks;
+    for (std::size_t size = 16; size <= 1 << 20; size *= 2) {
+        blocks.emplace_back(size, 0xA5);
+        blocks.emplace_back(size + size / 2, 0xA5);
+    }
+}
+
+TEST_F(D3DXTextureTest, CorruptJpegsLoadOrFailWithinTheDecodersMemory) {
     const std::string jpeg = EncodeJpeg(kSample);
     const std::vector<std::size_t> tables = HuffmanCountsOf(jpeg);
     ASSERT_EQ(tables.size(), 4u); // DC and AC, luminance and chrominance
     const std::size_t scan = jpeg.find("\xFF\xDA");
     ASSERT_EQ(jpeg.substr(scan + 5, 2),
               std::string("\x01\x00", 2)); // component 1 uses DC and AC table 0
+    const auto replaced = [&](std::size_t at, const std::string& bytes) {
+        return std::string(jpeg).replace(at, bytes.size(), bytes);
+    };
+    const std::string tooManyCodes(16, '\x11'); // counts adding up to 272 symbols of 256
+    const std::string fill(32, '\xFF');
     struct Case {
         const char* name;
-        std::size_t at;
-        std::string bytes;
+        std::string path;
         HRESULT result;
     };
+    // Each row once reached undefined behaviour in the decoder, which the
+    // sanitizer build turns into a failure. A table the decoder refuses after
+    // the frame header ends the image there: it loads, with texels never decoded.
     const Case cases[] = {
-        // Code counts adding up to more than the 256 symbols a table holds
-        // made the decoder write past its tables; every table is checked.
-        {"first table too long", tables.front(), std::string(16, '\x11'), D3DXERR_INVALIDDATA},
-        {"last table too long", tables.back(), std::string(16, '\x11'), D3DXERR_INVALIDDATA},
-        // A table the file never defines made the decoder read memory it
-        // never wrote and look symbols up far outside the table.
-        {"scan names an undefined table", scan + 6, "\x03", S_OK},
+        // Writes past the end of the decoder's Huffman tables; every table is checked.
+        {"first table too long", Write("first.jpg", replaced(tables.front(), tooManyCodes)), S_OK},
+        {"last table too long", Write("last.jpg", replaced(tables.back(), tooManyCodes)), S_OK},
+        // Reads of a table never written, and symbols looked up far outside it.
+        {"scan names an undefined table", Write("undefined.jpg", replaced(scan + 6, "\x03")), S_OK},
+        // The decoder skips 0xFF fill bytes before the start marker.
+        {"fill bytes first", Write("filled.jpg", fill + jpeg), S_OK},
+        {"fill bytes, then a table too long",
+         Write("filled_long.jpg", fill + replaced(tables.front(), tooManyCodes)), S_OK},
+        {"no image data", Write("no_scan.jpg", jpeg.substr(0, scan) + "\xFF\xD9"), S_OK},
+        // Found by fuzzing: a bit buffer shifted by 32, its whole width.
+        {"shift past the bit buffer's width",
+         std::string(KORVANE_SOURCE_DIR) +
+             "/tests/fuzz/corpus/texture/found_shift_exponent_too_large.jpg",
+         S_OK},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string corrupt = jpeg;
-        corrupt.replace(c.at, c.bytes.size(), c.bytes);
-        EXPECT_EQ(IsSafeToDecode(BytesOf(corrupt)), c.result == S_OK);
-        EXPECT_EQ(Load(Write("corrupt.jpg", corrupt)), c.result);
-        EXPECT_EQ(texture != nullptr, c.result == S_OK);
+        EXPECT_EQ(Load(c.path), c.result);
+        ASSERT_EQ(texture != nullptr, c.result == S_OK);
+        if (texture != nullptr) {
+            // Texels the decoder never wrote must not show what the heap held.
+            const Texels first = Level(0);
+            DirtyTheHeap();
+            ASSERT_EQ(Load(c.path), S_OK);
+            EXPECT_EQ(Level(0), first);
+        }
     }
-    EXPECT_TRUE(IsSafeToDecode(BytesOf(jpeg)));
-
-    // Found by fuzzing: the decoder skips 0xFF fill bytes before the start
-    // marker, so a file that begins with them is a JPEG, checked as one.
-    const std::string fill(32, '\xFF');
-    std::string corrupt = jpeg;
-    corrupt.replace(tables.front(), 16, std::string(16, '\x11'));
-    EXPECT_FALSE(IsSafeToDecode(BytesOf(fill + corrupt)));
-    EXPECT_EQ(Load(Write("filled.jpg", fill + corrupt)), D3DXERR_INVALIDDATA);
-    EXPECT_TRUE(IsSafeToDecode(BytesOf(fill + jpeg)));
-    EXPECT_EQ(Load(Write("filled.jpg", fill + jpeg)), S_OK);
 }
 
 TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
@@ -441,19 +481,22 @@ TEST_F(D3DXTextureTest, APngWhoseFirstDataChunkIsEmptyLoadsAsUsual) {
 }
 
 TEST_F(D3DXTextureTest, APngDataChunkLongerThanTheFileIsRefusedBeforeItsBufferIsGrown) {
-    // Found by fuzzing: the decoder grew its buffer to the stated length of a
-    // data chunk, gigabytes for a file of a hundred bytes, before finding the
-    // data missing.
+    // Found by fuzzing: the decoder grows its buffer to the stated length of a
+    // data chunk, up to a gigabyte (2^30, the last row) for a file of a hundred
+    // bytes, before it finds the data missing.
     const std::string png = EncodePng(kSample);
     const std::size_t length = png.find("IDAT") - 4;
-    for (const char* stated : {"\x7F\xFF\xFF\xF0", "\x00\x01\x00\x00"}) {
+    const auto bytesOf = [](const std::string& file) {
+        return std::span(reinterpret_cast<const unsigned char*>(file.data()), file.size());
+    };
+    for (const char* stated : {"\x7F\xFF\xFF\xF0", "\x00\x01\x00\x00", "\x40\x00\x00\x00"}) {
         SCOPED_TRACE(stated);
         std::string corrupt = png;
         corrupt.replace(length, 4, stated, 4);
-        EXPECT_FALSE(IsSafeToDecode(BytesOf(corrupt)));
+        EXPECT_FALSE(IsSafeToDecode(bytesOf(corrupt)));
         EXPECT_EQ(Load(Write("long_chunk.png", corrupt)), D3DXERR_INVALIDDATA);
     }
-    EXPECT_TRUE(IsSafeToDecode(BytesOf(png)));
+    EXPECT_TRUE(IsSafeToDecode(bytesOf(png)));
 }
 
 TEST_F(D3DXTextureTest, AWideGreyImageCutShortFillsEveryLevelOfItsChain) {
