@@ -1,4 +1,4 @@
-// Compiles platform/d3dx_texture.cpp once more inside a namespace, with
+// Compiles platform/d3dx/d3dx_texture.cpp once more inside a namespace, with
 // Debian 12's stb_image (2.27) compiled static into the same namespace and
 // set up as the product's decoder was: the same formats, and zeroed memory.
 // Everything the two files include comes first, outside the namespace, so
@@ -48,7 +48,7 @@ namespace debian12_stb {
 #include <debian12_stb_image.h>
 #undef STB_IMAGE_IMPLEMENTATION
 // Its <stb_image.h> is skipped: the guard above is already defined.
-#include "platform/d3dx_texture.cpp"
+#include "platform/d3dx/d3dx_texture.cpp"
 
 bool DecodeToRgba(std::span<const unsigned char> bytes) {
     int width = 0;
