@@ -34,7 +34,8 @@ struct GridFiles {
     double Triangles() const { return 2.0 * cells * cells; }
 };
 
-// Times one run of contender on grid, in seconds; fresh memory takes
+// Times one run of contender on grid, in seconds of the process's processor
+// time; fresh memory takes
 // heldBytes. What the run leaves behind is freed outside the timing, and
 // the allocator gives it back to the system, so every run starts from
 // memory fresh from the system, as a program's first load does.

@@ -5,7 +5,9 @@
 // meshes built on the recording device. Every contender runs under cold
 // 4 KiB pages and under huge pages (page_regimes.h), each round of each
 // regime in a fresh child process, the regimes taking turns so that noise on
-// the machine falls on both alike. Prints the medians, their ratios, time
+// the machine falls on both alike; each run is timed in its process's
+// processor time, user and system, which other work on the machine leaves
+// out of the figures better than the clock does. Prints the medians, their ratios, time
 // per triangle across sizes and peak memory, both regimes side by side.
 //
 //   korvane_load_speed [rounds] [cells...]     (defaults: 7 rounds, 350 and 700)
