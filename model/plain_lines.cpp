@@ -28,6 +28,7 @@ template <typename Ends> bool EndsToken(char c, Ends ends) {
 constexpr auto kAtLineEnd = [](char c) { return IsLineEnd(c); };
 constexpr auto kAtClosing = [](char c) { return c == ')'; };
 constexpr auto kAtBlankOnly = [](char) { return false; };
+constexpr auto kAtLineEndOrClosing = [](char c) { return IsLineEnd(c) || c == ')'; };
 
 // Reads count numbers from p, each after blanks and ending where ends says:
 // floats as atof narrowed to float, as TokenFloat gives them, or ints as
@@ -35,7 +36,7 @@ constexpr auto kAtBlankOnly = [](char) { return false; };
 // Each list is one loop with the number's reading inlined into it, so that
 // its constants stay in registers from number to number.
 template <typename Ends>
-const char* ReadNumbers(const char* p, float* values, int count, Ends ends) {
+const char* ReadNumbersOneByOne(const char* p, float* values, int count, Ends ends) {
     for (int i = 0; i < count; ++i) {
         double number = 0.0;
         p = ReadPaddedDecimal(SkipBlanks(p), number);
@@ -47,7 +48,8 @@ const char* ReadNumbers(const char* p, float* values, int count, Ends ends) {
     return p;
 }
 
-template <typename Ends> const char* ReadNumbers(const char* p, int* values, int count, Ends ends) {
+template <typename Ends>
+const char* ReadNumbersOneByOne(const char* p, int* values, int count, Ends ends) {
     for (int i = 0; i < count; ++i) {
         p = ReadPaddedInt(SkipBlanks(p), values[i]);
         if (p == nullptr || !EndsToken(*p, ends)) {
@@ -55,6 +57,16 @@ template <typename Ends> const char* ReadNumbers(const char* p, int* values, int
         }
     }
     return p;
+}
+
+// ReadNumbersOneByOne, taking the lists of the common shape from masks of
+// their bytes first.
+template <typename Number, typename Ends>
+const char* ReadNumbers(const char* p, Number* values, int count, Ends ends) {
+    if (const char* end = ReadMaskedList(p, values, count, ends)) {
+        return end;
+    }
+    return ReadNumbersOneByOne(p, values, count, ends);
 }
 
 // At p: blanks, "(", blanks; the first byte after them, or nullptr.
@@ -110,4 +122,16 @@ bool ReadPlainFaceLine(const char* line, PlainFaceLine& face) {
         face.texCoords[k] = {values[2 * k], values[2 * k + 1]};
     }
     return CloseParenthesis(p) != nullptr;
+}
+
+const char* ReadPlainList(const char* p, float* values, int count, ListReading reading) {
+    return reading == ListReading::kMasked
+               ? ReadNumbers(p, values, count, kAtLineEndOrClosing)
+               : ReadNumbersOneByOne(p, values, count, kAtLineEndOrClosing);
+}
+
+const char* ReadPlainList(const char* p, int* values, int count, ListReading reading) {
+    return reading == ListReading::kMasked
+               ? ReadNumbers(p, values, count, kAtLineEndOrClosing)
+               : ReadNumbersOneByOne(p, values, count, kAtLineEndOrClosing);
 }

@@ -39,3 +39,15 @@ bool ReadPlainNumberLine(const char* line, float* values, int count);
 // part anything may follow, as the reader ignores it; without one, only
 // blanks may follow, as anything else could change how the line is read.
 bool ReadPlainFaceLine(const char* line, PlainFaceLine& face);
+
+// How a list of numbers is read: from masks of its bytes, in the shape of
+// nearly every list of a document, or each number only after the one before,
+// as every other list is read. Both give the same; the second is offered to
+// be compared with.
+enum class ListReading { kMasked, kOneByOne };
+
+// count numbers from p, each after blanks, the last ending before a blank, a
+// ")" or the line's end: floats as atof narrowed to float, ints as atoi.
+// Returns the byte after the last, or nullptr when one is not plain.
+const char* ReadPlainList(const char* p, float* values, int count, ListReading reading);
+const char* ReadPlainList(const char* p, int* values, int count, ListReading reading);

@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -116,6 +117,105 @@ KORVANE_INLINE_ALWAYS const char* ReadPaddedInt(const char* text, int& value) {
     return ReadPlainInt(text, value);
 }
 
+namespace number_detail {
+
+// Sixteen bytes from p: bit i of each mask stands for p[i].
+struct ByteMasks {
+    unsigned digits = 0;
+    unsigned points = 0;
+    unsigned blanks = 0;
+};
+
+KORVANE_INLINE_ALWAYS ByteMasks MasksAt(const char* p) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Digits become the ten lowest signed bytes.
+    const __m128i digits =
+        _mm_cmplt_epi8(_mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(128 - '0'))),
+                       _mm_set1_epi8(static_cast<char>(-128 + 10)));
+    const __m128i blanks = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
+                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
+    return {static_cast<unsigned>(_mm_movemask_epi8(digits)),
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('.')))),
+            static_cast<unsigned>(_mm_movemask_epi8(blanks))};
+}
+
+// The bytes from bit on that are set in mask, 16 - bit at most.
+inline int RunFrom(unsigned mask, int bit) {
+    return std::countr_zero(~(mask >> bit));
+}
+
+} // namespace number_detail
+
+// count numbers from p, each after blanks, the last ending before a blank or
+// a byte that `ends` accepts: floats as atof narrowed to float, ints as atoi.
+// Each number, in the shape [-] one to eight digits [. up to eight digits],
+// integers without the point, is read from masks of the sixteen bytes it
+// starts, and the same masks tell where the next one starts, so that reading
+// a number waits for no byte-by-byte walk over the one before. Returns the
+// byte after the last number, or nullptr for a list of another shape, which
+// the caller then reads one number at a time to decide.
+template <typename Number, typename Ends>
+KORVANE_INLINE_ALWAYS const char* ReadMaskedList(const char* p, Number* values, int count,
+                                                 Ends ends) {
+    using namespace number_detail;
+    constexpr bool kFloats = std::is_same_v<Number, float>;
+    if (count <= 0) {
+        return p;
+    }
+    while (*p == ' ' || *p == '\t') {
+        ++p;
+    }
+    for (int i = 0;; ++i) {
+        const ByteMasks m = MasksAt(p);
+        const bool negative = *p == '-';
+        const int first = negative ? 1 : 0;
+        const int integerDigits = RunFrom(m.digits, first);
+        if (static_cast<unsigned>(integerDigits) - 1 >= kWordDigits) {
+            return nullptr;
+        }
+        int end = first + integerDigits;
+        std::uint64_t mantissa = DigitsValue(p + first, integerDigits);
+        if constexpr (kFloats) {
+            int fractionDigits = 0;
+            if (((m.points >> end) & 1) != 0) {
+                fractionDigits = RunFrom(m.digits, end + 1);
+                if (fractionDigits > kWordDigits) {
+                    return nullptr;
+                }
+                mantissa *= kPowersOfTen[fractionDigits];
+                if (fractionDigits > 0) {
+                    mantissa += DigitsValue(p + end + 1, fractionDigits);
+                }
+                end += 1 + fractionDigits;
+            }
+            // The number must end within the sixteen bytes looked at, and
+            // fifteen digits at most keep the mantissa below 2^53.
+            if (end >= 16) {
+                return nullptr;
+            }
+            values[i] = static_cast<float>(ExactDecimal(mantissa, -fractionDigits, negative));
+        } else {
+            const auto magnitude = static_cast<int>(mantissa);
+            values[i] = negative ? -magnitude : magnitude;
+        }
+        if (i + 1 == count) {
+            const char after = p[end];
+            return after == ' ' || after == '\t' || ends(after) ? p + end : nullptr;
+        }
+        // Blanks, at least one, up to the next number.
+        const int blanks = RunFrom(m.blanks, end);
+        if (blanks == 0) {
+            return nullptr;
+        }
+        p += end + blanks;
+        if (end + blanks == 16) {
+            while (*p == ' ' || *p == '\t') {
+                ++p;
+            }
+        }
+    }
+}
+
 #else
 
 KORVANE_INLINE_ALWAYS const char* ReadPaddedDecimal(const char* text, double& value) {
@@ -124,6 +224,12 @@ KORVANE_INLINE_ALWAYS const char* ReadPaddedDecimal(const char* text, double& va
 
 KORVANE_INLINE_ALWAYS const char* ReadPaddedInt(const char* text, int& value) {
     return ReadPlainInt(text, value);
+}
+
+// Without the masks every list is read one number at a time.
+template <typename Number, typename Ends>
+KORVANE_INLINE_ALWAYS const char* ReadMaskedList(const char*, Number*, int, Ends) {
+    return nullptr;
 }
 
 #endif

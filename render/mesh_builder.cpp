@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "model/inline_always.h"
 #include "platform/sdk/com_release.h"
 #include "render/smoothing_limit.h"
 
@@ -13,6 +14,19 @@ namespace {
 // The face lists are sized for at most this many entries per corner ahead
 // of need; longer ones grow as they are filled.
 constexpr std::size_t kListsPerCornerReserved = 8;
+
+// NormalizeOrUp, inlined into the loops over every face and every corner.
+KORVANE_INLINE_ALWAYS void NormalizeInPlace(D3DXVECTOR3& v) {
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (length != 0.0f) {
+        const float s = 1.0f / length;
+        v.x *= s;
+        v.y *= s;
+        v.z *= s;
+    } else {
+        v = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
+    }
+}
 
 // Triangles a face gives: a triangle one, a quad two, anything else none.
 std::size_t TrianglesOf(const Face& face) {
@@ -58,7 +72,7 @@ void ComputeFaceNormals(ModelObject& object, const std::vector<std::uint8_t>& re
     // Apart, so that the square roots and divisions of many faces overlap;
     // (0, 1, 0) is its own normal.
     for (Face& face : object.faces) {
-        NormalizeOrUp(face.normal);
+        NormalizeInPlace(face.normal);
     }
 }
 
@@ -171,7 +185,7 @@ template <bool SumNormals> void ListCornerFaces(ModelObject& object, const FaceS
 
 void NormalizeCornerNormals(ModelObject& object) {
     for (CornerNormal& corner : object.cornerNormals) {
-        NormalizeOrUp(corner.normal);
+        NormalizeInPlace(corner.normal);
     }
 }
 
@@ -201,7 +215,7 @@ MeshVertex* WriteFace(const ModelObject& object, const Face& face, MeshVertex* o
 
 // CollectSmoothingFaces and ComputeCornerNormals in one walk of the lists;
 // returns which faces are readable.
-std::vector<std::uint8_t> SmoothCorners(ModelObject& object) {
+std::vector<std::uint8_t> SmoothReadableCorners(ModelObject& object) {
     FaceSurvey survey = SurveyFaces(object);
     ListCornerFaces<true>(object, survey);
     NormalizeCornerNormals(object);
@@ -298,15 +312,11 @@ bool IsReadableFace(const Face& face, std::size_t vertexCount) {
 }
 
 void NormalizeOrUp(D3DXVECTOR3& v) {
-    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    if (length != 0.0f) {
-        const float s = 1.0f / length;
-        v.x *= s;
-        v.y *= s;
-        v.z *= s;
-    } else {
-        v = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-    }
+    NormalizeInPlace(v);
+}
+
+void SmoothCorners(ModelObject& object) {
+    SmoothReadableCorners(object);
 }
 
 void ComputeFaceNormals(ModelObject& object) {
@@ -341,7 +351,7 @@ void ComputeCornerNormals(ModelObject& object) {
 
 HRESULT BuildMesh(ModelObject& object, IDirect3DDevice9* device,
                   const std::vector<Material>& materials) {
-    const std::vector<std::uint8_t> readable = SmoothCorners(object);
+    const std::vector<std::uint8_t> readable = SmoothReadableCorners(object);
     // Counts stay 0 until the buffer is filled, so a failure draws nothing.
     // Everything is allocated before the buffer exists: nothing can fail
     // between the lock and the unlock.

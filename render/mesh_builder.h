@@ -21,6 +21,10 @@ HRESULT BuildMesh(ModelObject& object, IDirect3DDevice9* device,
 // True when the face has at least one index and all of them name a vertex.
 bool IsReadableFace(const Face& face, std::size_t vertexCount);
 
+// What BuildMesh does before it writes the buffer: every face normal, every
+// corner's face list and smoothed normal.
+void SmoothCorners(ModelObject& object);
+
 // Computes every face normal, then gives every corner the faces whose normals
 // lie within the object's facet angle of its own face's normal.
 void CollectSmoothingFaces(ModelObject& object);

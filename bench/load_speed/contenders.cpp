@@ -1,10 +1,11 @@
 #include "bench/load_speed/contenders.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
+
+#include <time.h>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -15,11 +16,18 @@
 #include "bench/load_speed/model_footprint.h"
 #include "model/loader_mqa.h"
 #include "model/model.h"
+#include "model/tokenizer.h"
+#include "render/mesh_builder.h"
+#include "tests/support/plain_buffer_device.h"
 #include "tests/support/recording_device.h"
 
-const char* const kContenderNames[kContenderCount] = {
-    "fread of the document", "fresh memory, what the load holds",
-    "tinyobjloader on the OBJ, parse only", "LoaderMQA::Load", "Model::LoadFromFile, meshes built"};
+const char* const kContenderNames[kContenderCount] = {"fread of the document",
+                                                      "fresh memory, what the load holds",
+                                                      "tinyobjloader on the OBJ, parse only",
+                                                      "lines cut, not read",
+                                                      "LoaderMQA::Load",
+                                                      "Load and smoothing",
+                                                      "Model::LoadFromFile, meshes built"};
 
 namespace {
 
@@ -76,13 +84,50 @@ std::unique_ptr<Model> ReadDocument(const GridFiles& grid) {
     return model;
 }
 
-std::unique_ptr<Model> LoadWhole(const GridFiles& grid, RecordingDevice& device) {
+// The lines as the reader cuts them from the file, none of them split or read.
+void CutLines(const GridFiles& grid) {
+    std::FILE* file = std::fopen(grid.documentPath.c_str(), "rb");
+    if (file == nullptr) {
+        Fail("cannot open " + grid.documentPath);
+    }
+    AsciiFileString lines(file);
+    long long count = 0;
+    while (lines.TakeLine() != nullptr) {
+        ++count;
+    }
+    std::fclose(file);
+    if (count < grid.Triangles() / 2) {
+        Fail("too few lines in " + grid.documentPath);
+    }
+}
+
+std::unique_ptr<Model> ReadAndSmooth(const GridFiles& grid) {
+    std::unique_ptr<Model> model = ReadDocument(grid);
+    for (ModelObject& object : model->objects) {
+        SmoothCorners(object);
+    }
+    if (model->objects[0].cornerNormals.size() != 2 * grid.Triangles()) {
+        Fail("the corners of " + grid.documentPath + " were not smoothed");
+    }
+    return model;
+}
+
+std::unique_ptr<Model> LoadWhole(const GridFiles& grid, IDirect3DDevice9& device) {
     auto model = std::make_unique<Model>();
     if (!model->LoadFromFile(grid.documentName, &device) || model->objects.size() != 1 ||
         model->objects[0].materialTriangleCounts.size() != 2) {
         Fail("LoadFromFile did not load " + grid.documentName);
     }
     return model;
+}
+
+// The processor time of this process, its own and the system's on its behalf
+// (page faults, reading the file): on a machine shared with other work, time
+// when the process does not run is not the load's.
+double ProcessSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // The other ceiling: taking as much memory from the system as the whole load
@@ -102,10 +147,9 @@ void TouchFreshMemory(std::size_t bytes) {
 } // namespace
 
 double TimeRun(Contender contender, const GridFiles& grid, std::size_t heldBytes) {
-    RecordingDevice device;
-    device.recordCalls = false;
+    PlainBufferDevice device;
     std::unique_ptr<Model> model;
-    const auto start = std::chrono::steady_clock::now();
+    const double start = ProcessSeconds();
     switch (contender) {
     case kFread:
         ReadWholeFile(grid.documentPath, grid.documentBytes);
@@ -116,21 +160,27 @@ double TimeRun(Contender contender, const GridFiles& grid, std::size_t heldBytes
     case kTinyObj:
         ParseObj(grid);
         break;
+    case kLines:
+        CutLines(grid);
+        break;
     case kReader:
         model = ReadDocument(grid);
+        break;
+    case kSmoothed:
+        model = ReadAndSmooth(grid);
         break;
     default:
         model = LoadWhole(grid, device);
         break;
     }
-    const auto stop = std::chrono::steady_clock::now();
+    const double stop = ProcessSeconds();
     model.reset();
 #ifdef __GLIBC__
     // Memory the allocator kept from the run before would spare the smaller
     // sizes the cost of first touches that the larger ones pay.
     malloc_trim(0);
 #endif
-    return std::chrono::duration<double>(stop - start).count();
+    return stop - start;
 }
 
 LoadMemory MeasureLoadMemory(const GridFiles& grid) {

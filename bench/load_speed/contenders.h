@@ -1,5 +1,7 @@
 // What the load speed benchmark times, each run on one grid written both as
-// a Metasequoia document and as an OBJ file.
+// a Metasequoia document and as an OBJ file. Besides the floors, the peer and
+// the two loads, the load's first stages alone, so that each stage's cost is
+// the difference of two contenders.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +9,16 @@
 
 #include "bench/load_speed/peak_memory.h"
 
-enum Contender { kFread, kFirstTouch, kTinyObj, kReader, kWholeLoad, kContenderCount };
+enum Contender {
+    kFread,
+    kFirstTouch,
+    kTinyObj,
+    kLines,     // the document's lines cut from the file, nothing read of them
+    kReader,    // LoaderMQA::Load
+    kSmoothed,  // LoaderMQA::Load and every object's corners smoothed
+    kWholeLoad, // Model::LoadFromFile with meshes on a plain-buffer device
+    kContenderCount
+};
 
 extern const char* const kContenderNames[kContenderCount];
 
@@ -23,7 +34,8 @@ struct GridFiles {
     double Triangles() const { return 2.0 * cells * cells; }
 };
 
-// Times one run of contender on grid, in seconds; fresh memory takes
+// Times one run of contender on grid, in seconds of the process's processor
+// time; fresh memory takes
 // heldBytes. What the run leaves behind is freed outside the timing, and
 // the allocator gives it back to the system, so every run starts from
 // memory fresh from the system, as a program's first load does.

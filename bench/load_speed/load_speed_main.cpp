@@ -5,7 +5,9 @@
 // meshes built on the recording device. Every contender runs under cold
 // 4 KiB pages and under huge pages (page_regimes.h), each round of each
 // regime in a fresh child process, the regimes taking turns so that noise on
-// the machine falls on both alike. Prints the medians, their ratios, time
+// the machine falls on both alike; each run is timed in its process's
+// processor time, user and system, which other work on the machine leaves
+// out of the figures better than the clock does. Prints the medians, their ratios, time
 // per triangle across sizes and peak memory, both regimes side by side.
 //
 //   korvane_load_speed [rounds] [cells...]     (defaults: 7 rounds, 350 and 700)
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "bench/load_speed/contenders.h"
+#include "bench/load_speed/number_costs.h"
 #include "bench/load_speed/page_regimes.h"
 #include "tests/support/grid_document.h"
 #include "tests/support/test_files.h"
@@ -193,6 +196,56 @@ void PrintLinearity(const Grid& small, const Grid& large) {
     }
 }
 
+// The stages of the whole load, each the difference of two contenders that
+// stop before and after it; the numbers come from the table of their costs,
+// read from warm memory. Then the load against its peer and its floors.
+void PrintStages(const Grid& grid, double numberSeconds) {
+    std::printf("\nStages of the whole load, %d x %d grid (medians; differences of the rows "
+                "above):\n",
+                grid.files.cells, grid.files.cells);
+    PrintRegimeHeads(36, 42);
+    const auto median = [&](int regime, Contender contender) {
+        return Median(grid.seconds[regime][contender]);
+    };
+    const struct {
+        const char* name;
+        Contender from;
+        Contender to;
+    } stages[] = {{"read the file (fread)", kContenderCount, kFread},
+                  {"cut the lines", kFread, kLines},
+                  {"numbers and structure, records", kLines, kReader},
+                  {"smoothing", kReader, kSmoothed},
+                  {"vertex writes, the rest", kSmoothed, kWholeLoad}};
+    for (const auto& stage : stages) {
+        std::printf("  %-36s", stage.name);
+        for (int r = 0; r < kRegimeCount; ++r) {
+            const double from = stage.from == kContenderCount ? 0.0 : median(r, stage.from);
+            const double seconds = median(r, stage.to) - from;
+            std::printf("  %7.1f ms %6.0f %% %24s", seconds * 1e3,
+                        100.0 * seconds / median(r, kWholeLoad), "");
+        }
+        std::printf("\n");
+    }
+    std::printf("  %-36s", "  of which numbers (warm memory)");
+    for (int r = 0; r < kRegimeCount; ++r) {
+        std::printf("  %7.1f ms %6.0f %% %24s", numberSeconds * 1e3,
+                    100.0 * numberSeconds / median(r, kWholeLoad), "");
+    }
+    std::printf("\n  %-36s", "Load: x faster than tinyobjloader");
+    for (int r = 0; r < kRegimeCount; ++r) {
+        std::printf("  %7.2f x, %5.1f x the time of fread %11s",
+                    median(r, kTinyObj) / median(r, kReader),
+                    median(r, kReader) / median(r, kFread), "");
+    }
+    std::printf("\n  %-36s", "whole load: x faster than tinyobj");
+    for (int r = 0; r < kRegimeCount; ++r) {
+        std::printf("  %7.2f x, %5.2f x fresh memory + fread %7s",
+                    median(r, kTinyObj) / median(r, kWholeLoad),
+                    median(r, kWholeLoad) / (median(r, kFirstTouch) + median(r, kFread)), "");
+    }
+    std::printf("\n");
+}
+
 void PrintPeakMemory(const Grid& grid) {
     std::printf("\nPeak resident memory of a load against what the model holds, %d x %d grid:\n",
                 grid.files.cells, grid.files.cells);
@@ -233,6 +286,7 @@ int main(int argc, char** argv) {
 
     const ScratchFolder folder;
     std::vector<Grid> grids;
+    double numberSeconds = 0.0;
     for (const int cells : sizes) {
         if (GridOf(grids, cells) != nullptr) {
             continue;
@@ -251,6 +305,9 @@ int main(int argc, char** argv) {
         files.documentPath = folder.PathOf(stem + ".mqo").string();
         files.objPath = folder.PathOf(stem + ".obj").string();
         grids.push_back(std::move(grid));
+        if (cells == sizes.back()) {
+            numberSeconds = PrintNumberCosts(document, cells);
+        }
     }
     std::printf("Transparent huge pages: %s. Each regime runs in processes of its own.\n",
                 TransparentHugePageMode().c_str());
@@ -282,6 +339,7 @@ int main(int argc, char** argv) {
     if (grids.size() >= 2) {
         PrintLinearity(grids.front(), grids.back());
     }
+    PrintStages(grids.back(), numberSeconds);
     for (const Grid& grid : grids) {
         PrintPeakMemory(grid);
     }

@@ -2,8 +2,10 @@
 // strict plain shape, and then give exactly what splitting them into tokens
 // gives; every other line is left to the general way, which reads it as before.
 #include "model/plain_lines.h"
+#include "model/plain_numbers.h"
 
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -253,4 +255,89 @@ TEST_F(PlainLinesTest, DocumentsWithChangedBytesReadAlikeEitherWay) {
         }
         EXPECT_EQ(Reading(document, true), Reading(document, false)) << "round " << round;
     }
+}
+
+// Lists in the shapes read from masks and in shapes near them, with blanks
+// before them that move their numbers across every boundary of the bytes
+// the masks cover: a list read from masks reads as it does one number at a
+// time (floats bit for bit), and every list of the common shape is read so.
+TEST_F(PlainLinesTest, ListsReadFromMasksAsOneNumberAtATime) {
+    std::mt19937 random(25);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto digits = [&](int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i) {
+            text += static_cast<char>('0' + pick(10));
+        }
+        return text;
+    };
+    const auto listEnds = [](char c) { return IsLineEnd(c) || c == ')'; };
+    const char* const signs[] = {"", "", "", "-", "+"};
+    const char* const oddParts[] = {"e5", "..", "-", "x", "\"", ","};
+    // The first five end a list after its last number whether a blank stands
+    // before them or not; the others only after a blank.
+    const char* const lineEnds[] = {")", "\r\n", "", ")\r\n", " x", "x", "e"};
+    int readFromMasks = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const int count = 1 + pick(16);
+        std::string line(static_cast<std::size_t>(pick(70)), ' ');
+        bool common = true;   // a shape the masks read, as floats
+        bool integers = true; // and as ints
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) {
+                line += pick(6) == 0 ? "\t " : " ";
+            }
+            const char* const sign = signs[pick(5)];
+            const int integerDigits = pick(8) == 0 ? pick(12) : 1 + pick(8);
+            const bool point = pick(2) == 0;
+            const int fractionDigits = pick(8) == 0 ? pick(12) : pick(9);
+            line += sign + digits(integerDigits);
+            common = common && sign[0] != '+' && integerDigits >= 1 && integerDigits <= 8;
+            const int numberBytes = (sign[0] == '-' ? 1 : 0) + integerDigits;
+            if (point) {
+                line += '.' + digits(fractionDigits);
+                // The number and the byte after it within sixteen bytes.
+                common = common && fractionDigits <= 8 && numberBytes + 1 + fractionDigits < 16;
+                integers = false;
+            }
+            if (pick(40) == 0) {
+                line += oddParts[pick(6)];
+                common = false;
+            }
+        }
+        const bool endsRightAfter = pick(2) == 0;
+        if (!endsRightAfter) {
+            line += ' ';
+        }
+        const int lineEnd = pick(7);
+        line += lineEnds[lineEnd];
+        common = common && (lineEnd < 5 || !endsRightAfter);
+        const std::string padded = line + std::string(StringSeparator::kScanPadding + 1, '\0');
+        float floats[2][16] = {};
+        int ints[2][16] = {};
+        const char* const floatEnd = ReadMaskedList(padded.c_str(), floats[0], count, listEnds);
+        const char* const intEnd = ReadMaskedList(padded.c_str(), ints[0], count, listEnds);
+        const char* const floatOneByOne =
+            ReadPlainList(padded.c_str(), floats[1], count, ListReading::kOneByOne);
+        const char* const intOneByOne =
+            ReadPlainList(padded.c_str(), ints[1], count, ListReading::kOneByOne);
+#ifdef KORVANE_PLAIN_NUMBERS_SSE2
+        ASSERT_EQ(floatEnd != nullptr, common) << "floats of \"" << line << '"';
+        ASSERT_EQ(intEnd != nullptr, common && integers) << "ints of \"" << line << '"';
+#endif
+        if (floatEnd != nullptr) {
+            ++readFromMasks;
+            ASSERT_EQ(floatEnd, floatOneByOne) << '"' << line << '"';
+            ASSERT_EQ(std::memcmp(floats[0], floats[1], sizeof floats[0]), 0) << line;
+        }
+        if (intEnd != nullptr) {
+            ASSERT_EQ(intEnd, intOneByOne) << '"' << line << '"';
+            ASSERT_EQ(std::memcmp(ints[0], ints[1], sizeof ints[0]), 0) << line;
+        }
+        ASSERT_EQ(ReadPlainList(padded.c_str(), floats[0], count, ListReading::kMasked),
+                  floatOneByOne);
+    }
+#ifdef KORVANE_PLAIN_NUMBERS_SSE2
+    EXPECT_GT(readFromMasks, 2000) << "too few lists of the common shape to tell";
+#endif
 }
