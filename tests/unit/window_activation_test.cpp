@@ -27,7 +27,7 @@ const Step kQuit = [](GameWindowState& w) { BeginQuit(w); };
 
 // The game's keyboard on a recording device, not acquired yet, for one case.
 struct KeyboardOnRecord {
-    KeyboardOnRecord() {
+    KeyboardOnRecord() : before(keyboardInput) {
         RecordingInputSystem::Reset();
         mainWindow = reinterpret_cast<HWND>(0x1234);
         keyboardInput = new KeyboardInput();
@@ -38,11 +38,12 @@ struct KeyboardOnRecord {
     }
     ~KeyboardOnRecord() {
         KeyboardInput::Destroy(keyboardInput);
-        keyboardInput = nullptr;
+        keyboardInput = before; // the scene's own, made before main
         mainWindow = nullptr;
         RecordingInputSystem::Reset();
     }
 
+    KeyboardInput* before;
     RecordingKeyboard* device = nullptr;
 };
 
