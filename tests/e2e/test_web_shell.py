@@ -356,13 +356,16 @@ class EmbeddedTest(unittest.TestCase):
             HOST_PAGE.format(page=page.name, width=width, height=height), encoding="utf-8")
         return page.parent
 
-    def test_a_click_or_a_tap_gives_the_game_the_keys_and_the_host_page_stays_put(self):
-        for device, name in ((DESKTOP, "click"), (PHONE_PORTRAIT, "tap")):
+    def test_the_game_fits_its_iframe_and_a_click_or_a_tap_gives_it_the_keys(self):
+        # A desktop portal's small iframe, and a phone's as wide as its view.
+        for device, name, width, height in ((DESKTOP, "click", "400px", 300),
+                                            (PHONE_PORTRAIT, "tap", "min(100%, 720px)", 600)):
             with self.subTest(gesture=name), \
-                    served_over_http(self.host(name, "min(100%, 720px)", 600)) as address, \
+                    served_over_http(self.host(name, width, height)) as address, \
                     WebGameSession(self, url=address + "host.html", frame="#game",
                                    device=device, part=name) as game:
                 game.wait_for_game("start")
+                wait_for_fit(game, False, f"a {width} x {height}px iframe", targets=False)
                 start = game.settled("start")
                 x, y = game.main_window.client.centre
                 game.tab.tap_at(x, y) if device.phone else game.click(x, y)
@@ -373,12 +376,6 @@ class EmbeddedTest(unittest.TestCase):
                 game.tab.frame = ""
                 self.assertEqual(game.tab.evaluate("[scrollX, scrollY]"), [0, 0],
                                  "the host page has not scrolled")
-
-    def test_in_a_400_by_300_iframe_the_game_fits_it(self):
-        with served_over_http(self.host("small", "400px", 300)) as address, \
-                WebGameSession(self, url=address + "host.html", frame="#game") as game:
-            game.wait_for_game("start")
-            wait_for_fit(game, False, "a 400 x 300 iframe", targets=False)
 
 
 class ShellTest(MenuScenarios, unittest.TestCase):
