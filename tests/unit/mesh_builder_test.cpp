@@ -297,6 +297,33 @@ TEST_F(MeshBuilderTest, CornerListsFollowFaceOrderAroundASharedVertex) {
     }
 }
 
+TEST_F(MeshBuilderTest, CornerListsAreTheSameAroundVerticesOfFewAndOfManyFaces) {
+    // Faces alternate between two planes at right angles, all sharing vertices
+    // 0 and 1; the even ones share vertex 2, the odd ones vertex 3. Vertices
+    // of up to 32 faces test each pair of faces once, busier ones each corner
+    // alone: both must list, for every corner, the faces of its plane there.
+    for (const int faceCount : {31, 32, 33, 40, 64, 65}) {
+        ModelObject object{.facet = 10.0f,
+                           .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}};
+        std::vector<int> planes[2];
+        for (int f = 0; f < faceCount; ++f) {
+            object.faces.push_back(MakeFace({0, 1, 2 + f % 2}));
+            planes[f % 2].push_back(f);
+        }
+        object = Smoothed(std::move(object));
+        for (int f = 0; f < faceCount; ++f) {
+            for (std::size_t k = 0; k < 3; ++k) {
+                const CornerNormal& corner = CornerOf(object, static_cast<std::size_t>(f), k);
+                EXPECT_EQ(Listed(object, corner), planes[f % 2])
+                    << faceCount << " faces: face " << f << ", corner " << k;
+                ExpectNear(corner.normal, f % 2 == 0 ? Xyz{0, -1, 0} : Xyz{0, 0, 1});
+            }
+        }
+        // The lists take exactly the room they fill.
+        EXPECT_EQ(object.cornerFaceIndices.capacity(), object.cornerFaceIndices.size());
+    }
+}
+
 TEST_F(MeshBuilderTest, FacesWithUnreadableIndicesAreLeftOut) {
     // Each row adds one broken face to a valid triangle sharing vertex 0; the
     // broken face must neither be read, nor smoothed with, nor get room.
