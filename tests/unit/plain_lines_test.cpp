@@ -293,11 +293,10 @@ TEST_F(PlainLinesTest, ListsReadFromMasksAsOneNumberAtATime) {
             const int fractionDigits = pick(8) == 0 ? pick(12) : pick(9);
             line += sign + digits(integerDigits);
             common = common && sign[0] != '+' && integerDigits >= 1 && integerDigits <= 8;
-            const int numberBytes = (sign[0] == '-' ? 1 : 0) + integerDigits;
             if (point) {
                 line += '.' + digits(fractionDigits);
-                // The number and the byte after it within sixteen bytes.
-                common = common && fractionDigits <= 8 && numberBytes + 1 + fractionDigits < 16;
+                // Eight digits after the point, fifteen in all, keep it exact.
+                common = common && fractionDigits <= 8 && integerDigits + fractionDigits <= 15;
                 integers = false;
             }
             if (pick(40) == 0) {
