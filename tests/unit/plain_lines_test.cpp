@@ -285,7 +285,10 @@ TEST_F(PlainLinesTest, ListsReadFromMasksAsOneNumberAtATime) {
         bool integers = true; // and as ints
         for (int i = 0; i < count; ++i) {
             if (i > 0) {
-                line += pick(6) == 0 ? "\t " : " ";
+                // Now and then blanks long enough to run past a window's end.
+                line += pick(6) == 0   ? std::string("\t ")
+                        : pick(8) == 0 ? std::string(static_cast<std::size_t>(1 + pick(40)), ' ')
+                                       : std::string(" ");
             }
             const char* const sign = signs[pick(5)];
             const int integerDigits = pick(8) == 0 ? pick(12) : 1 + pick(8);
