@@ -1,7 +1,6 @@
 #include "render/mesh_builder.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -11,6 +10,10 @@
 #include "render/smoothing_limit.h"
 
 namespace {
+
+// The face lists are sized for at most this many entries per corner ahead
+// of need; longer ones grow as they are filled.
+constexpr std::size_t kListsPerCornerReserved = 8;
 
 // NormalizeOrUp, inlined into the loops over every face and every corner.
 KORVANE_INLINE_ALWAYS void NormalizeInPlace(D3DXVECTOR3& v) {
@@ -77,8 +80,8 @@ void ComputeFaceNormals(ModelObject& object, const std::vector<std::uint8_t>& re
 struct FaceSurvey {
     std::vector<std::uint8_t> readable; // per face: IsReadableFace holds
     VertexFaceTable table;
-    std::size_t cornerCount = 0;       // indices of all faces
-    std::size_t unreadableCorners = 0; // indices of the faces that are not readable
+    std::size_t cornerCount = 0; // indices of all faces
+    std::size_t listBound = 0;   // entries that all corners' face lists can have at most
 };
 
 // Surveys the faces, computes every face normal and builds the vertex face table.
@@ -89,13 +92,14 @@ FaceSurvey SurveyFaces(ModelObject& object) {
     VertexFaceTable& table = survey.table;
     table.first.assign(vertexCount + 1, 0);
     std::size_t references = 0;
+    std::size_t unreadableCorners = 0;
     for (std::size_t i = 0; i < object.faces.size(); ++i) {
         const Face& face = object.faces[i];
         survey.cornerCount += face.indices.size();
         const bool readable = IsReadableFace(face, vertexCount);
         survey.readable[i] = readable ? 1 : 0;
         if (!readable) {
-            survey.unreadableCorners += face.indices.size();
+            unreadableCorners += face.indices.size();
             continue;
         }
         for (const int index : face.indices) {
@@ -104,6 +108,12 @@ FaceSurvey SurveyFaces(ModelObject& object) {
         references += face.indices.size();
     }
     ComputeFaceNormals(object, survey.readable);
+    // Every corner lists at most the faces of its vertex, so a vertex of k
+    // faces adds at most k entries for each of its k references.
+    survey.listBound = unreadableCorners;
+    for (std::size_t v = 0; v < vertexCount; ++v) {
+        survey.listBound += std::size_t{table.first[v]} * table.first[v];
+    }
     // first[v] becomes the end of v's slot; the fill below, back to front,
     // moves it down to the start and leaves every list in ascending order.
     for (std::size_t v = 1; v < vertexCount; ++v) {
@@ -124,99 +134,30 @@ FaceSurvey SurveyFaces(ModelObject& object) {
     return survey;
 }
 
-// A vertex of at most this many face references has the smoothing test of
-// each pair of its faces done once, kept as one bit row per reference; the
-// rows fit in a corner's range until the lists are laid out.
-constexpr std::size_t kMaxRowFaces = 32;
-
-// Gives every face its range of corners, the corners themselves still empty.
-void LayOutCorners(ModelObject& object, std::size_t cornerCount) {
-    object.cornerNormals.assign(cornerCount, CornerNormal{});
-    std::uint32_t next = 0;
-    for (Face& face : object.faces) {
-        const auto count = static_cast<std::uint32_t>(face.indices.size());
-        face.corners = {next, count};
-        next += count;
-    }
-}
-
-// For each vertex of few faces, tests every pair of its faces once and leaves
-// in each of its corners the row of faces it smooths with (a bit per entry of
-// the vertex's table list) and their count. Returns the entries all corners'
-// lists will hold, those of the vertices with many faces counted by testing
-// each of their corners alone.
-std::size_t RowCornerFaces(ModelObject& object, const FaceSurvey& survey,
-                           const SmoothingLimit& limit) {
-    const VertexFaceTable& table = survey.table;
-    std::size_t total = survey.unreadableCorners;
-    D3DXVECTOR3 normals[kMaxRowFaces];
-    std::uint32_t rows[kMaxRowFaces];
-    for (std::size_t v = 0; v + 1 < table.first.size(); ++v) {
-        const std::uint32_t* faces = table.faces.data() + table.first[v];
-        const std::size_t m = table.first[v + 1] - table.first[v];
-        if (m > kMaxRowFaces) {
-            for (std::size_t i = 0; i < m; ++i) {
-                const D3DXVECTOR3& own = object.faces[faces[i]].normal;
-                for (std::size_t j = 0; j < m; ++j) {
-                    const D3DXVECTOR3& other = object.faces[faces[j]].normal;
-                    total += faces[j] == faces[i] || limit.Smooths(D3DXVec3Dot(&other, &own));
-                }
-            }
-            continue;
-        }
-        for (std::size_t i = 0; i < m; ++i) {
-            normals[i] = object.faces[faces[i]].normal;
-            rows[i] = 1u << i;
-        }
-        // A dot product of two normals is the same either way round.
-        for (std::size_t i = 0; i < m; ++i) {
-            for (std::size_t j = i + 1; j < m; ++j) {
-                if (faces[j] == faces[i] || limit.Smooths(D3DXVec3Dot(&normals[j], &normals[i]))) {
-                    rows[i] |= 1u << j;
-                    rows[j] |= 1u << i;
-                }
-            }
-        }
-        for (std::size_t i = 0; i < m; ++i) {
-            const Face& face = object.faces[faces[i]];
-            const auto count = static_cast<std::uint32_t>(std::popcount(rows[i]));
-            // A face listed twice under v has two corners there, each with
-            // the same row; each reference marks the next corner not yet marked.
-            for (std::size_t k = 0; k < face.indices.size(); ++k) {
-                CornerNormal& corner = object.cornerNormals[face.corners.first + k];
-                if (static_cast<std::size_t>(face.indices[k]) == v &&
-                    corner.faceIndices.count == 0) {
-                    corner.faceIndices = {rows[i], count};
-                    total += count;
-                    break;
-                }
-            }
-        }
-    }
-    return total;
-}
-
 // Gives every corner the faces whose normals are summed into its own; with
 // SumNormals also leaves that sum, in list order and not yet normalized, in
 // the corner's normal, which the face lists are otherwise read again for.
-// Every list is written once, in place, into a list reserved to the entry.
 template <bool SumNormals> void ListCornerFaces(ModelObject& object, const FaceSurvey& survey) {
-    const SmoothingLimit limit(object.facet);
-    LayOutCorners(object, survey.cornerCount);
-    std::vector<int>& listed = object.cornerFaceIndices;
-    listed.clear();
-    listed.reserve(RowCornerFaces(object, survey, limit));
+    object.cornerNormals.clear();
+    object.cornerNormals.reserve(survey.cornerCount);
+    object.cornerFaceIndices.clear();
+    object.cornerFaceIndices.reserve(
+        std::min(survey.listBound, kListsPerCornerReserved * survey.cornerCount));
 
+    const SmoothingLimit limit(object.facet);
     const VertexFaceTable& table = survey.table;
+    std::vector<int>& listed = object.cornerFaceIndices;
+    const auto listEnd = [&] { return static_cast<std::uint32_t>(listed.size()); };
     for (std::size_t p = 0; p < object.faces.size(); ++p) {
-        const Face& face = object.faces[p];
+        Face& face = object.faces[p];
         const D3DXVECTOR3 own = face.normal;
+        face.corners = {static_cast<std::uint32_t>(object.cornerNormals.size()),
+                        static_cast<std::uint32_t>(face.indices.size())};
+        const int self = static_cast<int>(p);
         for (std::size_t k = 0; k < face.indices.size(); ++k) {
-            CornerNormal& corner = object.cornerNormals[face.corners.first + k];
-            const auto first = static_cast<std::uint32_t>(listed.size());
+            const std::uint32_t first = listEnd();
             D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
-            const auto add = [&](std::uint32_t w, const D3DXVECTOR3& n) {
-                listed.push_back(static_cast<int>(w));
+            const auto add = [&](const D3DXVECTOR3& n) {
                 if constexpr (SumNormals) {
                     sum.x += n.x;
                     sum.y += n.y;
@@ -224,26 +165,20 @@ template <bool SumNormals> void ListCornerFaces(ModelObject& object, const FaceS
                 }
             };
             if (survey.readable[p] == 0) {
-                add(static_cast<std::uint32_t>(p), own);
+                listed.push_back(self);
+                add(own);
             } else {
                 const std::size_t v = static_cast<std::size_t>(face.indices[k]);
-                const std::uint32_t* faces = table.faces.data() + table.first[v];
-                const std::size_t m = table.first[v + 1] - table.first[v];
-                if (m > kMaxRowFaces) {
-                    for (std::size_t j = 0; j < m; ++j) {
-                        const D3DXVECTOR3& other = object.faces[faces[j]].normal;
-                        if (faces[j] == p || limit.Smooths(D3DXVec3Dot(&other, &own))) {
-                            add(faces[j], other);
-                        }
-                    }
-                } else {
-                    for (std::uint32_t row = corner.faceIndices.first; row != 0; row &= row - 1) {
-                        const std::uint32_t w = faces[std::countr_zero(row)];
-                        add(w, object.faces[w].normal);
+                for (std::uint32_t entry = table.first[v]; entry < table.first[v + 1]; ++entry) {
+                    const std::uint32_t w = table.faces[entry];
+                    const D3DXVECTOR3& other = object.faces[w].normal;
+                    if (w == p || limit.Smooths(D3DXVec3Dot(&other, &own))) {
+                        listed.push_back(static_cast<int>(w));
+                        add(other);
                     }
                 }
             }
-            corner = {sum, {first, static_cast<std::uint32_t>(listed.size()) - first}};
+            object.cornerNormals.push_back({sum, {first, listEnd() - first}});
         }
     }
 }

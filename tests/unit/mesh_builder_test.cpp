@@ -297,12 +297,13 @@ TEST_F(MeshBuilderTest, CornerListsFollowFaceOrderAroundASharedVertex) {
     }
 }
 
-TEST_F(MeshBuilderTest, CornerListsAreTheSameAroundVerticesOfFewAndOfManyFaces) {
+TEST_F(MeshBuilderTest, CornerListsLongerThanTheirReservedRoomKeepTheirFaces) {
     // Faces alternate between two planes at right angles, all sharing vertices
-    // 0 and 1; the even ones share vertex 2, the odd ones vertex 3. Vertices
-    // of up to 32 faces test each pair of faces once, busier ones each corner
-    // alone: both must list, for every corner, the faces of its plane there.
-    for (const int faceCount : {31, 32, 33, 40, 64, 65}) {
+    // 0 and 1; the even ones share vertex 2, the odd ones vertex 3. Their
+    // lists outgrow the room reserved for eight faces a corner, so the flat
+    // list grows while corners are filled: every corner must still list the
+    // faces of its plane there.
+    for (const int faceCount : {12, 40, 65}) {
         ModelObject object{.facet = 10.0f,
                            .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}};
         std::vector<int> planes[2];
@@ -319,8 +320,6 @@ TEST_F(MeshBuilderTest, CornerListsAreTheSameAroundVerticesOfFewAndOfManyFaces) 
                 ExpectNear(corner.normal, f % 2 == 0 ? Xyz{0, -1, 0} : Xyz{0, 0, 1});
             }
         }
-        // The lists take exactly the room they fill.
-        EXPECT_EQ(object.cornerFaceIndices.capacity(), object.cornerFaceIndices.size());
     }
 }
 
