@@ -1,4 +1,4 @@
-// Numbers of the plain lines (plain_lines.h), read sixteen bytes at a time
+// Numbers of the plain lines (plain_lines.h), read from masks of their bytes
 // where the processor allows: the digits of a number are found with one
 // comparison and converted without a branch per digit. Each gives the same
 // value and end as ReadPlainDecimal or ReadPlainInt, which read every shape
@@ -139,64 +139,114 @@ KORVANE_INLINE_ALWAYS ByteMasks MasksAt(const char* p) {
             static_cast<unsigned>(_mm_movemask_epi8(blanks))};
 }
 
-// The bytes from bit on that are set in mask, 16 - bit at most.
+// The bytes from bit on that are set in mask, up to the mask's end.
 inline int RunFrom(unsigned mask, int bit) {
     return std::countr_zero(~(mask >> bit));
+}
+inline int RunFrom(std::uint64_t mask, int bit) {
+    return std::countr_zero(~(mask >> bit));
+}
+
+// The bytes of a window classified at once: lists of floats are long (three
+// to sixteen numbers), lists of ints short (one to four), which a window of
+// half the bytes mostly holds.
+template <typename Number>
+inline constexpr int kWindowBytes = std::is_same_v<Number, float> ? 64 : 32;
+// The longest number a window takes, then the byte after it: a sign, eight
+// digits, then for a float a point and eight digits. A number starting at
+// most kLastWindowStart into a window is read from the window's masks.
+template <typename Number>
+inline constexpr int kWindowNumberBytes = 1 + kWordDigits +
+                                          (std::is_same_v<Number, float> ? 1 + kWordDigits : 0) + 1;
+template <typename Number>
+inline constexpr int kLastWindowStart = kWindowBytes<Number> - kWindowNumberBytes<Number>;
+// Digits that keep a mantissa below 2^53.
+inline constexpr int kMaxWindowDigits = 15;
+
+// The masks of a window of bytes from p: bit i stands for p[i].
+struct WindowMasks {
+    std::uint64_t digits = 0;
+    std::uint64_t points = 0;
+    std::uint64_t blanks = 0;
+};
+
+template <int Bytes> KORVANE_INLINE_ALWAYS WindowMasks WindowMasksAt(const char* p) {
+    WindowMasks window;
+    for (int at = 0; at < Bytes; at += 16) {
+        const ByteMasks m = MasksAt(p + at);
+        window.digits |= std::uint64_t{m.digits} << at;
+        window.points |= std::uint64_t{m.points} << at;
+        window.blanks |= std::uint64_t{m.blanks} << at;
+    }
+    return window;
+}
+
+// The number at bit s of the window at w, in the shape [-] one to eight
+// digits [. up to eight digits] (integers without the point), fifteen digits
+// at most; its end's bit, or -1 for another shape.
+template <typename Number>
+KORVANE_INLINE_ALWAYS int WindowNumber(const char* w, const WindowMasks& m, int s, Number& value) {
+    const bool negative = w[s] == '-';
+    const int first = s + (negative ? 1 : 0);
+    const int integerDigits = RunFrom(m.digits, first);
+    if (static_cast<unsigned>(integerDigits) - 1 >= kWordDigits) {
+        return -1;
+    }
+    int end = first + integerDigits;
+    std::uint64_t mantissa = DigitsValue(w + first, integerDigits);
+    if constexpr (std::is_same_v<Number, float>) {
+        int fractionDigits = 0;
+        if (((m.points >> end) & 1) != 0) {
+            fractionDigits = RunFrom(m.digits, end + 1);
+            if (fractionDigits > kWordDigits || integerDigits + fractionDigits > kMaxWindowDigits) {
+                return -1;
+            }
+            mantissa *= kPowersOfTen[fractionDigits];
+            if (fractionDigits > 0) {
+                mantissa += DigitsValue(w + end + 1, fractionDigits);
+            }
+            end += 1 + fractionDigits;
+        }
+        value = static_cast<float>(ExactDecimal(mantissa, -fractionDigits, negative));
+    } else {
+        const auto magnitude = static_cast<int>(mantissa);
+        value = negative ? -magnitude : magnitude;
+    }
+    return end;
 }
 
 } // namespace number_detail
 
 // count numbers from p, each after blanks, the last ending before a blank or
 // a byte that `ends` accepts: floats as atof narrowed to float, ints as atoi.
-// Each number, in the shape [-] one to eight digits [. up to eight digits],
-// integers without the point, is read from masks of the sixteen bytes it
-// starts, and the same masks tell where the next one starts, so that reading
-// a number waits for no byte-by-byte walk over the one before. Returns the
-// byte after the last number, or nullptr for a list of another shape, which
-// the caller then reads one number at a time to decide.
+// The bytes are classified kWindowBytes at a time, and every number that
+// starts early enough in a window is read from its masks, which also tell
+// where the next one starts: most numbers need no load of their own to find
+// their digits, point and the blanks after them. Returns the byte after the
+// last number, or nullptr for a list of another shape, which the caller then
+// reads one number at a time to decide.
 template <typename Number, typename Ends>
 KORVANE_INLINE_ALWAYS const char* ReadMaskedList(const char* p, Number* values, int count,
                                                  Ends ends) {
     using namespace number_detail;
-    constexpr bool kFloats = std::is_same_v<Number, float>;
     if (count <= 0) {
         return p;
     }
     while (*p == ' ' || *p == '\t') {
         ++p;
     }
+    constexpr int kBytes = kWindowBytes<Number>;
+    WindowMasks m = WindowMasksAt<kBytes>(p);
+    int s = 0;
     for (int i = 0;; ++i) {
-        const ByteMasks m = MasksAt(p);
-        const bool negative = *p == '-';
-        const int first = negative ? 1 : 0;
-        const int integerDigits = RunFrom(m.digits, first);
-        if (static_cast<unsigned>(integerDigits) - 1 >= kWordDigits) {
-            return nullptr;
+        if (s > kLastWindowStart<Number>) {
+            p += s;
+            s = 0;
+            m = WindowMasksAt<kBytes>(p);
         }
-        int end = first + integerDigits;
-        std::uint64_t mantissa = DigitsValue(p + first, integerDigits);
-        if constexpr (kFloats) {
-            int fractionDigits = 0;
-            if (((m.points >> end) & 1) != 0) {
-                fractionDigits = RunFrom(m.digits, end + 1);
-                if (fractionDigits > kWordDigits) {
-                    return nullptr;
-                }
-                mantissa *= kPowersOfTen[fractionDigits];
-                if (fractionDigits > 0) {
-                    mantissa += DigitsValue(p + end + 1, fractionDigits);
-                }
-                end += 1 + fractionDigits;
-            }
-            // The number must end within the sixteen bytes looked at, and
-            // fifteen digits at most keep the mantissa below 2^53.
-            if (end >= 16) {
-                return nullptr;
-            }
-            values[i] = static_cast<float>(ExactDecimal(mantissa, -fractionDigits, negative));
-        } else {
-            const auto magnitude = static_cast<int>(mantissa);
-            values[i] = negative ? -magnitude : magnitude;
+        const int end = WindowNumber(p, m, s, values[i]);
+        if (end < 0) {
+            return nullptr;
         }
         if (i + 1 == count) {
             const char after = p[end];
@@ -207,11 +257,14 @@ KORVANE_INLINE_ALWAYS const char* ReadMaskedList(const char* p, Number* values, 
         if (blanks == 0) {
             return nullptr;
         }
-        p += end + blanks;
-        if (end + blanks == 16) {
+        s = end + blanks;
+        if (s == kBytes) {
+            p += s;
             while (*p == ' ' || *p == '\t') {
                 ++p;
             }
+            s = 0;
+            m = WindowMasksAt<kBytes>(p);
         }
     }
 }

@@ -53,8 +53,8 @@ class StringSeparator {
     bool AsciiNeverLeads() const { return asciiNeverLeads_; }
 
     // Bytes after a line's terminator that may be read (and ignored) by code
-    // that scans sixteen bytes at a time.
-    static constexpr std::size_t kScanPadding = 16;
+    // that scans sixteen or sixty-four bytes at a time.
+    static constexpr std::size_t kScanPadding = 64;
 
     int count = 0; // tokens of the current line; -1 once the input has ended
     const std::array<unsigned char, 128> separators = kSeparatorTable; // non-zero: stands alone

@@ -297,6 +297,32 @@ TEST_F(MeshBuilderTest, CornerListsFollowFaceOrderAroundASharedVertex) {
     }
 }
 
+TEST_F(MeshBuilderTest, CornerListsLongerThanTheirReservedRoomKeepTheirFaces) {
+    // Faces alternate between two planes at right angles, all sharing vertices
+    // 0 and 1; the even ones share vertex 2, the odd ones vertex 3. Their
+    // lists outgrow the room reserved for eight faces a corner, so the flat
+    // list grows while corners are filled: every corner must still list the
+    // faces of its plane there.
+    for (const int faceCount : {12, 40, 65}) {
+        ModelObject object{.facet = 10.0f,
+                           .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}};
+        std::vector<int> planes[2];
+        for (int f = 0; f < faceCount; ++f) {
+            object.faces.push_back(MakeFace({0, 1, 2 + f % 2}));
+            planes[f % 2].push_back(f);
+        }
+        object = Smoothed(std::move(object));
+        for (int f = 0; f < faceCount; ++f) {
+            for (std::size_t k = 0; k < 3; ++k) {
+                const CornerNormal& corner = CornerOf(object, static_cast<std::size_t>(f), k);
+                EXPECT_EQ(Listed(object, corner), planes[f % 2])
+                    << faceCount << " faces: face " << f << ", corner " << k;
+                ExpectNear(corner.normal, f % 2 == 0 ? Xyz{0, -1, 0} : Xyz{0, 0, 1});
+            }
+        }
+    }
+}
+
 TEST_F(MeshBuilderTest, FacesWithUnreadableIndicesAreLeftOut) {
     // Each row adds one broken face to a valid triangle sharing vertex 0; the
     // broken face must neither be read, nor smoothed with, nor get room.
