@@ -162,23 +162,17 @@ TEST(Cooperation, SoundLevelsAndPrimaryFormats) {
     }
     EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.wFormatTag = 3; }), DSERR_BADFORMAT);
     EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.wFormatTag = 0; }), DSERR_BADFORMAT);
-    for (const WORD channels : {0, 3, 6}) {
-        EXPECT_EQ(changed([channels](WAVEFORMATEX& f) {
+    // Channel counts and sample sizes outside PCM's, block and byte rates to match.
+    const std::pair<WORD, WORD> shapes[] = {{0, 16}, {3, 16}, {6, 16}, {2, 0}, {2, 4}, {2, 24}};
+    for (const auto& [channels, bits] : shapes) {
+        EXPECT_EQ(changed([channels, bits](WAVEFORMATEX& f) {
                       f.nChannels = channels;
-                      f.nBlockAlign = static_cast<WORD>(channels * 2);
-                      f.nAvgBytesPerSec = 44100u * channels * 2;
-                  }),
-                  DSERR_BADFORMAT)
-            << channels << " channels";
-    }
-    for (const WORD bits : {0, 4, 24}) {
-        EXPECT_EQ(changed([bits](WAVEFORMATEX& f) {
                       f.wBitsPerSample = bits;
-                      f.nBlockAlign = static_cast<WORD>(bits / 4);
-                      f.nAvgBytesPerSec = 44100u * bits / 4;
+                      f.nBlockAlign = static_cast<WORD>(channels * bits / 8);
+                      f.nAvgBytesPerSec = 44100u * f.nBlockAlign;
                   }),
                   DSERR_BADFORMAT)
-            << bits << " bits";
+            << channels << " channels of " << bits << " bits";
     }
     EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.nBlockAlign = 3; }), DSERR_INVALIDPARAM);
     EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.nAvgBytesPerSec = 1000; }), DSERR_INVALIDPARAM);
