@@ -140,9 +140,6 @@ KORVANE_INLINE_ALWAYS ByteMasks MasksAt(const char* p) {
 }
 
 // The bytes from bit on that are set in mask, up to the mask's end.
-inline int RunFrom(unsigned mask, int bit) {
-    return std::countr_zero(~(mask >> bit));
-}
 inline int RunFrom(std::uint64_t mask, int bit) {
     return std::countr_zero(~(mask >> bit));
 }
