@@ -164,7 +164,9 @@ TEST(Cooperation, SoundLevelsAndPrimaryFormats) {
     EXPECT_EQ(changed([](WAVEFORMATEX& f) { f.wFormatTag = 0; }), DSERR_BADFORMAT);
     // Channel counts and sample sizes outside PCM's, block and byte rates to match.
     const std::pair<WORD, WORD> shapes[] = {{0, 16}, {3, 16}, {6, 16}, {2, 0}, {2, 4}, {2, 24}};
-    for (const auto& [channels, bits] : shapes) {
+    for (const std::pair<WORD, WORD>& shape : shapes) {
+        const WORD channels = shape.first; // copies the lambda can hold
+        const WORD bits = shape.second;
         EXPECT_EQ(changed([channels, bits](WAVEFORMATEX& f) {
                       f.nChannels = channels;
                       f.wBitsPerSample = bits;
