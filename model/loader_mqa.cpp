@@ -7,6 +7,7 @@
 #include "model/model.h"
 #include "model/number_conversion.h"
 #include "model/plain_lines.h"
+#include "platform/services/large_pages.h"
 
 namespace {
 
@@ -297,6 +298,7 @@ void LoaderMQA::ReadObjectChunk(ModelObject& object) {
 // steps, each of which would copy the list into fresh memory. A count may lie,
 // so all the room that counts reserve in one document is capped at the
 // document's own size in bytes: a false count costs at most about that much.
+// The room is taken in large pages where the system offers them.
 template <typename List> void LoaderMQA::ReserveForCount(List& list) {
     if (tokens->count != 3) {
         return;
@@ -308,7 +310,7 @@ template <typename List> void LoaderMQA::ReserveForCount(List& list) {
         return;
     }
     reserveBudget -= wanted * elementBytes;
-    list.reserve(list.size() + static_cast<std::size_t>(wanted));
+    ReserveInLargePages(list, list.size() + static_cast<std::size_t>(wanted));
 }
 
 void LoaderMQA::ReadVertexChunk(ModelObject& object) {

@@ -7,6 +7,7 @@
 
 #include "model/inline_always.h"
 #include "platform/sdk/com_release.h"
+#include "platform/services/large_pages.h"
 #include "render/smoothing_limit.h"
 
 namespace {
@@ -88,8 +89,12 @@ struct FaceSurvey {
 FaceSurvey SurveyFaces(ModelObject& object) {
     const std::size_t vertexCount = object.vertices.size();
     FaceSurvey survey;
+    // The survey's lists and the corners' are the load's largest blocks after
+    // the records: each is taken in large pages where the system offers them.
+    ReserveInLargePages(survey.readable, object.faces.size());
     survey.readable.resize(object.faces.size());
     VertexFaceTable& table = survey.table;
+    ReserveInLargePages(table.first, vertexCount + 1);
     table.first.assign(vertexCount + 1, 0);
     std::size_t references = 0;
     std::size_t unreadableCorners = 0;
@@ -120,6 +125,7 @@ FaceSurvey SurveyFaces(ModelObject& object) {
         table.first[v] += table.first[v - 1];
     }
     table.first[vertexCount] = static_cast<std::uint32_t>(references);
+    ReserveInLargePages(table.faces, references);
     table.faces.resize(references);
     for (std::size_t i = object.faces.size(); i-- > 0;) {
         if (survey.readable[i] == 0) {
@@ -139,9 +145,9 @@ FaceSurvey SurveyFaces(ModelObject& object) {
 // the corner's normal, which the face lists are otherwise read again for.
 template <bool SumNormals> void ListCornerFaces(ModelObject& object, const FaceSurvey& survey) {
     object.cornerNormals.clear();
-    object.cornerNormals.reserve(survey.cornerCount);
+    ReserveInLargePages(object.cornerNormals, survey.cornerCount);
     object.cornerFaceIndices.clear();
-    object.cornerFaceIndices.reserve(
+    ReserveInLargePages(object.cornerFaceIndices,
         std::min(survey.listBound, kListsPerCornerReserved * survey.cornerCount));
 
     const SmoothingLimit limit(object.facet);

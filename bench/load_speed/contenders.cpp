@@ -17,6 +17,7 @@
 #include "model/loader_mqa.h"
 #include "model/model.h"
 #include "model/tokenizer.h"
+#include "platform/services/large_pages.h"
 #include "render/mesh_builder.h"
 #include "tests/support/plain_buffer_device.h"
 #include "tests/support/recording_device.h"
@@ -131,12 +132,14 @@ double ProcessSeconds() {
 }
 
 // The other ceiling: taking as much memory from the system as the whole load
-// ends up holding, one write per page, as every load's first touches do.
+// ends up holding, one write per page, as every load's first touches do. The
+// memory is advised as the load advises its largest blocks.
 void TouchFreshMemory(std::size_t bytes) {
     if (bytes == 0) {
         return;
     }
     const std::unique_ptr<char[]> memory(new char[bytes]);
+    AdviseLargePages(memory.get(), bytes);
     for (std::size_t at = 0; at < bytes; at += 4096) {
         memory[at] = static_cast<char>(at);
     }

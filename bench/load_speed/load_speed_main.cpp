@@ -71,7 +71,12 @@ void PrintMemoryLine(const char* which, int cells, const PeakMemory& memory) {
 
 int RunChild(int argc, char** argv) {
     const std::string word = argv[2];
-    const PageRegime regime = word == kRegimeWords[kHugePages] ? kHugePages : kColdPages;
+    PageRegime regime = kColdPages;
+    for (int r = 0; r < kRegimeCount; ++r) {
+        if (word == kRegimeWords[r]) {
+            regime = static_cast<PageRegime>(r);
+        }
+    }
     EnterRegime(regime);
     const bool memoryTask = std::string(argv[3]) == kMemoryTask;
     const int round = memoryTask ? 0 : std::max(0, std::atoi(argv[3]));

@@ -13,8 +13,9 @@
 extern char** environ;
 
 const char* const kRegimeTitles[kRegimeCount] = {"cold 4 KiB pages (a first load on this VM)",
+                                                 "the system's pages, as a player's process",
                                                  "huge pages (the work itself)"};
-const char* const kRegimeWords[kRegimeCount] = {"cold", "huge"};
+const char* const kRegimeWords[kRegimeCount] = {"cold", "system", "huge"};
 
 namespace {
 

@@ -3,6 +3,9 @@
 // - cold 4 KiB pages: every page a load touches for the first time costs the
 //   kernel a fault; on a virtual machine that cost can dwarf the work, and it
 //   is what a program's first load meets;
+// - the system's pages: nothing asked of the system beyond what the program
+//   asks itself, as a player's process runs; the model's reader asks for
+//   large pages for its largest blocks, tinyobjloader for nothing;
 // - huge pages: the allocator asks for 2 MiB pages (glibc's
 //   glibc.malloc.hugetlb=1 tunable, with transparent huge pages in "madvise"
 //   or "always" mode), so first touches cost little and the work itself shows.
@@ -11,7 +14,7 @@
 #include <string>
 #include <vector>
 
-enum PageRegime { kColdPages, kHugePages, kRegimeCount };
+enum PageRegime { kColdPages, kSystemPages, kHugePages, kRegimeCount };
 
 // What each regime stands for, as the tables head it.
 extern const char* const kRegimeTitles[kRegimeCount];
