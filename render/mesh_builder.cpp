@@ -148,7 +148,7 @@ template <bool SumNormals> void ListCornerFaces(ModelObject& object, const FaceS
     ReserveInLargePages(object.cornerNormals, survey.cornerCount);
     object.cornerFaceIndices.clear();
     ReserveInLargePages(object.cornerFaceIndices,
-        std::min(survey.listBound, kListsPerCornerReserved * survey.cornerCount));
+                        std::min(survey.listBound, kListsPerCornerReserved * survey.cornerCount));
 
     const SmoothingLimit limit(object.facet);
     const VertexFaceTable& table = survey.table;

@@ -133,13 +133,16 @@ double ProcessSeconds() {
 
 // The other ceiling: taking as much memory from the system as the whole load
 // ends up holding, one write per page, as every load's first touches do. The
-// memory is advised as the load advises its largest blocks.
-void TouchFreshMemory(std::size_t bytes) {
+// records' share is advised as the model advises its largest lists; the
+// buffers' share is taken as the device hands its buffers out.
+void TouchFreshMemory(std::size_t bytes, bool advised) {
     if (bytes == 0) {
         return;
     }
     const std::unique_ptr<char[]> memory(new char[bytes]);
-    AdviseLargePages(memory.get(), bytes);
+    if (advised) {
+        AdviseLargePages(memory.get(), bytes);
+    }
     for (std::size_t at = 0; at < bytes; at += 4096) {
         memory[at] = static_cast<char>(at);
     }
@@ -149,7 +152,7 @@ void TouchFreshMemory(std::size_t bytes) {
 
 } // namespace
 
-double TimeRun(Contender contender, const GridFiles& grid, std::size_t heldBytes) {
+double TimeRun(Contender contender, const GridFiles& grid, const Footprint& held) {
     PlainBufferDevice device;
     std::unique_ptr<Model> model;
     const double start = ProcessSeconds();
@@ -158,7 +161,8 @@ double TimeRun(Contender contender, const GridFiles& grid, std::size_t heldBytes
         ReadWholeFile(grid.documentPath, grid.documentBytes);
         break;
     case kFirstTouch:
-        TouchFreshMemory(heldBytes);
+        TouchFreshMemory(held.heldBytes - held.bufferBytes, true);
+        TouchFreshMemory(held.bufferBytes, false);
         break;
     case kTinyObj:
         ParseObj(grid);
@@ -196,7 +200,8 @@ LoadMemory MeasureLoadMemory(const GridFiles& grid) {
         RecordingDevice device;
         device.recordCalls = false;
         const std::unique_ptr<Model> model = LoadWhole(grid, device);
-        return Footprint{RecordBytes(*model) + VertexBufferBytes(*model), HugePageBytes()};
+        const std::size_t buffers = VertexBufferBytes(*model);
+        return Footprint{RecordBytes(*model) + buffers, HugePageBytes(), buffers};
     });
     return memory;
 }

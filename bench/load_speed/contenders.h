@@ -35,11 +35,11 @@ struct GridFiles {
 };
 
 // Times one run of contender on grid, in seconds of the process's processor
-// time; fresh memory takes
-// heldBytes. What the run leaves behind is freed outside the timing, and
-// the allocator gives it back to the system, so every run starts from
-// memory fresh from the system, as a program's first load does.
-double TimeRun(Contender contender, const GridFiles& grid, std::size_t heldBytes);
+// time; fresh memory takes what held says the whole load holds. What the run
+// leaves behind is freed outside the timing, and the allocator gives it back
+// to the system, so every run starts from memory fresh from the system, as a
+// program's first load does.
+double TimeRun(Contender contender, const GridFiles& grid, const Footprint& held);
 
 // Peak resident memory of the reader alone and of the whole load.
 struct LoadMemory {

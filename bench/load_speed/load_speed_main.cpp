@@ -33,11 +33,11 @@ namespace {
 constexpr const char* kChildFlag = "--child";
 constexpr const char* kMemoryTask = "memory";
 constexpr int kChildFixedArguments = 4;
-constexpr int kArgumentsPerGrid = 5;
+constexpr int kArgumentsPerGrid = 6;
 
 struct Grid {
     GridFiles files;
-    std::size_t heldBytes = 0; // what the whole load finally holds, records and buffers
+    Footprint held; // what the whole load finally holds, records and buffers
     LoadMemory memory[kRegimeCount];
     std::vector<double> seconds[kRegimeCount][kContenderCount];
 };
@@ -65,8 +65,9 @@ GridFiles FilesFromArguments(char** arguments) {
 }
 
 void PrintMemoryLine(const char* which, int cells, const PeakMemory& memory) {
-    std::printf("memory %s %d %d %zu %zu %zu\n", which, cells, memory.measured ? 1 : 0,
-                memory.peakBytes, memory.held.heldBytes, memory.held.hugePageBytes);
+    std::printf("memory %s %d %d %zu %zu %zu %zu\n", which, cells, memory.measured ? 1 : 0,
+                memory.peakBytes, memory.held.heldBytes, memory.held.hugePageBytes,
+                memory.held.bufferBytes);
 }
 
 int RunChild(int argc, char** argv) {
@@ -88,12 +89,14 @@ int RunChild(int argc, char** argv) {
             PrintMemoryLine("whole", files.cells, memory.whole);
             continue;
         }
-        const auto heldBytes = static_cast<std::size_t>(std::strtoull(argv[at + 4], nullptr, 10));
+        Footprint held;
+        held.heldBytes = static_cast<std::size_t>(std::strtoull(argv[at + 4], nullptr, 10));
+        held.bufferBytes = static_cast<std::size_t>(std::strtoull(argv[at + 5], nullptr, 10));
         // Each round starts at another contender, so that none always follows the same one.
         for (int i = 0; i < kContenderCount; ++i) {
             const auto contender = static_cast<Contender>((i + round) % kContenderCount);
             std::printf("time %d %d %.9f\n", files.cells, static_cast<int>(contender),
-                        TimeRun(contender, files, heldBytes));
+                        TimeRun(contender, files, held));
         }
     }
     return 0;
@@ -107,7 +110,8 @@ std::vector<std::string> ChildArguments(PageRegime regime, const std::string& ta
     for (const Grid& grid : grids) {
         arguments.insert(arguments.end(), {std::to_string(grid.files.cells),
                                            grid.files.documentName, grid.files.documentPath,
-                                           grid.files.objPath, std::to_string(grid.heldBytes)});
+                                           grid.files.objPath, std::to_string(grid.held.heldBytes),
+                                           std::to_string(grid.held.bufferBytes)});
     }
     return arguments;
 }
@@ -129,7 +133,7 @@ void GatherMemory(PageRegime regime, const std::string& output, std::vector<Grid
     int measured = 0;
     PeakMemory memory;
     while (lines >> kind >> which >> cells >> measured >> memory.peakBytes >>
-           memory.held.heldBytes >> memory.held.hugePageBytes) {
+           memory.held.heldBytes >> memory.held.hugePageBytes >> memory.held.bufferBytes) {
         memory.measured = measured != 0;
         if (Grid* grid = GridOf(grids, cells)) {
             (which == "reader" ? grid->memory[regime].reader : grid->memory[regime].whole) = memory;
@@ -324,7 +328,7 @@ int main(int argc, char** argv) {
                      grids);
     }
     for (Grid& grid : grids) {
-        grid.heldBytes = grid.memory[kColdPages].whole.held.heldBytes;
+        grid.held = grid.memory[kColdPages].whole.held;
     }
 
     // A first round that is not counted warms the page cache and the code.

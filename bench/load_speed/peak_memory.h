@@ -9,6 +9,7 @@
 struct Footprint {
     std::size_t heldBytes = 0;     // what the work's result holds, by its own count
     std::size_t hugePageBytes = 0; // resident memory of the process in huge pages
+    std::size_t bufferBytes = 0;   // of heldBytes, what the device's buffers hold
 };
 
 struct PeakMemory {
