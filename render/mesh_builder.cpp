@@ -89,11 +89,10 @@ struct FaceSurvey {
 FaceSurvey SurveyFaces(ModelObject& object) {
     const std::size_t vertexCount = object.vertices.size();
     FaceSurvey survey;
-    // The survey's lists and the corners' are the load's largest blocks after
-    // the records: each is taken in large pages where the system offers them.
-    ReserveInLargePages(survey.readable, object.faces.size());
     survey.readable.resize(object.faces.size());
     VertexFaceTable& table = survey.table;
+    // The vertex face table and the corners' lists are the load's largest
+    // blocks after the records: each is taken in large pages where offered.
     ReserveInLargePages(table.first, vertexCount + 1);
     table.first.assign(vertexCount + 1, 0);
     std::size_t references = 0;

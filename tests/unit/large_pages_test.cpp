@@ -2,9 +2,9 @@
 // entries must survive the move into that room, and the advice must reach
 // the system, where a slip in rounding to whole pages would silently advise
 // nothing and the loads would go back to a fault every 4 KiB.
-#include <cstdint>
+#include <cinttypes>
+#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,20 +13,16 @@
 #include "platform/services/large_pages.h"
 #include "tests/support/allocation_counter.h"
 
-namespace {
-
-// The flags of the mapping that holds address, as /proc/self/smaps gives
-// them ("hg" marks one advised for huge pages); empty where there is none.
-std::string MappingFlags(const void* address) {
+// The "VmFlags:" line of the mapping that holds address in /proc/self/smaps
+// ("hg" marks one advised for huge pages); empty where there is none.
+static std::string MappingFlags(const void* address) {
     const auto at = reinterpret_cast<std::uintptr_t>(address);
     std::ifstream smaps("/proc/self/smaps");
     bool inside = false;
     for (std::string line; std::getline(smaps, line);) {
         std::uintptr_t start = 0;
         std::uintptr_t end = 0;
-        char dash = 0;
-        std::istringstream range(line);
-        if (range >> std::hex >> start >> dash >> end && dash == '-') {
+        if (std::sscanf(line.c_str(), "%" SCNxPTR "-%" SCNxPTR " ", &start, &end) == 2) {
             inside = start <= at && at < end;
         } else if (inside && line.rfind("VmFlags:", 0) == 0) {
             return line;
@@ -35,15 +31,12 @@ std::string MappingFlags(const void* address) {
     return {};
 }
 
-} // namespace
-
 TEST(LargePages, RoomIsAdvisedAndKeepsTheEntries) {
     std::vector<int> list = {3, 1, 4, 1, 5};
     const std::size_t capacity = 3 * kLargePageBytes / sizeof(int);
     ReserveInLargePages(list, capacity);
     EXPECT_EQ(list, (std::vector<int>{3, 1, 4, 1, 5}));
     EXPECT_GE(list.capacity(), capacity);
-#ifdef __linux__
     if (!AllocationCountingActive()) {
         GTEST_SKIP() << "another allocator (a sanitizer's, valgrind's) hands out this memory";
     }
@@ -52,5 +45,4 @@ TEST(LargePages, RoomIsAdvisedAndKeepsTheEntries) {
         GTEST_SKIP() << "this system does not show its mappings' flags";
     }
     EXPECT_NE(flags.find(" hg"), std::string::npos) << flags;
-#endif
 }
