@@ -3,8 +3,9 @@
 # and of the web page in headless Chromium) N times in a row, with the
 # parallelism CI uses (as tools/test_all.sh runs CTest), to show they pass
 # every time and not by chance. After each run it prints the failed tests with the paths of their
-# screenshots, which it keeps under build/host/tests/e2e/repeat/run-<n>/ (the
-# next run takes its own screenshots in the tests' folders).
+# screenshots, which it keeps under build/host/tests/e2e/repeat/run-<n>/ with
+# the test's logs (the game's own output) beside them in <test>-logs/ (the
+# next run writes its own screenshots and logs in the tests' folders).
 #   tools/repeat_e2e.sh N [--native | --web]
 set -euo pipefail
 
@@ -68,6 +69,11 @@ for run in $(seq 1 "$runs"); do
             find "$kept/run-$run/$name" -name '*.png' | sort | sed 's/^/    /'
         else
             echo "    (no screenshots)"
+        fi
+        if [ -d "$work/logs/$name" ]; then
+            mkdir -p "$kept/run-$run"
+            cp -r "$work/logs/$name" "$kept/run-$run/$name-logs"
+            echo "    logs: $kept/run-$run/$name-logs"
         fi
     done <"$failed_list"
 done
